@@ -1,0 +1,98 @@
+#include "metafile.h"
+
+#include <cmath>
+
+#include "extent_analysis.h"
+#include "record_rewriter.h"
+#include "sizing.h"
+
+namespace wmf {
+namespace {
+
+// Pictures that suggest no usable size are taken at this scale, the one
+// files without a size are read at.
+constexpr double kFallbackUnitsPerInch = 1440.0;
+
+int32_t HimetricAt(int32_t units, double unitsPerInch) {
+  return static_cast<int32_t>(std::lround(units * 2540.0 / unitsPerInch));
+}
+
+}  // namespace
+
+CMetafile::CMetafile(const MetafilePict& pict, WmfPicture picture, double drawingHeight_, int fromIntelliCad_,
+                     EngineContext& context)
+    : drawingHeight(drawingHeight_),
+      header(pict),
+      fromIntelliCad(fromIntelliCad_),
+      picture_(std::move(picture)),
+      context_(context) {
+  loaded = 1;
+  AnalyseExtents();
+
+  if (header.mm == kMmText && header.xExt > 0 && header.yExt > 0) {
+    // An MM_TEXT picture is taken at 120 pixels per inch.
+    windowExt = Size{header.xExt, header.yExt};
+    header.mm = kMmAnisotropic;
+    header.xExt = static_cast<int32_t>(static_cast<int64_t>(windowExt.x) * 2540 / 120);
+    header.yExt = static_cast<int32_t>(static_cast<int64_t>(windowExt.y) * 2540 / 120);
+  } else if (header.mm == kMmText) {
+    header.mm = kMmAnisotropic;
+  }
+  fullRect = Rect{0, 0, windowExt.x, windowExt.y};
+  unitsPerInch = windowExt.x * 2540.0 / header.xExt;
+  if (!std::isfinite(unitsPerInch) || unitsPerInch <= 0) {
+    // No suggested size (xExt 0), only an aspect ratio (negative), or no window.
+    unitsPerInch = kFallbackUnitsPerInch;
+    header.xExt = HimetricAt(windowExt.x, unitsPerInch);
+    header.yExt = HimetricAt(windowExt.y, unitsPerInch);
+  }
+}
+
+void CMetafile::AnalyseExtents() {
+  WmfSettings& settings = context_.settings;
+  if (fromIntelliCad) settings.oPalette = 8;
+  else settings.oPalette = context_.displayBitsPerPixel > 8 ? 4 : 6;
+
+  ExtentAnalysis analysis(pass_, settings, context_.measurer);
+  analysis.Begin();
+  for (const WmfRecord& record : picture_.records) analysis.AnalyseRecord(record);
+
+  extents = pass_.bounds;
+  if (!pass_.awaitFirstWindowExt) {
+    windowExt = pass_.firstWindowExt;
+  } else if (extents.minX <= extents.maxX) {
+    // No window extent: the window reaches from the origin to what is drawn.
+    windowExt = Size{std::max(extents.maxX, 1), std::max(extents.maxY, 1)};
+  }
+}
+
+Size CMetafile::Play(WmfRecorder& surface) {
+  if (!loaded) {
+    context_.messages.ErrorBox(L"Metafile not properly loaded.");
+    return Size{};
+  }
+  WmfSettings& settings = context_.settings;
+  const Size output = ChooseRegion(settings, extents, fullRect, pass_.bounds);
+  pass_.unitsPerInchOut = ChooseScale(settings, output, unitsPerInch, fullRect, drawingHeight);
+
+  surface.SetMapMode(kMmAnisotropic);
+  surface.SetWindowOrg(0, 0);
+  surface.SetWindowExt(output.x, output.y);
+
+  pass_.savedPolygon.reset();
+  pass_.polygonPending = false;
+  pass_.outputSize = output;
+  pass_.saveDepth = 0;
+  pass_.nestedEndDepth = 0;
+  pass_.inNested = false;
+  pass_.awaitFirstWindowExt = true;
+  pass_.awaitFirstWindowOrg = true;
+
+  RecordRewriter rewriter(pass_, settings, surface);
+  for (const WmfRecord& record : picture_.records) rewriter.RewriteRecord(record);
+
+  ++settings.Jobs;
+  return output;
+}
+
+}  // namespace wmf

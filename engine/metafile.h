@@ -1,0 +1,96 @@
+// One captured metafile picture, kept exactly as captured, with what the
+// engine learnt of it at capture; every Play writes a rewritten copy into a
+// new recording surface with the settings in force at that moment.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <utility>
+
+#include "text_measurer.h"
+#include "wmf_file.h"
+#include "wmf_recorder.h"
+#include "wmf_settings.h"
+
+namespace wmf {
+
+struct Rect {
+  int32_t minX = 0, minY = 0, maxX = 0, maxY = 0;
+  bool operator==(const Rect&) const = default;
+};
+
+struct Size {
+  int32_t x = 0, y = 0;
+  bool operator==(const Size&) const = default;
+};
+
+// The clipboard's METAFILEPICT record, without its handle.
+struct MetafilePict {
+  int32_t mm = 8;  // mapping mode: 1 MM_TEXT, 7 MM_ISOTROPIC, 8 MM_ANISOTROPIC
+  int32_t xExt = 0;
+  int32_t yExt = 0;
+};
+
+inline constexpr int32_t kMmText = 1;
+inline constexpr int32_t kMmAnisotropic = 8;
+inline constexpr uint32_t kBlack = 0x000000;
+
+// The state the analysis and the rewriting keep while a picture's records
+// are enumerated.
+struct PassState {
+  Rect bounds;
+  int32_t saveDepth = 0;
+  int32_t nestedEndDepth = 0;
+  bool inNested = false;
+  bool awaitFirstWindowExt = true;
+  bool awaitFirstWindowOrg = true;
+  Size firstWindowExt;
+  Size currentWindowExt;
+  Size outputSize;
+  uint32_t lastPenColor = kBlack;
+  uint32_t backgroundColor = kBlack;
+  std::optional<WmfRecord> savedPolygon;
+  bool polygonPending = false;
+  double unitsPerInchOut = 0;
+};
+
+// What the engine needs of its surroundings.
+struct EngineContext {
+  WmfSettings& settings;
+  UserMessages& messages;
+  TextMeasurer& measurer;
+  int displayBitsPerPixel = 32;  // for the palette choice
+};
+
+class CMetafile {
+ public:
+  // Captures `picture` (already read and checked) described by the clipboard
+  // record `header`, and analyses it.
+  CMetafile(const MetafilePict& header, WmfPicture picture, double drawingHeight, int fromIntelliCad,
+            EngineContext& context);
+
+  // Plays the rewritten picture into `surface`; returns the output window
+  // size (w, h), already swapped for a rotation of 90 or 270 degrees.
+  Size Play(WmfRecorder& surface);
+
+  int loaded = 0;
+  Rect extents;
+  Rect fullRect;
+  double unitsPerInch = 0;
+  double drawingHeight = 0;
+  MetafilePict header;
+  Size windowExt;
+  int fromIntelliCad = 0;
+
+  const WmfPicture& picture() const { return picture_; }
+  const PassState& passState() const { return pass_; }
+
+ private:
+  void AnalyseExtents();
+
+  WmfPicture picture_;
+  EngineContext& context_;
+  PassState pass_;
+};
+
+}  // namespace wmf

@@ -1,0 +1,59 @@
+// Bounded access to the parameters of a record and to the parts that several
+// records share (points, fonts, colours, text).
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "text_measurer.h"
+#include "wmf_file.h"
+
+namespace wmf {
+
+inline bool Has(const WmfRecord& record, size_t count) { return record.params.size() >= count; }
+
+inline int16_t Signed(const WmfRecord& record, size_t i) { return static_cast<int16_t>(record.params[i]); }
+
+inline void Store(WmfRecord& record, size_t i, int32_t value) {
+  record.params[i] = static_cast<uint16_t>(value);  // 16-bit wrap, as GDI stores coordinates
+}
+
+inline uint32_t DoubleWordAt(const WmfRecord& record, size_t i) {
+  return record.params[i] | (static_cast<uint32_t>(record.params[i + 1]) << 16);
+}
+
+inline void StoreDoubleWord(WmfRecord& record, size_t i, uint32_t value) {
+  record.params[i] = static_cast<uint16_t>(value);
+  record.params[i + 1] = static_cast<uint16_t>(value >> 16);
+}
+
+// The byte at `offset` of the parameters (little-endian words).
+inline uint8_t ByteAt(const WmfRecord& record, size_t offset) {
+  const uint16_t word = record.params[offset / 2];
+  return static_cast<uint8_t>(offset % 2 ? word >> 8 : word);
+}
+
+// The LOGFONT of a META_CREATEFONTINDIRECT; fields beyond the record's end
+// stay zero.
+LogFont FontOf(const WmfRecord& record);
+
+// The layout of a META_EXTTEXTOUT: where its string and advances stand.
+struct ExtTextLayout {
+  size_t count = 0;         // StringLength
+  uint16_t options = 0;     // fwOpts
+  bool hasRect = false;     // ETO_OPAQUE or ETO_CLIPPED
+  size_t stringWord = 0;    // parameter index of the string's first word
+  bool hasDx = false;       // a full Dx array follows the string
+  size_t dxWord = 0;
+};
+
+inline constexpr uint16_t kEtoOpaque = 0x0002;
+inline constexpr uint16_t kEtoClipped = 0x0004;
+
+// False when the record is too short for its header, rectangle or string.
+bool ReadExtTextLayout(const WmfRecord& record, ExtTextLayout& layout);
+
+// The string of a META_EXTTEXTOUT whose layout was read.
+std::string_view ExtTextString(const WmfRecord& record, const ExtTextLayout& layout, std::string& buffer);
+
+}  // namespace wmf

@@ -1,0 +1,45 @@
+// The surroundings of the engine in a test: settings at their defaults, the
+// messages collected, text measured by the fake measurer.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fake_text_measurer.h"
+#include "memory_store.h"
+#include "metafile.h"
+#include "test_pictures.h"
+#include "wmf_settings.h"
+
+namespace wmf::test {
+
+class CollectedMessages : public UserMessages {
+ public:
+  std::vector<std::wstring> errors, infos;
+  void ErrorBox(const std::wstring& text) override { errors.push_back(text); }
+  void InfoBox(const std::wstring& text) override { infos.push_back(text); }
+};
+
+struct EngineHarness {
+  MemorySettingsStore store;
+  CollectedMessages messages;
+  WmfSettings settings{store, messages};
+  FakeTextMeasurer measurer;
+  EngineContext context{settings, messages, measurer, 32};
+
+  std::unique_ptr<CMetafile> Capture(std::vector<WmfRecord> records, MetafilePict pict = {8, 20320, 15240},
+                                     int fromIntelliCad = 0) {
+    return std::make_unique<CMetafile>(pict, PictureOf(std::move(records)), 0, fromIntelliCad, context);
+  }
+
+  // Plays the picture and returns the output's records.
+  std::vector<WmfRecord> Play(CMetafile& picture, Size* output = nullptr) {
+    WmfRecorder surface;
+    const Size size = picture.Play(surface);
+    if (output) *output = size;
+    return ReadOrFail(surface.Close()).records;
+  }
+};
+
+}  // namespace wmf::test

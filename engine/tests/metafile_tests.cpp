@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include "engine_harness.h"
+
+namespace wmf {
+namespace {
+
+using test::Rec;
+
+TEST(CMetafile, MmTextPictureIsTakenAt120PixelsPerInch) {
+  test::EngineHarness h;
+  auto picture = h.Capture({test::LineTo(10, 10)}, MetafilePict{1, 1200, 600});
+  EXPECT_EQ(picture->windowExt, (Size{1200, 600}));
+  EXPECT_EQ(picture->header.mm, 8);
+  EXPECT_EQ(picture->header.xExt, 25400);
+  EXPECT_EQ(picture->header.yExt, 12700);
+  EXPECT_DOUBLE_EQ(picture->unitsPerInch, 120);
+  EXPECT_EQ(picture->fullRect, (Rect{0, 0, 1200, 600}));
+}
+
+TEST(CMetafile, ScaleComesFromTheFirstWindowExtentAndTheSuggestedSize) {
+  test::EngineHarness h;
+  auto picture = h.Capture({test::WindowExt(8000, 6000), test::WindowExt(100, 100), test::LineTo(10, 10)},
+                           MetafilePict{8, 20320, 15240});
+  EXPECT_EQ(picture->windowExt, (Size{8000, 6000}));
+  EXPECT_DOUBLE_EQ(picture->unitsPerInch, 1000);
+  EXPECT_EQ(picture->loaded, 1);
+}
+
+TEST(CMetafile, PictureWithoutSuggestedSizeIsTakenAt1440UnitsPerInch) {
+  for (MetafilePict pict : {MetafilePict{8, 0, 0}, MetafilePict{8, -4, -3}, MetafilePict{7, -100, 50}}) {
+    SCOPED_TRACE(pict.xExt);
+    test::EngineHarness h;
+    auto picture = h.Capture({test::WindowExt(2880, 1440), test::LineTo(10, 10)}, pict);
+    EXPECT_DOUBLE_EQ(picture->unitsPerInch, 1440);
+    EXPECT_EQ(picture->header.xExt, 5080);
+    EXPECT_EQ(picture->header.yExt, 2540);
+  }
+}
+
+TEST(CMetafile, PlayStartsWithTheOutputsMappingModeAndWindow) {
+  test::EngineHarness h;
+  h.settings.Crop = 0;
+  auto picture = h.Capture({test::WindowExt(8000, 6000), test::Pen(0x0000FF), test::LineTo(10, 10)});
+  Size output;
+  const std::vector<WmfRecord> out = h.Play(*picture, &output);
+  EXPECT_EQ(output, (Size{8000, 6000}));
+  ASSERT_GE(out.size(), 3u);
+  EXPECT_EQ(out[0], Rec(META_SETMAPMODE, {8}));
+  EXPECT_EQ(out[1], Rec(META_SETWINDOWORG, {0, 0}));
+  EXPECT_EQ(out[2], Rec(META_SETWINDOWEXT, {6000, 8000}));
+}
+
+TEST(CMetafile, PlayingTwiceGivesIdenticalPicturesAndCountsBoth) {
+  test::EngineHarness h;
+  std::vector<WmfRecord> records;
+  for (const auto& path : test::ReadableCorpus())
+    if (path.filename() == "cad-hatches_1.wmf") records = test::ReadOrFail(test::FileBytes(path)).records;
+  ASSERT_FALSE(records.empty());
+  auto picture = h.Capture(records);
+  const int jobs = h.settings.Jobs;
+  WmfRecorder first, second;
+  picture->Play(first);
+  picture->Play(second);
+  EXPECT_EQ(first.Close(), second.Close());
+  EXPECT_EQ(h.settings.Jobs, jobs + 2);
+  EXPECT_EQ(picture->picture().records, records);  // the captured picture is unchanged
+}
+
+TEST(CMetafile, ChangedOptionsTakeEffectOnTheNextPlayOnly) {
+  test::EngineHarness h;
+  auto picture = h.Capture({test::WindowExt(8000, 6000), test::LineTo(100, 50), test::LineTo(300, 200)});
+  Size first, second;
+  h.Play(*picture, &first);
+  h.settings.Rotation = 90;
+  h.Play(*picture, &second);
+  EXPECT_EQ(second, (Size{first.y, first.x}));
+}
+
+}  // namespace
+}  // namespace wmf

@@ -1,0 +1,44 @@
+// Text measurement for the extent analysis: the size of a string in a font
+// given as the picture's LOGFONT, in the picture's logical units.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace wmf {
+
+// The LOGFONT of a META_CREATEFONTINDIRECT record.
+struct LogFont {
+  int16_t height = 0;  // > 0 cell height, < 0 character height, 0 default
+  int16_t width = 0;
+  int16_t escapement = 0;   // tenths of a degree
+  int16_t orientation = 0;  // tenths of a degree
+  int16_t weight = 0;
+  uint8_t italic = 0;
+  uint8_t underline = 0;
+  uint8_t strikeOut = 0;
+  uint8_t charSet = 0;
+  uint8_t outPrecision = 0;
+  uint8_t clipPrecision = 0;
+  uint8_t quality = 0;
+  uint8_t pitchAndFamily = 0;
+  std::string faceName;  // 8-bit characters as stored, without the terminating zero
+
+  bool operator==(const LogFont&) const = default;
+};
+
+struct TextExtent {
+  int32_t cx = 0;      // advance width of the string
+  int32_t cy = 0;      // height of the font's cell
+  int32_t ascent = 0;  // tmAscent
+};
+
+class TextMeasurer {
+ public:
+  virtual ~TextMeasurer() = default;
+  // `text` holds the record's 8-bit characters.
+  virtual TextExtent Measure(const LogFont& font, std::string_view text) = 0;
+};
+
+}  // namespace wmf

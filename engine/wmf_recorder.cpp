@@ -1,0 +1,113 @@
+#include "wmf_recorder.h"
+
+#include <algorithm>
+
+namespace wmf {
+
+void WmfRecorder::SetMapMode(int mode) { Emit(META_SETMAPMODE, {static_cast<uint16_t>(mode)}); }
+
+void WmfRecorder::SetWindowOrg(int x, int y) {
+  Emit(META_SETWINDOWORG, {static_cast<uint16_t>(y), static_cast<uint16_t>(x)});
+}
+
+void WmfRecorder::SetWindowExt(int x, int y) {
+  Emit(META_SETWINDOWEXT, {static_cast<uint16_t>(y), static_cast<uint16_t>(x)});
+}
+
+int WmfRecorder::OutputSlotOf(int sourceSlot) const {
+  if (sourceSlot < 0 || static_cast<size_t>(sourceSlot) >= sourceToOutput_.size()) return -1;
+  return sourceToOutput_[sourceSlot];
+}
+
+void WmfRecorder::Play(const WmfRecord& record) {
+  const RecordKind* kind = FindRecordKind(record.function);
+  if (kind && kind->creates != ObjectKind::None) {
+    const int sourceSlot = source_.Create(kind->creates);
+    const int outputSlot = output_.Create(kind->creates);
+    if (static_cast<size_t>(sourceSlot) >= sourceToOutput_.size()) sourceToOutput_.resize(sourceSlot + 1, -1);
+    sourceToOutput_[sourceSlot] = outputSlot;
+    Emit(record.function, record.params.data(), record.params.size());
+    return;
+  }
+  if (!kind || kind->slotParams == 0) {
+    Emit(record.function, record.params.data(), record.params.size());
+    return;
+  }
+
+  scratch_.assign(record.params.begin(), record.params.end());
+  for (size_t i = 0; i < 8; ++i) {
+    if (!(kind->slotParams & (1u << i))) continue;
+    if (i >= scratch_.size()) return;  // too short to name its object
+    const int outputSlot = OutputSlotOf(scratch_[i]);
+    if (outputSlot < 0) return;  // no such object
+    scratch_[i] = static_cast<uint16_t>(outputSlot);
+  }
+  Emit(record.function, scratch_.data(), scratch_.size());
+  if (record.function == META_SELECTOBJECT) {
+    NoteSelected(scratch_[0]);
+  } else if (record.function == META_DELETEOBJECT) {
+    const int sourceSlot = record.params[0];
+    source_.Delete(sourceSlot);
+    sourceToOutput_[sourceSlot] = -1;
+    NoteDeleted(scratch_[0]);
+  }
+}
+
+int WmfRecorder::CreateOwn(ObjectKind kind, uint16_t function, std::initializer_list<uint16_t> params) {
+  const int slot = output_.Create(kind);
+  Emit(function, params);
+  return slot;
+}
+
+int WmfRecorder::CreatePenIndirect(uint16_t style, int16_t width, uint32_t color) {
+  return CreateOwn(ObjectKind::Pen, META_CREATEPENINDIRECT,
+                   {style, static_cast<uint16_t>(width), 0, static_cast<uint16_t>(color),
+                    static_cast<uint16_t>(color >> 16)});
+}
+
+int WmfRecorder::CreateBrushIndirect(uint16_t style, uint32_t color, uint16_t hatch) {
+  return CreateOwn(ObjectKind::Brush, META_CREATEBRUSHINDIRECT,
+                   {style, static_cast<uint16_t>(color), static_cast<uint16_t>(color >> 16), hatch});
+}
+
+void WmfRecorder::SelectObject(int slot) {
+  if (!output_.Holds(slot)) return;
+  Emit(META_SELECTOBJECT, {static_cast<uint16_t>(slot)});
+  NoteSelected(slot);
+}
+
+void WmfRecorder::DeleteObject(int slot) {
+  if (!output_.Holds(slot)) return;
+  Emit(META_DELETEOBJECT, {static_cast<uint16_t>(slot)});
+  NoteDeleted(slot);
+}
+
+void WmfRecorder::NoteSelected(int slot) {
+  switch (output_.KindAt(slot)) {
+    case ObjectKind::Pen: selectedPen_ = slot; break;
+    case ObjectKind::Brush: selectedBrush_ = slot; break;
+    default: break;
+  }
+}
+
+void WmfRecorder::NoteDeleted(int slot) {
+  output_.Delete(slot);
+  if (selectedPen_ == slot) selectedPen_ = -1;
+  if (selectedBrush_ == slot) selectedBrush_ = -1;
+}
+
+void WmfRecorder::Emit(uint16_t function, const uint16_t* params, size_t count) {
+  const uint32_t size = static_cast<uint32_t>(3 + count);
+  body_.push_back(static_cast<uint16_t>(size));
+  body_.push_back(static_cast<uint16_t>(size >> 16));
+  body_.push_back(function);
+  body_.insert(body_.end(), params, params + count);
+  maxRecordWords_ = std::max(maxRecordWords_, size);
+  ++recordCount_;
+}
+
+std::vector<uint8_t> WmfRecorder::Close() const {
+  return AssembleWmf(body_, static_cast<uint16_t>(std::min<size_t>(output_.Peak(), 0xFFFF)), maxRecordWords_);
+}
+
+}  // namespace wmf

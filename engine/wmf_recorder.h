@@ -1,0 +1,64 @@
+// A recording surface: re-records played records into a new metafile the way
+// GDI's metafile recorder does, with an object table of its own.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "object_table.h"
+#include "wmf_file.h"
+
+namespace wmf {
+
+class WmfRecorder {
+ public:
+  // Records set by the program itself.
+  void SetMapMode(int mode);
+  void SetWindowOrg(int x, int y);
+  void SetWindowExt(int x, int y);
+
+  // Plays one record of a source picture. Object indices in the record are
+  // the source's own: a created object takes the first free slot of the
+  // source's table and of the output's, and selections and deletions are
+  // mapped from the one to the other. A selection or deletion of a slot that
+  // holds no object does nothing, as in GDI playback.
+  void Play(const WmfRecord& record);
+
+  // Objects of the program's own; the results and arguments are output slots.
+  int CreatePenIndirect(uint16_t style, int16_t width, uint32_t color);
+  int CreateBrushIndirect(uint16_t style, uint32_t color, uint16_t hatch);
+  void SelectObject(int slot);
+  void DeleteObject(int slot);
+
+  // The output slots of the pen and brush currently selected, -1 for none
+  // (the surface's default objects).
+  int SelectedPen() const { return selectedPen_; }
+  int SelectedBrush() const { return selectedBrush_; }
+
+  size_t RecordCount() const { return recordCount_; }
+
+  // The finished standard metafile: header, records and end record.
+  std::vector<uint8_t> Close() const;
+
+ private:
+  void Emit(uint16_t function, const uint16_t* params, size_t count);
+  void Emit(uint16_t function, std::initializer_list<uint16_t> params) {
+    Emit(function, params.begin(), params.size());
+  }
+  int CreateOwn(ObjectKind kind, uint16_t function, std::initializer_list<uint16_t> params);
+  int OutputSlotOf(int sourceSlot) const;
+  void NoteSelected(int slot);
+  void NoteDeleted(int slot);
+
+  std::vector<uint16_t> body_;       // the records as written
+  size_t recordCount_ = 0;
+  uint32_t maxRecordWords_ = 3;
+  ObjectTable output_;
+  ObjectTable source_;
+  std::vector<int> sourceToOutput_;  // by source slot; -1 when empty
+  int selectedPen_ = -1;
+  int selectedBrush_ = -1;
+  std::vector<uint16_t> scratch_;
+};
+
+}  // namespace wmf

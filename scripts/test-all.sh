@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Runs every test: the native build (under AddressSanitizer and UBSan) and the
+# Windows build (under Wine, with Xvfb for the tests that need a display).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/ensure-deps.sh" native windows gui render
+
+jobs=$(nproc)
+native="$root/build/native"
+windows="$root/build/windows"
+
+cmake -S "$root" -B "$native" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCLIPMEND_SANITIZE=ON >/dev/null
+cmake --build "$native" -j "$jobs"
+cmake -S "$root" -B "$windows" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
+cmake --build "$windows" -j "$jobs"
+
+status=0
+echo "== native tests"
+ctest --test-dir "$native" -j "$jobs" --output-on-failure || status=1
+echo "== Windows tests under Wine"
+"$root/scripts/with-display.sh" ctest --test-dir "$windows" --output-on-failure || status=1
+exit $status

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Creates a Wine prefix once (wineboot), guarded so that parallel tests wait
+# for the first one instead of racing it.
+set -euo pipefail
+prefix=$1
+[ -f "$prefix/system.reg" ] && exit 0
+mkdir -p "$prefix"
+(
+  flock 9
+  if [ ! -f "$prefix/system.reg" ]; then
+    WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1
+    WINEPREFIX="$prefix" wineserver -w
+  fi
+) 9>"$prefix.lock"

@@ -1,0 +1,45 @@
+// The store through which every persistent value is read and written. An
+// empty path selects the registry (the root key and the section below it), a
+// non-empty path selects that INI file. Reads never fail: every problem gives
+// the caller's default.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+class SettingsStore {
+ public:
+  virtual ~SettingsStore() = default;
+
+  virtual void SetRegistryRoot(const std::wstring& root) = 0;
+  virtual std::wstring ReadString(const std::wstring& section, const std::wstring& name,
+                                  const std::wstring& path, const std::wstring& defaultText) = 0;
+  virtual int ReadInt(const std::wstring& section, const std::wstring& name,
+                      const std::wstring& path, int defaultValue) = 0;
+  virtual bool WriteString(const std::wstring& section, const std::wstring& name,
+                           const std::wstring& path, const std::wstring& text) = 0;
+  virtual bool WriteInt(const std::wstring& section, const std::wstring& name,
+                        const std::wstring& path, int value) = 0;
+
+  // Reals are text in both places, written with "%f".
+  double ReadReal(const std::wstring& section, const std::wstring& name, const std::wstring& path,
+                  double defaultValue);
+  bool WriteReal(const std::wstring& section, const std::wstring& name, const std::wstring& path,
+                 double value);
+};
+
+// Reads a real written with a point or a comma as decimal separator: the
+// larger of the two readings; the default only for an empty text.
+double ParseReal(const std::wstring& text, double defaultValue);
+
+// A real as "%f" writes it in the C locale (0.01 gives 0.010000).
+std::wstring FormatReal(double value);
+
+// The current local date as "%Y-%b-%d" with English month names (2017-Dec-08).
+std::wstring FormatSettingsDate();
+std::wstring FormatSettingsDate(std::time_t when);
+
+// An INI value read as GetPrivateProfileIntW reads it: a signed decimal
+// number after optional blanks, 0 when nothing converts.
+int ParseProfileInt(const std::wstring& text);

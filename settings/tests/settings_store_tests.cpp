@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include <ctime>
+
+#include "memory_store.h"
+#include "settings_store.h"
+#include "text_encoding.h"
+
+namespace {
+
+TEST(ParseReal, AcceptsPointOrComma) {
+  const struct {
+    const wchar_t* text;
+    double expected;
+  } cases[] = {{L"0.25", 0.25}, {L"0,25", 0.25}, {L"6", 6}, {L"abc", 0}, {L"", 7.5},
+               {L"0,75", 0.75}, {L"100.000000", 100}};
+  for (const auto& c : cases) EXPECT_DOUBLE_EQ(ParseReal(c.text, 7.5), c.expected) << ToUtf8(c.text);
+}
+
+TEST(FormatReal, WritesSixDecimals) {
+  EXPECT_EQ(FormatReal(0.01), L"0.010000");
+  EXPECT_EQ(FormatReal(100), L"100.000000");
+  EXPECT_EQ(FormatReal(0.0000004), L"0.000000");
+  EXPECT_DOUBLE_EQ(ParseReal(FormatReal(0.01), 1), 0.01);
+}
+
+TEST(FormatSettingsDate, UsesEnglishMonthNames) {
+  std::tm noon{};
+  noon.tm_year = 2017 - 1900;
+  noon.tm_mon = 11;
+  noon.tm_mday = 8;
+  noon.tm_hour = 12;
+  noon.tm_isdst = -1;
+  EXPECT_EQ(FormatSettingsDate(std::mktime(&noon)), L"2017-Dec-08");
+}
+
+TEST(ParseProfileInt, ReadsLikeThePrivateProfileFunctions) {
+  const struct {
+    const wchar_t* text;
+    int expected;
+  } cases[] = {{L"42", 42}, {L"-1", -1}, {L"  7", 7}, {L"12abc", 12}, {L"abc", 0}, {L"+5", 5}, {L"16711680", 16711680}};
+  for (const auto& c : cases) EXPECT_EQ(ParseProfileInt(c.text), c.expected) << ToUtf8(c.text);
+}
+
+TEST(MemorySettingsStore, ValueKindsFollowTheRegistryRules) {
+  MemorySettingsStore store;
+  store.SetRegistryRoot(L"Software\\Test");
+  store.WriteString(L"Options", L"Text", L"", L"1");
+  store.WriteInt(L"Options", L"Number", L"", 5);
+  EXPECT_EQ(store.ReadInt(L"Options", L"Text", L"", 9), 9);            // REG_SZ where an int is expected
+  EXPECT_EQ(store.ReadString(L"Options", L"Number", L"", L"d"), L"d");  // REG_DWORD where text is expected
+  EXPECT_EQ(store.ReadInt(L"OPTIONS", L"number", L"", 9), 5);           // names ignore case
+  EXPECT_DOUBLE_EQ(store.ReadReal(L"Options", L"Number", L"", 2.5), 2.5);
+  store.WriteString(L"Options", L"Long", L"", std::wstring(1024, L'x'));
+  EXPECT_EQ(store.ReadString(L"Options", L"Long", L"", L"d"), L"d");    // longer than the buffer
+}
+
+TEST(TextEncoding, RoundTripsThroughUtf8) {
+  const std::wstring text = L"Zeichnung \u00e4\u00f6 \u20ac \U0001F600";
+  EXPECT_EQ(FromUtf8(ToUtf8(text)), text);
+  EXPECT_EQ(ToUtf8(L"\u00e4"), "\xC3\xA4");
+  EXPECT_EQ(FromUtf8("a\xFF" "b"), L"a\uFFFDb");
+  EXPECT_EQ(FromUtf8("\xE2\x82"), L"\uFFFD\uFFFD");
+}
+
+}  // namespace

@@ -1,0 +1,84 @@
+#include "text_encoding.h"
+
+#include <cstdint>
+
+namespace {
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+void AppendWide(std::wstring& out, uint32_t cp) {
+  if constexpr (sizeof(wchar_t) == 2) {
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out.push_back(static_cast<wchar_t>(0xD800 | (cp >> 10)));
+      out.push_back(static_cast<wchar_t>(0xDC00 | (cp & 0x3FF)));
+      return;
+    }
+  }
+  out.push_back(static_cast<wchar_t>(cp));
+}
+
+constexpr uint32_t kReplacement = 0xFFFD;
+
+}  // namespace
+
+std::string ToUtf8(const std::wstring& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    uint32_t cp = static_cast<uint32_t>(text[i]);
+    if constexpr (sizeof(wchar_t) == 2) {
+      if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size()) {
+        const uint32_t low = static_cast<uint32_t>(text[i + 1]);
+        if (low >= 0xDC00 && low < 0xE000) {
+          cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+          ++i;
+        }
+      }
+    }
+    if ((cp >= 0xD800 && cp < 0xE000) || cp > 0x10FFFF) cp = kReplacement;
+    AppendUtf8(out, cp);
+  }
+  return out;
+}
+
+std::wstring FromUtf8(const std::string& text) {
+  std::wstring out;
+  out.reserve(text.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    const uint8_t lead = static_cast<uint8_t>(text[i]);
+    const int extra = lead < 0x80 ? 0 : (lead >> 5) == 0x6 ? 1 : (lead >> 4) == 0xE ? 2 : (lead >> 3) == 0x1E ? 3 : -1;
+    bool valid = extra >= 0 && i + extra < text.size();
+    uint32_t cp = valid ? (extra == 0 ? lead : lead & (0x3Fu >> extra)) : 0;
+    for (int k = 1; valid && k <= extra; ++k) {
+      const uint8_t next = static_cast<uint8_t>(text[i + k]);
+      valid = (next & 0xC0) == 0x80;
+      cp = (cp << 6) | (next & 0x3F);
+    }
+    if (!valid) {
+      AppendWide(out, kReplacement);
+      ++i;
+      continue;
+    }
+    AppendWide(out, cp);
+    i += 1 + extra;
+  }
+  return out;
+}

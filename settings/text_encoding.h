@@ -1,0 +1,8 @@
+// Conversion between the program's wide texts and UTF-8 (UTF-16 on Windows,
+// UTF-32 elsewhere, as wchar_t is).
+#pragma once
+
+#include <string>
+
+std::string ToUtf8(const std::wstring& text);
+std::wstring FromUtf8(const std::string& text);

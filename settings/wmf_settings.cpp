@@ -1,0 +1,216 @@
+#include "wmf_settings.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cwchar>
+#include <cwctype>
+#include <iterator>
+
+namespace {
+
+constexpr wchar_t kOptions[] = L"Options";
+constexpr wchar_t kPreferences[] = L"Preferences";
+constexpr wchar_t kHeaderSection[] = L"Velloform";
+constexpr wchar_t kStatistics[] = L"Statistics";
+constexpr wchar_t kVersionSection[] = L"V7,30,0,0";
+constexpr wchar_t kWidthSection[] = L"Options\\Width";
+constexpr wchar_t kLineColorSection[] = L"Options\\LineColor";
+constexpr wchar_t kFillColorSection[] = L"Options\\FillColor";
+constexpr double kDefaultEntryWidth = 0.01;
+
+#define INT_SETTING(name, section, value, rule) \
+  {L## #name, section, &WmfSettings::name, nullptr, value, SettingRule::rule}
+#define REAL_SETTING(name, value, rule) \
+  {L## #name, kOptions, nullptr, &WmfSettings::name, value, SettingRule::rule}
+
+const ScalarSetting kScalarSettings[] = {
+    INT_SETTING(Crop, kOptions, 1, Bool),
+    INT_SETTING(Tilemode, kOptions, 1, Bool),
+    INT_SETTING(Paperlast, kOptions, 1, Bool),
+    INT_SETTING(LeaveMargin, kOptions, 1, Bool),
+    INT_SETTING(RemoveBackground, kOptions, 1, Bool),
+    INT_SETTING(WhiteBlack, kOptions, 1, Bool),
+    INT_SETTING(RemoveLines, kOptions, 0, Bool),
+    INT_SETTING(MakeBlack, kOptions, 0, Bool),
+    INT_SETTING(Lineoptions, kOptions, 0, UpTo3),
+    INT_SETTING(Filledoptions, kOptions, 0, UpTo3),
+    INT_SETTING(Widthoptions, kOptions, 0, UpTo3),
+    INT_SETTING(Outlinestoo, kOptions, 0, Bool),
+    INT_SETTING(Rotation, kOptions, 0, Rotation),
+    INT_SETTING(IsMetric, kPreferences, 0, Bool),
+    INT_SETTING(AskTilemode, kPreferences, 1, Bool),
+    INT_SETTING(ReplaceCopyclip, kPreferences, 0, Bool),
+    INT_SETTING(Tooltip, kPreferences, 1, Bool),
+    INT_SETTING(PopupSaveas, kPreferences, 0, Bool),
+    INT_SETTING(StartWithOptions, kPreferences, 1, Bool),
+    INT_SETTING(AutoModify, kPreferences, 1, UpTo3),
+    INT_SETTING(oPalette, kPreferences, 0, UpTo8),
+    INT_SETTING(ForcedPalette, kPreferences, -1, PaletteOrNone),
+    REAL_SETTING(Margin, 0.5, AtLeastZero),
+    REAL_SETTING(FixedWidth, 0.01, AtLeastZero),
+    REAL_SETTING(Percentage, 100, AboveZero),
+    REAL_SETTING(PictureWidth, 6, AboveZero),
+    REAL_SETTING(PictureHeight, 9, AboveZero),
+    REAL_SETTING(WMFScale, 1, AboveZero),
+    REAL_SETTING(DrawingScale, 1, AboveZero),
+};
+
+#undef INT_SETTING
+#undef REAL_SETTING
+
+std::wstring ColorValueName(int colorNumber) {
+  wchar_t name[16];
+  std::swprintf(name, std::size(name), L"Color%d", colorNumber);
+  return name;
+}
+
+bool IsSave(SettingsOp op) { return op == SettingsOp::SaveRegistry || op == SettingsOp::SaveFile; }
+
+}  // namespace
+
+bool ScalarSetting::IsValid(double value) const {
+  // Integers are compared as unsigned numbers, so a negative value is never
+  // within 0..n.
+  const bool whole = value == std::trunc(value) && value >= INT32_MIN && value <= INT32_MAX;
+  const auto asUnsigned = [value] { return static_cast<uint32_t>(static_cast<int32_t>(value)); };
+  switch (rule) {
+    case SettingRule::Bool: return whole && asUnsigned() <= 1;
+    case SettingRule::UpTo3: return whole && asUnsigned() <= 3;
+    case SettingRule::UpTo8: return whole && asUnsigned() <= 8;
+    case SettingRule::Rotation: return value == 0 || value == 90 || value == 180 || value == 270;
+    case SettingRule::PaletteOrNone: return whole && asUnsigned() + 1 <= 9;
+    case SettingRule::AtLeastZero: return value >= 0;  // false for NaN
+    case SettingRule::AboveZero: return value > 0;
+  }
+  return false;
+}
+
+const char* ScalarSetting::ValidText() const {
+  switch (rule) {
+    case SettingRule::Bool: return "0 or 1";
+    case SettingRule::UpTo3: return "0, 1, 2 or 3";
+    case SettingRule::UpTo8: return "a whole number from 0 to 8";
+    case SettingRule::Rotation: return "0, 90, 180 or 270";
+    case SettingRule::PaletteOrNone: return "-1 (none) or a whole number from 0 to 8";
+    case SettingRule::AtLeastZero: return "a number of at least 0";
+    case SettingRule::AboveZero: return "a number greater than 0";
+  }
+  return "";
+}
+
+std::span<const ScalarSetting> ScalarSettings() { return kScalarSettings; }
+
+const ScalarSetting* FindScalarSetting(const std::wstring& name) {
+  for (const ScalarSetting& setting : kScalarSettings) {
+    const wchar_t* a = setting.name;
+    const wchar_t* b = name.c_str();
+    while (*a && std::towlower(*a) == std::towlower(*b)) ++a, ++b;
+    if (*a == 0 && *b == 0) return &setting;
+  }
+  return nullptr;
+}
+
+WmfSettings::WmfSettings(SettingsStore& store, UserMessages& messages, unsigned instanceMessage)
+    : InstanceMessage(instanceMessage), store_(store), messages_(messages) {
+  store_.SetRegistryRoot(L"Software\\Tornvik\\Velloform");
+  TransferSettings(SettingsOp::LoadRegistry, L"");
+  ComputeRepresentatives(oPalette);
+  // The scaled size mode and the plain fill mode last only for one run.
+  if (Widthoptions == 3) Widthoptions = 0;
+  if (Filledoptions == 1) Filledoptions = 0;
+  Jobs = store_.ReadInt(kStatistics, L"Jobs", L"", 0);
+  Since = static_cast<int32_t>(store_.ReadInt(kStatistics, L"Since", L"", 0));
+  if (Since == 0) Since = std::time(nullptr);
+  ShowSplash = store_.ReadInt(kVersionSection, L"ShowSplash", L"", 1);
+}
+
+WmfSettings::~WmfSettings() {
+  if (saveAtExit) SaveToRegistry();
+}
+
+int WmfSettings::PaletteInForce() const {
+  return ForcedPalette >= 0 && ForcedPalette < kPaletteCount ? ForcedPalette : oPalette;
+}
+
+bool WmfSettings::TransferSettings(SettingsOp op, const std::wstring& path) {
+  if (IsSave(op)) {
+    if (!store_.WriteString(kHeaderSection, L"Program Type", path, L"Clipmend.exe")) return false;
+    store_.WriteString(kHeaderSection, L"Program Version", path, L"7,30,0,0");
+    store_.WriteString(kHeaderSection, L"Settings written", path, FormatSettingsDate());
+  }
+  const bool colorsOnly =
+      op == SettingsOp::LoadFile && store_.ReadInt(kHeaderSection, L"ColorOnly", path, 0) != 0;
+  if (!colorsOnly) TransferValues(op, path);
+  return TransferColors(op, path, colorsOnly);
+}
+
+bool WmfSettings::TransferValues(SettingsOp op, const std::wstring& path) {
+  bool intsWritten = true;
+  bool realsWritten = true;
+  for (const ScalarSetting& setting : kScalarSettings) {
+    if (setting.intField) {
+      int& field = this->*setting.intField;
+      if (IsSave(op)) {
+        if (intsWritten) intsWritten = store_.WriteInt(setting.section, setting.name, path, field);
+        continue;
+      }
+      const int value = store_.ReadInt(setting.section, setting.name, path, static_cast<int>(setting.defaultValue));
+      field = setting.IsValid(value) ? value : static_cast<int>(setting.defaultValue);
+    } else {
+      double& field = this->*setting.realField;
+      if (IsSave(op)) {
+        if (realsWritten) realsWritten = store_.WriteReal(setting.section, setting.name, path, field);
+        continue;
+      }
+      const double value = store_.ReadReal(setting.section, setting.name, path, setting.defaultValue);
+      field = setting.IsValid(value) ? value : setting.defaultValue;
+    }
+  }
+  if (op == SettingsOp::LoadRegistry && ForcedPalette != -1) {
+    oPalette = ForcedPalette;
+    wchar_t text[64];
+    std::swprintf(text, std::size(text), L"Warning: Palette will be forced to %d", ForcedPalette);
+    messages_.InfoBox(text);
+  }
+  return intsWritten && realsWritten;
+}
+
+bool WmfSettings::TransferColors(SettingsOp op, const std::wstring& path, bool colorsOnly) {
+  const PaletteTable& palettes = AcadPalettes();
+  for (int c = 1; c < kColorNumbers; ++c) {
+    ColorEntry& entry = colors[c];
+    const std::wstring name = ColorValueName(c);
+    if (IsSave(op)) {
+      if (!store_.WriteReal(kWidthSection, name, path, entry.width) ||
+          !store_.WriteInt(kLineColorSection, name, path, static_cast<int>(entry.lineColor)) ||
+          !store_.WriteInt(kFillColorSection, name, path, static_cast<int>(entry.fillColor)))
+        return false;
+      continue;
+    }
+    if (!colorsOnly) {
+      const double width = store_.ReadReal(kWidthSection, name, path, kDefaultEntryWidth);
+      entry.width = width >= 0 ? width : kDefaultEntryWidth;
+    }
+    const int paletteColor = static_cast<int>(palettes[c][std::clamp(oPalette, 0, kPaletteCount - 1)]);
+    entry.lineColor = static_cast<uint32_t>(store_.ReadInt(kLineColorSection, name, path, paletteColor));
+    entry.fillColor = static_cast<uint32_t>(store_.ReadInt(kFillColorSection, name, path, paletteColor));
+  }
+  return true;
+}
+
+void WmfSettings::ComputeRepresentatives(int palette) {
+  const PaletteTable& palettes = AcadPalettes();
+  palette = std::clamp(palette, 0, kPaletteCount - 1);
+  for (int c = 1; c < kColorNumbers; ++c) {
+    int j = 1;
+    while (palettes[j][palette] != palettes[c][palette]) ++j;
+    colors[c].representative = j;
+  }
+}
+
+void WmfSettings::SaveToRegistry() {
+  TransferSettings(SettingsOp::SaveRegistry, L"");
+  store_.WriteInt(kStatistics, L"Jobs", L"", Jobs);
+  store_.WriteInt(kStatistics, L"Since", L"", static_cast<int32_t>(static_cast<uint32_t>(Since)));
+  store_.WriteInt(kVersionSection, L"ShowSplash", L"", ShowSplash);
+}

@@ -1,0 +1,336 @@
+#include "wmfmend.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <ostream>
+#include <sstream>
+#include <system_error>
+
+#include "memory_store.h"
+#include "metafile.h"
+#include "placeable_file.h"
+#include "sizing.h"
+#include "text_encoding.h"
+#include "text_measurer_factory.h"
+#include "wmf_settings.h"
+
+namespace {
+
+constexpr double kDefaultUnitsPerInch = 1440;
+
+const char kHelp[] = R"(Usage:
+  wmfmend [OPTIONS] INPUT.wmf OUTPUT.wmf   improve a picture and write it as a placeable WMF
+  wmfmend --info [OPTIONS] INPUT.wmf       print what the analysis found, as one JSON object
+  wmfmend --help                           show this text
+
+The picture is improved exactly as Clipmend improves a picture on the
+clipboard and saves it as a WMF file. Settings start from their defaults.
+
+Options:
+  --set NAME=VALUE      set one setting by its own name, for example Crop=0,
+                        Rotation=90, FixedWidth=0.25, Lineoptions=2; may be
+                        repeated; later ones win
+  --options FILE        load an options file (.VF3) or import the pen table of
+                        a plotter configuration file (any other ending) first
+  --units-per-inch N    scale of a standard (non-placeable) input; default 1440.
+                        A placeable input's own Inch field is used instead
+  --intellicad          the picture comes from IntelliCAD (palette 8)
+  --display-bits N      display colour depth for the palette choice; default 32
+
+Settings (NAME: valid values):
+)";
+
+const char kTrailer[] = R"(
+Exit status: 0 success; 1 the input cannot be read or the output cannot be
+written (no output file is left behind); 2 wrong usage.
+)";
+
+// Collects the settings' messages for standard error.
+class StreamMessages : public UserMessages {
+ public:
+  explicit StreamMessages(std::ostream& err) : err_(err) {}
+  void ErrorBox(const std::wstring& text) override { err_ << "wmfmend: " << ToUtf8(text) << "\n"; }
+  void InfoBox(const std::wstring& text) override { err_ << "wmfmend: " << ToUtf8(text) << "\n"; }
+
+ private:
+  std::ostream& err_;
+};
+
+struct Arguments {
+  bool help = false;
+  bool info = false;
+  bool intelliCad = false;
+  int displayBits = 32;
+  std::optional<double> unitsPerInch;
+  std::optional<std::string> optionsFile;
+  std::vector<std::pair<std::string, std::string>> sets;
+  std::vector<std::string> files;
+};
+
+struct UsageError {
+  std::string message;
+};
+
+bool ParseWhole(const std::string& text, long& value) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  value = std::strtol(text.c_str(), &end, 10);
+  return errno == 0 && *end == 0;
+}
+
+bool ParseNumber(const std::string& text, double& value) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  value = std::strtod(text.c_str(), &end);
+  return *end == 0 && std::isfinite(value);
+}
+
+std::optional<UsageError> ParseArguments(const std::vector<std::string>& args, Arguments& parsed) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    auto value = [&]() -> std::optional<std::string> {
+      if (i + 1 >= args.size()) return std::nullopt;
+      return args[++i];
+    };
+    if (arg == "--help" || arg == "-h") {
+      parsed.help = true;
+    } else if (arg == "--info") {
+      parsed.info = true;
+    } else if (arg == "--intellicad") {
+      parsed.intelliCad = true;
+    } else if (arg == "--set" || arg == "--options" || arg == "--units-per-inch" || arg == "--display-bits") {
+      std::optional<std::string> v = value();
+      if (!v) return UsageError{arg + " needs a value"};
+      if (arg == "--set") {
+        const size_t eq = v->find('=');
+        if (eq == std::string::npos || eq == 0) return UsageError{"--set takes NAME=VALUE, not '" + *v + "'"};
+        parsed.sets.emplace_back(v->substr(0, eq), v->substr(eq + 1));
+      } else if (arg == "--options") {
+        parsed.optionsFile = *v;
+      } else if (arg == "--units-per-inch") {
+        double upi = 0;
+        if (!ParseNumber(*v, upi) || upi <= 0) return UsageError{"--units-per-inch takes a number greater than 0, not '" + *v + "'"};
+        parsed.unitsPerInch = upi;
+      } else {
+        long bits = 0;
+        if (!ParseWhole(*v, bits) || bits < 1 || bits > 32) return UsageError{"--display-bits takes a whole number from 1 to 32, not '" + *v + "'"};
+        parsed.displayBits = static_cast<int>(bits);
+      }
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return UsageError{"unknown option '" + arg + "'"};
+    } else {
+      parsed.files.push_back(arg);
+    }
+  }
+  if (parsed.help) return std::nullopt;
+  const size_t wanted = parsed.info ? 1 : 2;
+  if (parsed.files.size() != wanted)
+    return UsageError{parsed.info ? "--info takes one input file" : "give one input and one output file"};
+  return std::nullopt;
+}
+
+std::string SettingNames() {
+  std::string names;
+  for (const ScalarSetting& setting : ScalarSettings()) {
+    if (!names.empty()) names += ", ";
+    names += ToUtf8(setting.name);
+  }
+  return names;
+}
+
+std::optional<UsageError> ApplySetting(WmfSettings& settings, const std::string& name, const std::string& text) {
+  const ScalarSetting* setting = FindScalarSetting(FromUtf8(name));
+  if (!setting) return UsageError{"unknown setting '" + name + "'; the settings are " + SettingNames()};
+  const std::string invalid = "invalid value '" + text + "' for " + ToUtf8(setting->name) + ": the valid values are " +
+                              setting->ValidText();
+  if (setting->intField) {
+    long value = 0;
+    if (!ParseWhole(text, value) || !setting->IsValid(static_cast<double>(value))) return UsageError{invalid};
+    settings.*setting->intField = static_cast<int>(value);
+  } else {
+    double value = 0;
+    if (!ParseNumber(text, value) || !setting->IsValid(value)) return UsageError{invalid};
+    settings.*setting->realField = value;
+  }
+  return std::nullopt;
+}
+
+std::filesystem::path PathOf(const std::string& utf8) {
+  return std::filesystem::path(FromUtf8(utf8));
+}
+
+bool ReadFileBytes(const std::string& name, std::vector<uint8_t>& bytes, std::string& error) {
+  std::ifstream in(PathOf(name), std::ios::binary);
+  if (!in) {
+    error = std::strerror(errno);
+    return false;
+  }
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (in.bad()) {
+    error = "read error";
+    return false;
+  }
+  return true;
+}
+
+// Writes through a temporary file in the same folder, so that a failure
+// leaves no partial output behind.
+bool WriteFileBytes(const std::string& name, const std::vector<uint8_t>& bytes, std::string& error) {
+  const std::filesystem::path target = PathOf(name);
+  std::filesystem::path temporary = target;
+  temporary += ".wmfmend-partial";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) {
+      error = std::strerror(errno);
+      return false;
+    }
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+      error = "write error";
+      std::error_code ignored;
+      std::filesystem::remove(temporary, ignored);
+      return false;
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(temporary, target, ec);
+  if (ec) {
+    error = ec.message();
+    std::filesystem::remove(temporary, ec);
+    return false;
+  }
+  return true;
+}
+
+// The METAFILEPICT that describes a picture read from a file: its window
+// extent at the file's own scale.
+wmf::MetafilePict PictFor(const wmf::WmfPicture& picture, double unitsPerInch) {
+  wmf::Size window;
+  for (const wmf::WmfRecord& record : picture.records) {
+    if (record.function == wmf::META_SETWINDOWEXT && record.params.size() >= 2) {
+      window = wmf::Size{record.params[1], record.params[0]};
+      break;
+    }
+  }
+  if (window.x == 0 && picture.placeable) {
+    window = wmf::Size{picture.placeable->right - picture.placeable->left,
+                       picture.placeable->bottom - picture.placeable->top};
+  }
+  wmf::MetafilePict pict;
+  pict.mm = wmf::kMmAnisotropic;
+  pict.xExt = static_cast<int32_t>(std::lround(window.x * 2540.0 / unitsPerInch));
+  pict.yExt = static_cast<int32_t>(std::lround(window.y * 2540.0 / unitsPerInch));
+  return pict;
+}
+
+std::string JsonNumber(double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.10g", value);
+  return text;
+}
+
+std::string JsonString(const std::string& text) {
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + "\"";
+}
+
+void PrintInfo(std::ostream& out, const wmf::CMetafile& picture, const WmfSettings& settings, wmf::Size output,
+               wmf::Size himetric, size_t outputRecords) {
+  const wmf::Rect& e = picture.extents;
+  const wmf::PassState& pass = picture.passState();
+  out << "{\"windowExt\":[" << picture.windowExt.x << "," << picture.windowExt.y << "],"
+      << "\"extents\":[" << e.minX << "," << e.minY << "," << e.maxX << "," << e.maxY << "],"
+      << "\"unitsPerInch\":" << JsonNumber(picture.unitsPerInch) << ","
+      << "\"header\":{\"mm\":" << picture.header.mm << ",\"xExt\":" << picture.header.xExt
+      << ",\"yExt\":" << picture.header.yExt << "},"
+      << "\"placeable\":" << (picture.picture().placeable ? "true" : "false") << ","
+      << "\"palette\":" << settings.oPalette << ","
+      << "\"backgroundColor\":" << pass.backgroundColor << ","
+      << "\"records\":" << picture.picture().records.size() << ","
+      << "\"output\":{\"w\":" << output.x << ",\"h\":" << output.y
+      << ",\"unitsPerInchOut\":" << JsonNumber(pass.unitsPerInchOut) << ",\"xExt\":" << himetric.x
+      << ",\"yExt\":" << himetric.y << ",\"records\":" << outputRecords
+      << ",\"status\":" << JsonString(ToUtf8(wmf::SizeStatusText(himetric, settings.IsMetric != 0))) << "}}\n";
+}
+
+}  // namespace
+
+int RunWmfmend(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  Arguments parsed;
+  if (std::optional<UsageError> usage = ParseArguments(args, parsed)) {
+    err << "wmfmend: " << usage->message << "\nTry 'wmfmend --help'.\n";
+    return kWmfmendUsage;
+  }
+  if (parsed.help) {
+    out << kHelp;
+    for (const ScalarSetting& setting : ScalarSettings())
+      out << "  " << ToUtf8(setting.name) << ": " << setting.ValidText() << "\n";
+    out << kTrailer;
+    return kWmfmendOk;
+  }
+
+  MemorySettingsStore store;  // no registry here: every setting starts at its default
+  StreamMessages messages(err);
+  WmfSettings settings(store, messages);
+  if (parsed.optionsFile) {
+    err << "wmfmend: --options is not supported yet\n";
+    return kWmfmendUsage;
+  }
+  for (const auto& [name, value] : parsed.sets) {
+    if (std::optional<UsageError> usage = ApplySetting(settings, name, value)) {
+      err << "wmfmend: " << usage->message << "\n";
+      return kWmfmendUsage;
+    }
+  }
+
+  const std::string& input = parsed.files[0];
+  std::vector<uint8_t> bytes;
+  std::string error;
+  if (!ReadFileBytes(input, bytes, error)) {
+    err << "wmfmend: cannot read " << input << ": " << error << "\n";
+    return kWmfmendFailed;
+  }
+  wmf::WmfPicture picture;
+  if (!wmf::ReadWmf(bytes, picture, error)) {
+    err << "wmfmend: " << input << " is not a picture wmfmend can read: " << error << "\n";
+    return kWmfmendFailed;
+  }
+
+  double unitsPerInch = parsed.unitsPerInch.value_or(kDefaultUnitsPerInch);
+  if (picture.placeable && picture.placeable->inch > 0) unitsPerInch = picture.placeable->inch;
+  const wmf::MetafilePict pict = PictFor(picture, unitsPerInch);
+
+  std::unique_ptr<wmf::TextMeasurer> measurer = wmf::MakeTextMeasurer();
+  wmf::EngineContext context{settings, messages, *measurer, parsed.displayBits};
+  wmf::CMetafile captured(pict, std::move(picture), 0, parsed.intelliCad ? 1 : 0, context);
+  wmf::WmfRecorder surface;
+  const wmf::Size output = captured.Play(surface);
+  const double scale = captured.passState().unitsPerInchOut;
+  const wmf::Size himetric = wmf::PhysicalSize(output, scale);
+
+  if (parsed.info) {
+    PrintInfo(out, captured, settings, output, himetric, surface.RecordCount());
+    return kWmfmendOk;
+  }
+  const std::string& target = parsed.files[1];
+  if (!WriteFileBytes(target, wmf::PlaceableFileBytes(surface.Close(), output, scale), error)) {
+    err << "wmfmend: cannot write " << target << ": " << error << "\n";
+    return kWmfmendFailed;
+  }
+  return kWmfmendOk;
+}
