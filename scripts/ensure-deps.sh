@@ -4,7 +4,7 @@
 # it prints the exact line to run and fails.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core)
+packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-liberation)
 for part in "$@"; do
   case "$part" in
     native) ;;
