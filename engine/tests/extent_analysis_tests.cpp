@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include "engine_harness.h"
+
+namespace wmf {
+namespace {
+
+using test::Rec;
+
+WmfRecord Font(int height, int escapement = 0, int orientation = 0) {
+  return Rec(META_CREATEFONTINDIRECT, {height, 0, escapement, orientation, 400, 0, 0, 0, 0x7241, 0x6C61});
+}
+
+// ExtTextOut at (x, y) without rectangle or advances.
+WmfRecord Text(int x, int y, const std::string& text) {
+  WmfRecord r = Rec(META_EXTTEXTOUT, {y, x, static_cast<int>(text.size()), 0});
+  for (size_t i = 0; i < text.size(); i += 2)
+    r.params.push_back(static_cast<uint8_t>(text[i]) | (i + 1 < text.size() ? static_cast<uint8_t>(text[i + 1]) << 8 : 0));
+  return r;
+}
+
+TEST(ExtentAnalysis, ExtentCoversTheDrawing) {
+  test::EngineHarness h;
+  auto p = h.Capture({test::WindowExt(8000, 6000), test::Poly(META_POLYLINE, {{100, 200}, {300, 50}})});
+  EXPECT_EQ(p->extents, (Rect{100, 50, 300, 200}));
+  EXPECT_EQ(p->windowExt, (Size{8000, 6000}));
+}
+
+TEST(ExtentAnalysis, EveryGeometryRecordIsMeasured) {
+  const struct {
+    const char* name;
+    WmfRecord record;
+    Rect expected;
+  } cases[] = {
+      {"lineto", test::LineTo(5, 7), {5, 7, 5, 7}},
+      {"moveto", Rec(META_MOVETO, {-3, 4}), {4, -3, 4, -3}},
+      {"ellipse", Rec(META_ELLIPSE, {40, 30, 20, 10}), {10, 20, 30, 40}},
+      {"rectangle", test::Rectangle(10, 20, 30, 40), {10, 20, 30, 40}},
+      {"pixel", Rec(META_SETPIXEL, {0xFF, 0, 9, 8}), {8, 9, 8, 9}},
+      {"polypolygon", Rec(META_POLYPOLYGON, {2, 1, 2, 1, 2, 3, 4, 5, 6}), {1, 2, 5, 6}},
+      {"arc", Rec(META_ARC, {1, 2, 3, 4, 50, 60, 7, 8}), {2, 1, 60, 50}},
+      {"dibstretchblt", Rec(META_DIBSTRETCHBLT, {0x20, 0xCC, 1, 1, 0, 0, 30, 40, 10, 20}), {20, 10, 60, 40}},
+      {"stretchdib", Rec(META_STRETCHDIB, {0x20, 0xCC, 0, 1, 1, 0, 0, 30, 40, 10, 20}), {20, 10, 60, 40}},
+      {"polygon count past the end", Rec(META_POLYGON, {50, 1, 2, 3, 4}), {1, 2, 3, 4}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::EngineHarness h;
+    auto p = h.Capture({test::WindowExt(100, 100), c.record});
+    EXPECT_EQ(p->extents, c.expected);
+  }
+}
+
+TEST(ExtentAnalysis, BackgroundRectangleGivesColourAndPalette) {
+  const struct {
+    uint32_t pen;
+    int displayBits, fromIntelliCad;
+    int palette;
+  } cases[] = {{0x000000, 32, 0, 4}, {0xFFFFFF, 32, 0, 5}, {0xFFFFFF, 8, 0, 7}, {0xFFFFFF, 32, 1, 8},
+               {0xFF0000, 32, 0, 4} /* blue is not tested */, {0x000081, 32, 0, 5}, {0x008100, 32, 0, 5}};
+  for (const auto& c : cases) {
+    test::EngineHarness h;
+    h.context.displayBitsPerPixel = c.displayBits;
+    auto p = h.Capture({test::WindowExt(8000, 6000), test::Pen(c.pen), test::Rectangle(0, 0, 8000, 6000),
+                        test::LineTo(10, 10)},
+                       {8, 20320, 15240}, c.fromIntelliCad);
+    EXPECT_EQ(p->passState().backgroundColor, c.pen);
+    EXPECT_EQ(h.settings.oPalette, c.palette) << std::hex << c.pen;
+    EXPECT_EQ(p->extents, (Rect{10, 10, 10, 10}));  // the background is not measured
+  }
+}
+
+TEST(ExtentAnalysis, RectangleAtTheLeftEdgeCountsAsBackground) {
+  test::EngineHarness h;
+  auto p = h.Capture({test::WindowExt(100, 100), test::Pen(0x00FF00), test::Rectangle(0, 500, 600, 700),
+                      test::LineTo(1, 1)});
+  EXPECT_EQ(p->extents, (Rect{1, 1, 1, 1}));
+  EXPECT_EQ(p->passState().backgroundColor, 0x00FF00u);
+}
+
+TEST(ExtentAnalysis, NestedBlocksAreNotMeasured) {
+  test::EngineHarness h;
+  auto p = h.Capture({test::WindowExt(8000, 6000), test::LineTo(10, 10), Rec(META_SAVEDC, {}),
+                      test::WindowOrg(100, 100), test::LineTo(5000, 5000), Rec(META_RESTOREDC, {0xFFFF}),
+                      test::LineTo(20, 30)});
+  EXPECT_EQ(p->extents, (Rect{10, 10, 20, 30}));
+}
+
+struct TextCase {
+  const char* name;
+  int align;
+  WmfRecord font;
+  Rect expected;
+};
+
+TEST(ExtentAnalysis, TextIsBoxedByAlignmentAndAngle) {
+  // The fake measurer gives 5 units a character, a cell of the font's height
+  // and an ascent of three quarters of it.
+  const TextCase cases[] = {
+      {"left top", 0, Font(12), {10, 10, 60, 22}},
+      {"baseline", 0x18, Font(12), {10, 1, 60, 13}},
+      {"bottom", 0x08, Font(12), {10, -2, 60, 10}},
+      {"centre", 0x06, Font(12), {-15, 10, 35, 22}},
+      {"right", 0x02, Font(12), {-40, 10, 10, 22}},
+      {"turned 90 degrees", 0, Font(12, 900, 900), {10, -40, 22, 10}},
+      {"escapement when orientation is 0", 0, Font(12, 900, 0), {10, -40, 22, 10}},
+  };
+  for (const TextCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::EngineHarness h;
+    auto p = h.Capture({test::WindowExt(100, 100), c.font, Rec(META_SELECTOBJECT, {0}),
+                        Rec(META_SETTEXTALIGN, {c.align}), Text(10, 10, "0123456789")});
+    EXPECT_EQ(p->extents, c.expected);
+  }
+}
+
+TEST(ExtentAnalysis, AdvancesGiveTheWidthWhenNoRectangle) {
+  test::EngineHarness h;
+  WmfRecord text = Text(10, 10, "abc");
+  for (int dx : {7, 8, 9}) text.params.push_back(static_cast<uint16_t>(dx));
+  auto p = h.Capture({test::WindowExt(100, 100), Font(12), Rec(META_SELECTOBJECT, {0}), text});
+  EXPECT_EQ(p->extents, (Rect{10, 10, 34, 22}));
+}
+
+TEST(ExtentAnalysis, FontIsFoundAfterObjectsTheAnalysisDoesNotDraw) {
+  // A region and a pattern brush take slots 0 and 1, so the font is in slot 2.
+  test::EngineHarness h;
+  auto p = h.Capture({test::WindowExt(100, 100), Rec(META_CREATEREGION, {0, 6, 0, 0, 0, 0}),
+                      Rec(META_CREATEPATTERNBRUSH, {0, 0, 0, 0}), Font(-20), Rec(META_SELECTOBJECT, {2}),
+                      Text(10, 10, "x")});
+  EXPECT_EQ(h.measurer.lastFont.height, -20);
+}
+
+TEST(ExtentAnalysis, TextTooShortForItsStringIsSkipped) {
+  test::EngineHarness h;
+  auto p = h.Capture({test::WindowExt(100, 100), Rec(META_EXTTEXTOUT, {10, 10, 40, 0, 0x4141}), test::LineTo(1, 1)});
+  EXPECT_EQ(p->extents, (Rect{1, 1, 1, 1}));
+  EXPECT_EQ(h.measurer.calls, 0);
+}
+
+TEST(ExtentAnalysis, PictureWithoutWindowExtentSpansToWhatIsDrawn) {
+  test::EngineHarness h;
+  auto p = h.Capture({test::LineTo(300, 200)});
+  EXPECT_EQ(p->windowExt, (Size{300, 200}));
+}
+
+}  // namespace
+}  // namespace wmf

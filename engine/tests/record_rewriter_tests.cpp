@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "engine_harness.h"
+
+namespace wmf {
+namespace {
+
+using test::Rec;
+
+// A picture whose drawing spans (100, 50)-(300, 200) in an 8000 × 6000 window,
+// followed by the records under test.
+std::vector<WmfRecord> Cropped(std::vector<WmfRecord> rest) {
+  std::vector<WmfRecord> records = {test::WindowExt(8000, 6000), test::Poly(META_POLYLINE, {{100, 200}, {300, 50}})};
+  records.insert(records.end(), rest.begin(), rest.end());
+  return records;
+}
+
+// Plays `records` with the settings changed by `adjust` (after capture) and
+// returns the output records after the play's own three and the `skip`
+// records that follow them.
+std::vector<WmfRecord> Played(std::vector<WmfRecord> records, const std::function<void(WmfSettings&)>& adjust,
+                              size_t skip = 2) {
+  test::EngineHarness h;
+  h.settings.LeaveMargin = 0;
+  auto picture = h.Capture(std::move(records));
+  adjust(h.settings);
+  std::vector<WmfRecord> out = h.Play(*picture);
+  out.erase(out.begin(), out.begin() + std::min(out.size(), 3 + skip));
+  return out;
+}
+
+auto Rotation(int degrees) {
+  return [degrees](WmfSettings& s) { s.Rotation = degrees; };
+}
+
+TEST(RecordRewriter, PointsAreCroppedAndRotated) {
+  const struct {
+    int rotation, x, y;
+  } cases[] = {{0, 50, 30}, {90, 120, 50}, {180, 150, 120}, {270, 30, 150}};
+  for (const auto& c : cases) {
+    const auto out = Played(Cropped({test::LineTo(150, 80)}), Rotation(c.rotation));
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0], test::LineTo(c.x, c.y)) << c.rotation;
+  }
+}
+
+TEST(RecordRewriter, FirstWindowExtentBecomesTheRegion) {
+  for (auto [rotation, x, y] : {std::tuple{0, 200, 150}, std::tuple{90, 150, 200}}) {
+    const auto out = Played(Cropped({}), Rotation(rotation), 0);
+    EXPECT_EQ(out[0], test::WindowExt(x, y)) << rotation;
+  }
+}
+
+TEST(RecordRewriter, MappingModeAndViewportRecordsGoWhenCropping) {
+  const std::vector<WmfRecord> extra = {Rec(META_SETMAPMODE, {8}), Rec(META_SETVIEWPORTORG, {0, 0}),
+                                        Rec(META_SETVIEWPORTEXT, {600, 800})};
+  EXPECT_TRUE(Played(Cropped(extra), [](WmfSettings&) {}).empty());
+  const auto uncropped = Played(Cropped(extra), [](WmfSettings& s) { s.Crop = 0; });
+  ASSERT_EQ(uncropped.size(), 2u);
+  EXPECT_EQ(uncropped[0].function, META_SETVIEWPORTORG);
+  EXPECT_EQ(uncropped[1].function, META_SETVIEWPORTEXT);
+}
+
+TEST(RecordRewriter, BackgroundIsRemoved) {
+  const auto out = Played(Cropped({test::Pen(0), test::Rectangle(0, 0, 8000, 6000), test::Rectangle(0, 10, 500, 600)}),
+                          [](WmfSettings& s) { s.Crop = 0; });
+  ASSERT_EQ(out.size(), 2u);
+  EXPECT_EQ(out[0].function, META_CREATEPENINDIRECT);
+  EXPECT_EQ(out[1], test::Rectangle(0, 10, 500, 600));  // not at the origin: an ordinary rectangle
+}
+
+TEST(RecordRewriter, KeptBackgroundFillsTheOutputInItsColourAndRestoresPenAndBrush) {
+  const auto out =
+      Played(Cropped({test::Pen(0x00FFFF), Rec(META_SELECTOBJECT, {0}), test::Brush(0x112233), Rec(META_SELECTOBJECT, {1}),
+                      test::Rectangle(0, 0, 8000, 6000), test::LineTo(150, 80)}),
+             [](WmfSettings& s) { s.RemoveBackground = 0; });
+  // pen, select, brush, select, then: temp pen, temp brush, select both,
+  // the rectangle, select the old pen and brush, delete the temporaries.
+  ASSERT_EQ(out.size(), 14u);
+  EXPECT_EQ(out[4], test::Pen(0x00FFFF));
+  EXPECT_EQ(out[5], test::Brush(0x00FFFF));
+  EXPECT_EQ(out[6], Rec(META_SELECTOBJECT, {2}));
+  EXPECT_EQ(out[7], Rec(META_SELECTOBJECT, {3}));
+  EXPECT_EQ(out[8], test::Rectangle(0, 0, 200, 150));
+  EXPECT_EQ(out[9], Rec(META_SELECTOBJECT, {0}));
+  EXPECT_EQ(out[10], Rec(META_SELECTOBJECT, {1}));
+  EXPECT_EQ(out[11], Rec(META_DELETEOBJECT, {2}));
+  EXPECT_EQ(out[12], Rec(META_DELETEOBJECT, {3}));
+}
+
+TEST(RecordRewriter, KeptBackgroundWithoutSelectedObjectsRestoresTheDefaults) {
+  const auto out = Played(Cropped({test::Pen(0xFFFFFF), test::Rectangle(0, 0, 8000, 6000)}),
+                          [](WmfSettings& s) { s.RemoveBackground = 0; });
+  ASSERT_EQ(out.size(), 12u);
+  EXPECT_EQ(out[5].function, META_RECTANGLE);
+  EXPECT_EQ(out[6], test::Pen(0x000000));
+  EXPECT_EQ(out[7], test::Brush(0xFFFFFF));
+  EXPECT_EQ(out[8], Rec(META_SELECTOBJECT, {3}));
+  EXPECT_EQ(out[9], Rec(META_SELECTOBJECT, {4}));
+  EXPECT_EQ(out[10], Rec(META_DELETEOBJECT, {1}));
+}
+
+struct OutlineCase {
+  const char* name;
+  std::vector<WmfRecord> records;
+  std::function<void(WmfSettings&)> adjust;
+  size_t expectedCount;
+};
+
+TEST(RecordRewriter, DuplicateOutlinesOfFilledAreasAreRemoved) {
+  const auto triangle = test::Poly(META_POLYGON, {{0, 0}, {10, 0}, {10, 10}});
+  const auto closedPolygon = test::Poly(META_POLYGON, {{0, 0}, {10, 0}, {10, 10}, {0, 0}});
+  const auto closedPolyline = test::Poly(META_POLYLINE, {{0, 0}, {10, 0}, {10, 10}, {0, 0}});
+  const auto removeWithBlackFills = [](WmfSettings& s) { s.RemoveLines = 1; s.Filledoptions = 2; };
+  const OutlineCase cases[] = {
+      {"polygon outline", {triangle, closedPolygon}, removeWithBlackFills, 1},
+      {"polyline outline", {triangle, closedPolyline}, removeWithBlackFills, 1},
+      {"open polyline stays", {triangle, test::Poly(META_POLYLINE, {{0, 0}, {10, 0}, {10, 10}})}, removeWithBlackFills, 2},
+      {"different polygon stays", {triangle, test::Poly(META_POLYGON, {{0, 0}, {10, 1}, {10, 10}, {0, 0}})},
+       removeWithBlackFills, 2},
+      {"only the first polyline is examined", {triangle, test::LineTo(1, 1), closedPolyline, closedPolyline},
+       removeWithBlackFills, 3},
+      {"polyline starting at the second point", {triangle, test::Poly(META_POLYLINE, {{5, 5}, {0, 0}, {5, 5}})},
+       removeWithBlackFills, 1},
+      {"nothing removed without a line or fill option", {triangle, closedPolygon},
+       [](WmfSettings& s) { s.RemoveLines = 1; }, 2},
+      {"nothing removed without the option", {triangle, closedPolygon}, [](WmfSettings& s) { s.Filledoptions = 2; }, 2},
+  };
+  for (const OutlineCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Played(Cropped(c.records), c.adjust).size(), c.expectedCount);
+  }
+}
+
+TEST(RecordRewriter, FontsTurnWithThePicture) {
+  for (auto [rotation, angle] : {std::pair{0, 0}, std::pair{90, -900}, std::pair{270, -2700}}) {
+    const auto out = Played(Cropped({Rec(META_CREATEFONTINDIRECT, {12, 0, 0, 0, 400})}), Rotation(rotation));
+    EXPECT_EQ(static_cast<int16_t>(out[0].params[2]), angle);
+    EXPECT_EQ(static_cast<int16_t>(out[0].params[3]), angle);
+  }
+}
+
+TEST(RecordRewriter, BoxesTurnAboutTheirCentre) {
+  test::EngineHarness h;
+  h.settings.LeaveMargin = 0;
+  auto picture = h.Capture({test::WindowExt(100, 100), test::Poly(META_POLYLINE, {{0, 0}, {100, 100}}),
+                            Rec(META_PATBLT, {0x21, 0xF0, 10, 40, 20, 10})});
+  h.settings.Rotation = 90;
+  const auto out = h.Play(*picture);
+  EXPECT_EQ(out.back(), Rec(META_PATBLT, {0x21, 0xF0, 40, 10, 10, 70}));
+}
+
+TEST(RecordRewriter, TextAndItsRectangleMoveTogether) {
+  const auto out = Played(Cropped({Rec(META_EXTTEXTOUT, {80, 150, 1, 2, 110, 60, 120, 70, 0x41})}), Rotation(0));
+  EXPECT_EQ(out[0], Rec(META_EXTTEXTOUT, {30, 50, 1, 2, 10, 10, 20, 20, 0x41}));
+}
+
+TEST(RecordRewriter, RecordsWithoutRulesKeepTheirCoordinates) {
+  const std::vector<WmfRecord> kept = {Rec(META_TEXTOUT, {1, 0x41, 80, 150}),
+                                       Rec(META_DIBBITBLT, {0x20, 0xCC, 0, 0, 10, 10, 80, 150})};
+  EXPECT_EQ(Played(Cropped(kept), Rotation(90)), kept);
+}
+
+TEST(RecordRewriter, NestedWindowOriginsFollowTheCrop) {
+  const auto out = Played(Cropped({test::WindowOrg(0, 0), Rec(META_SAVEDC, {}), test::WindowOrg(150, 80),
+                                   test::WindowExt(4000, 3000), Rec(META_RESTOREDC, {0xFFFF})}),
+                          Rotation(0));
+  ASSERT_EQ(out.size(), 5u);
+  EXPECT_EQ(out[0], test::WindowOrg(0, 0));                  // the first origin is played unchanged
+  EXPECT_EQ(out[2], test::WindowOrg(150 - 100 + 100, 80 - 50 + 50));
+  EXPECT_EQ(out[3], test::WindowExt(100, 75));               // in proportion to the first extent
+}
+
+TEST(RecordRewriter, RecordsTooShortForTheirRulesPassUnchanged) {
+  const std::vector<WmfRecord> shortOnes = {Rec(META_LINETO, {5}), Rec(META_POLYGON, {9, 1, 2}),
+                                            Rec(META_RECTANGLE, {1, 2}), Rec(META_PATBLT, {1}),
+                                            Rec(META_EXTTEXTOUT, {1, 2, 50, 0}), Rec(META_SETTEXTCOLOR, {1}),
+                                            Rec(META_POLYPOLYGON, {3, 1})};
+  EXPECT_EQ(Played(Cropped(shortOnes), Rotation(90)), shortOnes);
+}
+
+}  // namespace
+}  // namespace wmf
