@@ -5,6 +5,12 @@
 #include <cstdint>
 #include <string>
 
+// GDI's headers define these record names as macros (with the same numbers),
+// which would break the table below.
+#ifdef META_SETBKCOLOR
+#error "include the engine's headers before <windows.h>"
+#endif
+
 namespace wmf {
 
 // What an object-creating record puts into the object table.

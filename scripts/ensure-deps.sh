@@ -10,7 +10,6 @@ for part in "$@"; do
     native) ;;
     windows) packages+=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64) ;;
     gui) packages+=(xvfb xdotool imagemagick) ;;
-    render) packages+=(libwmf-bin) ;;
     *) echo "ensure-deps.sh: unknown part '$part'" >&2; exit 2 ;;
   esac
 done

@@ -3,7 +3,7 @@
 # Windows build (under Wine, with Xvfb for the tests that need a display).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/ensure-deps.sh" native windows gui render
+"$root/scripts/ensure-deps.sh" native windows gui
 
 jobs=$(nproc)
 native="$root/build/native"
