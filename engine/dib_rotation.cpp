@@ -1,0 +1,280 @@
+#include "dib_rotation.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <limits>
+#include <span>
+#include <vector>
+
+#include "record_access.h"
+#include "wmf_record_kinds.h"
+
+namespace wmf {
+namespace {
+
+constexpr uint32_t kBiRgb = 0;
+constexpr uint32_t kBiBitfields = 3;
+constexpr uint32_t kCoreHeaderBytes = 12;
+constexpr uint32_t kInfoHeaderBytes = 40;
+constexpr uint32_t kV5HeaderBytes = 124;
+constexpr uint16_t kDibRgbColors = 0;
+constexpr uint16_t kDibPalColors = 1;
+constexpr uint16_t kDibPalIndices = 2;
+
+// Where a bitmap record keeps its parts, as parameter indices.
+struct BitmapRecordLayout {
+  size_t srcHeight = 0;  // SrcHeight; SrcWidth, YSrc and XSrc follow
+  size_t dib = 0;        // the bitmap's first word
+  uint16_t colorUsage = kDibRgbColors;
+};
+
+bool FindBitmapRecordLayout(const WmfRecord& record, BitmapRecordLayout& layout) {
+  switch (record.function) {
+    case META_DIBSTRETCHBLT:
+      layout = {2, 10, kDibRgbColors};
+      break;
+    case META_STRETCHDIB:
+      if (!Has(record, 3)) return false;
+      layout = {3, 11, record.params[2]};
+      break;
+    default:
+      return false;
+  }
+  // The form that carries no bitmap is exactly (function >> 8) + 3 words long.
+  if (record.SizeWords() == (record.function >> 8) + 3u) return false;
+  return record.params.size() > layout.dib;
+}
+
+uint16_t Read16(std::span<const uint8_t> bytes, size_t at) {
+  return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8);
+}
+
+uint32_t Read32(std::span<const uint8_t> bytes, size_t at) {
+  return Read16(bytes, at) | static_cast<uint32_t>(Read16(bytes, at + 2)) << 16;
+}
+
+void Write16(std::span<uint8_t> bytes, size_t at, uint16_t value) {
+  bytes[at] = static_cast<uint8_t>(value);
+  bytes[at + 1] = static_cast<uint8_t>(value >> 8);
+}
+
+void Write32(std::span<uint8_t> bytes, size_t at, uint32_t value) {
+  Write16(bytes, at, static_cast<uint16_t>(value));
+  Write16(bytes, at + 2, static_cast<uint16_t>(value >> 16));
+}
+
+// BITMAPINFOHEADER and its V2, V3, V4 and V5 successors.
+bool IsInfoHeaderSize(uint32_t size) {
+  return size == kInfoHeaderBytes || size == 52 || size == 56 || size == 108 || size == kV5HeaderBytes;
+}
+
+bool IsUncompressedBitCount(uint32_t bitCount) {
+  return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 || bitCount == 32;
+}
+
+// Rows are padded to whole DWORDs.
+uint64_t RowBytes(uint64_t bitCount, uint64_t width) { return (bitCount * width + 31) / 32 * 4; }
+
+// What the rotation needs to know of an uncompressed bitmap that lies wholly
+// within its record.
+struct DibGeometry {
+  bool core = false;
+  uint64_t width = 0;
+  uint64_t height = 0;  // a row count, whatever the row order
+  bool topDown = false;
+  uint32_t bitCount = 0;
+  uint64_t infoBytes = 0;  // header, bitfield masks and colour table
+  uint64_t rowBytes = 0;
+};
+
+bool ReadDibGeometry(std::span<const uint8_t> dib, uint16_t colorUsage, DibGeometry& g) {
+  if (dib.size() < 4) return false;
+  const uint32_t headerBytes = Read32(dib, 0);
+  uint64_t entryBytes = 4;
+  uint64_t maskBytes = 0;
+  uint64_t colorsUsed = 0;
+  if (headerBytes == kCoreHeaderBytes) {
+    if (dib.size() < kCoreHeaderBytes) return false;
+    g.core = true;
+    g.width = Read16(dib, 4);
+    g.height = Read16(dib, 6);
+    g.bitCount = Read16(dib, 10);
+    entryBytes = 3;
+  } else if (IsInfoHeaderSize(headerBytes)) {
+    if (dib.size() < headerBytes) return false;
+    const auto width = static_cast<int32_t>(Read32(dib, 4));
+    const auto height = static_cast<int32_t>(Read32(dib, 8));
+    if (width <= 0 || height == std::numeric_limits<int32_t>::min()) return false;
+    g.width = static_cast<uint64_t>(width);
+    g.topDown = height < 0;
+    g.height = static_cast<uint64_t>(g.topDown ? -static_cast<int64_t>(height) : height);
+    g.bitCount = Read16(dib, 14);
+    const uint32_t compression = Read32(dib, 16);
+    if (compression == kBiBitfields) {
+      if (g.bitCount != 16 && g.bitCount != 32) return false;
+      if (headerBytes == kInfoHeaderBytes) maskBytes = 12;  // later headers hold the masks
+    } else if (compression != kBiRgb) {
+      return false;
+    }
+    // An ICC profile is addressed from the header; moving the rows would
+    // leave that address wrong.
+    if (headerBytes == kV5HeaderBytes && Read32(dib, 116) != 0) return false;
+    colorsUsed = Read32(dib, 32);
+  } else {
+    return false;
+  }
+  if (!IsUncompressedBitCount(g.bitCount) || g.width == 0 || g.height == 0) return false;
+
+  switch (colorUsage) {
+    case kDibRgbColors: break;
+    case kDibPalColors: entryBytes = 2; break;  // indices into the selected palette
+    case kDibPalIndices: entryBytes = 0; break;
+    default: return false;
+  }
+  const uint64_t entries = colorsUsed ? colorsUsed : (g.bitCount <= 8 ? uint64_t{1} << g.bitCount : 0);
+  g.infoBytes = headerBytes + maskBytes + entries * entryBytes;
+  g.rowBytes = RowBytes(g.bitCount, g.width);
+  // Division keeps a huge header from overflowing the product.
+  return g.infoBytes <= dib.size() && g.height <= (dib.size() - g.infoBytes) / g.rowBytes;
+}
+
+// Copies pixel `fromColumn` of one row to pixel `toColumn` of another, whose
+// bytes start zeroed. 1- and 4-bit pixels fill a byte from its high bits.
+void CopyPixel(const uint8_t* from, uint64_t fromColumn, uint8_t* to, uint64_t toColumn, uint32_t bitCount) {
+  if (bitCount >= 8) {
+    const size_t bytes = bitCount / 8;
+    std::memcpy(to + toColumn * bytes, from + fromColumn * bytes, bytes);
+    return;
+  }
+  const uint64_t fromBit = fromColumn * bitCount;
+  const uint64_t toBit = toColumn * bitCount;
+  const unsigned value = (from[fromBit / 8] >> (8 - bitCount - fromBit % 8)) & ((1u << bitCount) - 1);
+  to[toBit / 8] |= static_cast<uint8_t>(value << (8 - bitCount - toBit % 8));
+}
+
+struct Point {
+  int64_t x, y;
+};
+
+// Where a point of a w × h image (y downward) lands when the image turns
+// clockwise: the same turn as the picture's coordinates.
+Point Turn(Point p, int64_t w, int64_t h, int rotation) {
+  switch (rotation) {
+    case 90: return {h - 1 - p.y, p.x};
+    case 180: return {w - 1 - p.x, h - 1 - p.y};
+    default: return {p.y, w - 1 - p.x};
+  }
+}
+
+// Writes the rotated pixel rows into `turned`, zeroed and sized for them; the
+// row order stays as it was.
+void TurnPixels(std::span<const uint8_t> pixels, const DibGeometry& g, int rotation, uint64_t newWidth,
+                uint64_t newHeight, std::span<uint8_t> turned) {
+  const uint64_t newRowBytes = RowBytes(g.bitCount, newWidth);
+  const auto w = static_cast<int64_t>(g.width), h = static_cast<int64_t>(g.height);
+  const auto turnedH = static_cast<int64_t>(newHeight);
+  for (int64_t row = 0; row < h; ++row) {
+    const int64_t y = g.topDown ? row : h - 1 - row;
+    const uint8_t* from = pixels.data() + row * g.rowBytes;
+    for (int64_t x = 0; x < w; ++x) {
+      const Point to = Turn({x, y}, w, h, rotation);
+      const int64_t toRow = g.topDown ? to.y : turnedH - 1 - to.y;
+      CopyPixel(from, x, turned.data() + toRow * newRowBytes, to.x, g.bitCount);
+    }
+  }
+}
+
+bool FitsInt16(int64_t v) {
+  return v >= std::numeric_limits<int16_t>::min() && v <= std::numeric_limits<int16_t>::max();
+}
+
+// SrcHeight, SrcWidth, YSrc, XSrc in record order.
+struct SourceRect {
+  int64_t height, width, y, x;
+};
+
+// The source rectangle turned with the image. Its corner is converted to
+// top-down image coordinates, turned with the rectangle and converted back to
+// the stored-row count that GDI reads as YSrc. False when the rectangle is
+// empty or mirrored (left as GDI draws it) or the result does not fit.
+bool TurnSourceRect(SourceRect& rect, const DibGeometry& g, int rotation, int64_t turnedImageHeight) {
+  if (rect.width <= 0 || rect.height <= 0) return false;
+  const auto w = static_cast<int64_t>(g.width), h = static_cast<int64_t>(g.height);
+  const int64_t top = g.topDown ? rect.y : h - rect.y - rect.height;
+  SourceRect turned = rect;
+  int64_t turnedTop = 0;
+  switch (rotation) {
+    case 90:
+      turned = {rect.width, rect.height, 0, h - top - rect.height};
+      turnedTop = rect.x;
+      break;
+    case 180:
+      turned.x = w - rect.x - rect.width;
+      turnedTop = h - top - rect.height;
+      break;
+    default:
+      turned = {rect.width, rect.height, 0, top};
+      turnedTop = w - rect.x - rect.width;
+      break;
+  }
+  turned.y = g.topDown ? turnedTop : turnedImageHeight - turnedTop - turned.height;
+  if (!FitsInt16(turned.x) || !FitsInt16(turned.y)) return false;
+  rect = turned;
+  return true;
+}
+
+}  // namespace
+
+bool RotateDibRecord(WmfRecord& record, int rotation) {
+  if (rotation != 90 && rotation != 180 && rotation != 270) return false;
+  BitmapRecordLayout layout;
+  if (!FindBitmapRecordLayout(record, layout)) return false;
+
+  std::vector<uint8_t> dib(2 * (record.params.size() - layout.dib));
+  for (size_t i = 0; i < dib.size(); ++i) dib[i] = ByteAt(record, 2 * layout.dib + i);
+  DibGeometry g;
+  if (!ReadDibGeometry(dib, layout.colorUsage, g)) return false;
+
+  const bool quarterTurn = rotation != 180;
+  const uint64_t newWidth = quarterTurn ? g.height : g.width;
+  const uint64_t newHeight = quarterTurn ? g.width : g.height;
+  const uint64_t oldImageBytes = g.height * g.rowBytes;
+  const uint64_t newImageBytes = newHeight * RowBytes(g.bitCount, newWidth);
+  const uint64_t newDibBytes = dib.size() - oldImageBytes + newImageBytes;
+  const uint64_t newRecordWords = 3 + layout.dib + (newDibBytes + 1) / 2;
+  if (newRecordWords > std::numeric_limits<uint32_t>::max()) return false;
+  if (!g.core && Read32(dib, 20) != 0 && newImageBytes > std::numeric_limits<uint32_t>::max()) return false;
+
+  const size_t src = layout.srcHeight;
+  SourceRect rect{Signed(record, src), Signed(record, src + 1), Signed(record, src + 2), Signed(record, src + 3)};
+  if (!TurnSourceRect(rect, g, rotation, static_cast<int64_t>(newHeight))) return false;
+
+  const auto pixelsBegin = dib.cbegin() + static_cast<ptrdiff_t>(g.infoBytes);
+  const auto pixelsEnd = pixelsBegin + static_cast<ptrdiff_t>(oldImageBytes);
+  std::vector<uint8_t> newDib(newDibBytes + newDibBytes % 2, 0);
+  std::copy(dib.cbegin(), pixelsBegin, newDib.begin());
+  TurnPixels({pixelsBegin, pixelsEnd}, g, rotation, newWidth, newHeight,
+             std::span(newDib).subspan(g.infoBytes, newImageBytes));
+  std::copy(pixelsEnd, dib.cend(), newDib.begin() + static_cast<ptrdiff_t>(g.infoBytes + newImageBytes));
+  if (g.core) {
+    Write16(newDib, 4, static_cast<uint16_t>(newWidth));
+    Write16(newDib, 6, static_cast<uint16_t>(newHeight));
+  } else {
+    Write32(newDib, 4, static_cast<uint32_t>(newWidth));
+    const auto height = static_cast<int32_t>(newHeight);
+    Write32(newDib, 8, static_cast<uint32_t>(g.topDown ? -height : height));
+    if (Read32(newDib, 20) != 0) Write32(newDib, 20, static_cast<uint32_t>(newImageBytes));
+  }
+
+  record.params.resize(layout.dib + newDib.size() / 2);
+  for (size_t i = 0; i < newDib.size(); i += 2)
+    record.params[layout.dib + i / 2] = static_cast<uint16_t>(newDib[i] | newDib[i + 1] << 8);
+  Store(record, src, static_cast<int32_t>(rect.height));
+  Store(record, src + 1, static_cast<int32_t>(rect.width));
+  Store(record, src + 2, static_cast<int32_t>(rect.y));
+  Store(record, src + 3, static_cast<int32_t>(rect.x));
+  return true;
+}
+
+}  // namespace wmf

@@ -1,0 +1,33 @@
+// Turning the raster image of a META_DIBSTRETCHBLT or META_STRETCHDIB record
+// with the picture, so that it matches the rotated drawing.
+#pragma once
+
+#include "wmf_file.h"
+
+namespace wmf {
+
+// Turns the record's device-independent bitmap clockwise on screen by
+// `rotation` (90, 180 or 270 degrees), the way the picture's points turn.
+//
+// The rotated bitmap replaces the old one in the record, which grows or
+// shrinks to fit it: at 90 and 270 degrees the image becomes H wide and W
+// high with every pixel kept. Header kind, colour table, bitfield masks,
+// row order (a top-down bitmap stays top-down) and any bytes after the pixel
+// rows are kept; the header's dimensions and a non-zero biSizeImage follow
+// the new image.
+//
+// The source rectangle is turned with the image (SrcWidth and SrcHeight
+// swap at 90 and 270), so the whole bitmap stays the whole rotated bitmap
+// and a part stays the same part. XSrc counts columns from the left; YSrc
+// counts stored rows, so from the bottom row of a bottom-up bitmap and from
+// the top row of a top-down one, as GDI reads it.
+//
+// The destination box is left alone. Returns false, with the record
+// unchanged, for any other record or rotation, a record without a bitmap, a
+// compressed bitmap (anything but BI_RGB, or BI_BITFIELDS at 16 and 32
+// bits), an unknown header or colour usage, a bitmap that does not fit in
+// the record, a source rectangle that is empty or mirrored, or a result that
+// the record cannot express.
+bool RotateDibRecord(WmfRecord& record, int rotation);
+
+}  // namespace wmf
