@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "color_rules.h"
+#include "dib_rotation.h"
 #include "record_access.h"
 #include "sizing.h"
 
@@ -277,7 +278,7 @@ void RecordRewriter::Bitmap(WmfRecord& r, size_t box) {
   int32_t cx = Signed(r, x) + Signed(r, w) / 2;
   int32_t cy = Signed(r, y) + Signed(r, h) / 2;
   TransformPoint(cx, cy);
-  const bool turned = false;
+  const bool turned = settings_.Rotation != 0 && RotateDibRecord(r, settings_.Rotation);
   if (turned && Rotated90Or270(settings_.Rotation)) std::swap(r.params[w], r.params[h]);
   Store(r, x, cx - Signed(r, w) / 2);
   Store(r, y, cy - Signed(r, h) / 2);
