@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -159,13 +160,56 @@ const char* const kPictures[] = {
     "libwmf-p0000016.wmf",
 };
 
+// A META_STRETCHDIB of a `width` × `height` bitmap with `bits` per pixel,
+// drawn at (x, y) scaled `scale` times; its pixels have no symmetry, so
+// that a wrongly turned image shows.
+WmfRecord StretchDib(int x, int y, int width, int height, int bits, int scale) {
+  const uint32_t stride = (bits * width + 31) / 32 * 4;
+  std::vector<uint8_t> dib(40);
+  const uint32_t colours = bits <= 8 ? (1u << bits) : 0;
+  const uint32_t header[10] = {40, static_cast<uint32_t>(width), static_cast<uint32_t>(height),
+                               1u | (static_cast<uint32_t>(bits) << 16), 0, stride * height, 0, 0, colours, 0};
+  std::memcpy(dib.data(), header, 40);
+  for (uint32_t c = 0; c < colours; ++c) {
+    const uint8_t quad[4] = {static_cast<uint8_t>(c * 97), static_cast<uint8_t>(c * 53 + 40), static_cast<uint8_t>(255 - c * 31), 0};
+    dib.insert(dib.end(), quad, quad + 4);
+  }
+  for (int row = 0; row < height; ++row) {
+    for (uint32_t byte = 0; byte < stride; ++byte) {
+      // A dark block in one corner and a thin line along one side.
+      const int column = static_cast<int>(byte * 8 / std::max(bits, 1));
+      const bool ink = (row < height / 2 && column < width / 2) || column == width - 2;
+      dib.push_back(ink ? 0x00 : 0xFF);
+    }
+  }
+  WmfRecord r{META_STRETCHDIB, {0x0020, 0x00CC, 0, static_cast<uint16_t>(height), static_cast<uint16_t>(width), 0, 0,
+                                static_cast<uint16_t>(height * scale), static_cast<uint16_t>(width * scale),
+                                static_cast<uint16_t>(y), static_cast<uint16_t>(x)}};
+  if (dib.size() % 2) dib.push_back(0);
+  for (size_t i = 0; i < dib.size(); i += 2) r.params.push_back(static_cast<uint16_t>(dib[i] | dib[i + 1] << 8));
+  return r;
+}
+
 constexpr double kLimit = 0.08;
+
+// The corpus pictures and one with raster images of every depth.
+std::vector<std::pair<std::string, WmfPicture>> Pictures() {
+  std::vector<std::pair<std::string, WmfPicture>> pictures;
+  for (const char* name : kPictures)
+    pictures.emplace_back(name, test::ReadOrFail(test::FileBytes(test::CorpusDir() / name)));
+  pictures.emplace_back("bitmaps.wmf", test::PictureOf({test::WindowOrg(0, 0), test::WindowExt(1600, 1000),
+                                                        StretchDib(100, 100, 37, 23, 24, 12),
+                                                        StretchDib(700, 500, 29, 17, 8, 20),
+                                                        StretchDib(100, 650, 41, 9, 1, 14),
+                                                        StretchDib(1300, 60, 13, 30, 4, 7),
+                                                        test::Poly(META_POLYLINE, {{50, 50}, {1550, 950}})}));
+  return pictures;
+}
 
 TEST(GdiRender, ImprovedPicturesLookLikeTheOriginalTurned) {
   const std::filesystem::path artifacts = std::filesystem::current_path() / "render-check";
   std::filesystem::create_directories(artifacts);
-  for (const char* name : kPictures) {
-    const WmfPicture original = test::ReadOrFail(test::FileBytes(test::CorpusDir() / name));
+  for (const auto& [name, original] : Pictures()) {
     const Image before = Render(original, WriteWmf(original.records), WindowOf(original));
     for (int rotation : {0, 90, 180, 270}) {
       SCOPED_TRACE(std::string(name) + " at " + std::to_string(rotation));
