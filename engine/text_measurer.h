@@ -2,7 +2,9 @@
 // given as the picture's LOGFONT, in the picture's logical units.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +28,17 @@ struct LogFont {
   std::string faceName;  // 8-bit characters as stored, without the terminating zero
 
   bool operator==(const LogFont&) const = default;
+};
+
+// For caches keyed by LOGFONT: hashes the fields that choose and size a font.
+struct LogFontHash {
+  size_t operator()(const LogFont& font) const {
+    size_t hash = std::hash<std::string>{}(font.faceName);
+    for (const int field : {int(font.height), int(font.width), int(font.weight), int(font.italic),
+                            int(font.charSet), int(font.pitchAndFamily)})
+      hash = hash * 1000003u ^ std::hash<int>{}(field);
+    return hash;
+  }
 };
 
 struct TextExtent {
