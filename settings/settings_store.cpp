@@ -56,11 +56,28 @@ std::wstring FormatSettingsDate() { return FormatSettingsDate(std::time(nullptr)
 
 int ParseProfileInt(const std::wstring& text) {
   size_t at = 0;
-  while (at < text.size() && (text[at] == L' ' || text[at] == L'\t')) ++at;
+  while (at < text.size() && text[at] <= L' ') ++at;
   bool negative = false;
   if (at < text.size() && (text[at] == L'-' || text[at] == L'+')) negative = text[at++] == L'-';
+  uint32_t base = 10;
+  if (at + 1 < text.size() && text[at] == L'0') {
+    const wchar_t prefix = text[at + 1];
+    base = prefix == L'x' ? 16 : prefix == L'o' ? 8 : prefix == L'b' ? 2 : 10;
+    if (base != 10) at += 2;
+  }
   uint32_t value = 0;
-  for (; at < text.size() && text[at] >= L'0' && text[at] <= L'9'; ++at)
-    value = value * 10 + static_cast<uint32_t>(text[at] - L'0');
+  for (; at < text.size(); ++at) {
+    const wchar_t c = text[at];
+    const uint32_t digit = c >= L'0' && c <= L'9'   ? static_cast<uint32_t>(c - L'0')
+                           : c >= L'a' && c <= L'z' ? static_cast<uint32_t>(c - L'a' + 10)
+                           : c >= L'A' && c <= L'Z' ? static_cast<uint32_t>(c - L'A' + 10)
+                                                    : 99;
+    if (digit >= base) break;
+    value = value * base + digit;
+  }
   return static_cast<int>(negative ? 0u - value : value);
+}
+
+std::wstring UnableToWriteMessage(const std::wstring& path, const std::wstring& reason) {
+  return L"Unable to write " + path + L":\n" + reason;
 }

@@ -40,6 +40,17 @@ std::wstring FormatReal(double value);
 std::wstring FormatSettingsDate();
 std::wstring FormatSettingsDate(std::time_t when);
 
-// An INI value read as GetPrivateProfileIntW reads it: a signed decimal
-// number after optional blanks, 0 when nothing converts.
+// A date in the user's short form: on Windows the user's short date format,
+// elsewhere the locale-independent 2017-12-08. A time before 1970 or beyond
+// what the platform converts gives kUnknownDate.
+std::wstring FormatShortDate(std::time_t when);
+inline constexpr wchar_t kUnknownDate[] = L"an unknown date";
+
+// An INI value read as GetPrivateProfileIntW reads it: after optional blanks
+// a sign and a number, decimal or with a prefix 0x (hexadecimal), 0o (octal)
+// or 0b (binary); the digits end at the first other character; 0 when
+// nothing converts; wraps around at 32 bits.
 int ParseProfileInt(const std::wstring& text);
+
+// The message of a file that cannot be written, with the system's reason.
+std::wstring UnableToWriteMessage(const std::wstring& path, const std::wstring& reason);

@@ -82,3 +82,38 @@ std::wstring FromUtf8(const std::string& text) {
   }
   return out;
 }
+
+std::u16string ToUtf16(const std::wstring& text) {
+  if constexpr (sizeof(wchar_t) == 2) return std::u16string(text.begin(), text.end());
+  std::u16string out;
+  out.reserve(text.size());
+  for (wchar_t c : text) {
+    uint32_t cp = static_cast<uint32_t>(c);
+    if ((cp >= 0xD800 && cp < 0xE000) || cp > 0x10FFFF) cp = kReplacement;
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 | (cp >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 | (cp & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(cp));
+    }
+  }
+  return out;
+}
+
+std::wstring FromUtf16(const std::u16string& text) {
+  if constexpr (sizeof(wchar_t) == 2) return std::wstring(text.begin(), text.end());
+  std::wstring out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    uint32_t cp = text[i];
+    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
+      ++i;
+    } else if (cp >= 0xD800 && cp < 0xE000) {
+      cp = kReplacement;
+    }
+    AppendWide(out, cp);
+  }
+  return out;
+}

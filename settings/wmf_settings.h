@@ -73,6 +73,10 @@ class WmfSettings {
   // ForcedPalette when it is 0..8, else oPalette.
   int PaletteInForce() const;
 
+  // The store the record is loaded from and saved to; options files are read
+  // through it too.
+  SettingsStore& Store() const { return store_; }
+
   std::array<ColorEntry, kColorNumbers> colors{};
 
   // The scalar fields; their defaults and valid values are in ScalarSettings().

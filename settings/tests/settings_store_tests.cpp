@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <ctime>
+#include <string>
 
 #include "memory_store.h"
 #include "settings_store.h"
@@ -34,11 +36,32 @@ TEST(FormatSettingsDate, UsesEnglishMonthNames) {
   EXPECT_EQ(FormatSettingsDate(std::mktime(&noon)), L"2017-Dec-08");
 }
 
+#ifndef _WIN32
+// Off Windows the short date is the same in every time zone and language.
+TEST(FormatShortDate, IsTheLocalYearMonthDay) {
+  const char* const saved = std::getenv("TZ");
+  const std::string restore = saved ? saved : "";
+  for (const char* zone : {"UTC", "UTC+11", "UTC-11", "America/New_York", "Asia/Tokyo", "Pacific/Pago_Pago"}) {
+    setenv("TZ", zone, 1);
+    tzset();
+    EXPECT_EQ(FormatShortDate(1512734400), L"2017-12-08") << zone;  // 2017-12-08 12:00 UTC
+  }
+  if (saved) setenv("TZ", restore.c_str(), 1);
+  else unsetenv("TZ");
+  tzset();
+  EXPECT_EQ(FormatShortDate(-1), kUnknownDate);
+}
+#endif
+
 TEST(ParseProfileInt, ReadsLikeThePrivateProfileFunctions) {
   const struct {
     const wchar_t* text;
     int expected;
-  } cases[] = {{L"42", 42}, {L"-1", -1}, {L"  7", 7}, {L"12abc", 12}, {L"abc", 0}, {L"+5", 5}, {L"16711680", 16711680}};
+  } cases[] = {{L"42", 42},         {L"-1", -1},          {L"  7", 7},        {L"12abc", 12},
+               {L"abc", 0},          {L"+5", 5},           {L"16711680", 16711680},
+               {L"0x10", 16},        {L"-0x10", -16},      {L"0X1F", 0},       {L"0o17", 15},
+               {L"0b101", 5},        {L"010", 10},         {L"- 5", 0},        {L"1e3", 1},
+               {L"4294967295", -1},  {L"99999999999", 1215752191},             {L"0xFFFFFFFF", -1}};
   for (const auto& c : cases) EXPECT_EQ(ParseProfileInt(c.text), c.expected) << ToUtf8(c.text);
 }
 
@@ -61,6 +84,16 @@ TEST(TextEncoding, RoundTripsThroughUtf8) {
   EXPECT_EQ(ToUtf8(L"\u00e4"), "\xC3\xA4");
   EXPECT_EQ(FromUtf8("a\xFF" "b"), L"a\uFFFDb");
   EXPECT_EQ(FromUtf8("\xE2\x82"), L"\uFFFD\uFFFD");
+}
+
+TEST(TextEncoding, RoundTripsThroughUtf16) {
+  const std::wstring text = L"Zeichnung \u00e4 \u20ac \U0001F600";
+  EXPECT_EQ(FromUtf16(ToUtf16(text)), text);
+  EXPECT_EQ(ToUtf16(L"\U0001F600"), u"\xD83D\xDE00");
+  // A lone surrogate has no code point; UTF-16 wide text keeps it as it is.
+  if constexpr (sizeof(wchar_t) == 4) {
+    EXPECT_EQ(FromUtf16(u"a\xD800" "b"), L"a\uFFFDb");
+  }
 }
 
 }  // namespace

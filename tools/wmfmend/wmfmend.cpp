@@ -14,8 +14,10 @@
 #include <sstream>
 #include <system_error>
 
+#include "ini_file_store.h"
 #include "memory_store.h"
 #include "metafile.h"
+#include "options_files.h"
 #include "placeable_file.h"
 #include "sizing.h"
 #include "text_encoding.h"
@@ -39,7 +41,8 @@ Options:
                         Rotation=90, FixedWidth=0.25, Lineoptions=2; may be
                         repeated; later ones win
   --options FILE        load an options file (.VF3) or import the pen table of
-                        a plotter configuration file (any other ending) first
+                        a plotter configuration file (any other ending), as
+                        "Load Options" does; applied before any --set
   --units-per-inch N    scale of a standard (non-placeable) input; default 1440.
                         A placeable input's own Inch field is used instead
   --intellicad          the picture comes from IntelliCAD (palette 8)
@@ -284,12 +287,20 @@ int RunWmfmend(const std::vector<std::string>& args, std::ostream& out, std::ost
     return kWmfmendOk;
   }
 
-  MemorySettingsStore store;  // no registry here: every setting starts at its default
+  MemorySettingsStore registry;  // no registry here: every setting starts at its default
   StreamMessages messages(err);
+  IniFileStore store(registry, messages);
   WmfSettings settings(store, messages);
+  std::string error;
   if (parsed.optionsFile) {
-    err << "wmfmend: --options is not supported yet\n";
-    return kWmfmendUsage;
+    // Loading itself takes a missing file for one without values; here a
+    // wrong name must not pass unnoticed.
+    std::vector<uint8_t> ignored;
+    if (!ReadFileBytes(*parsed.optionsFile, ignored, error)) {
+      err << "wmfmend: cannot read options file " << *parsed.optionsFile << ": " << error << "\n";
+      return kWmfmendFailed;
+    }
+    ReadOptionsFile(settings, FromUtf8(*parsed.optionsFile));
   }
   for (const auto& [name, value] : parsed.sets) {
     if (std::optional<UsageError> usage = ApplySetting(settings, name, value)) {
@@ -300,7 +311,6 @@ int RunWmfmend(const std::vector<std::string>& args, std::ostream& out, std::ost
 
   const std::string& input = parsed.files[0];
   std::vector<uint8_t> bytes;
-  std::string error;
   if (!ReadFileBytes(input, bytes, error)) {
     err << "wmfmend: cannot read " << input << ": " << error << "\n";
     return kWmfmendFailed;

@@ -128,6 +128,43 @@ TEST_F(WmfmendTest, UnwritableOutputLeavesNothingBehind) {
   EXPECT_TRUE(fs::is_empty(dir_));
 }
 
+TEST_F(WmfmendTest, OptionsFileIsLoadedBeforeTheSettings) {
+  {
+    std::ofstream vf3(Path("SET.vf3"), std::ios::binary);
+    vf3 << "[Options]\r\nWidthoptions=1\r\nPictureWidth=15.000000\r\n[Preferences]\r\nIsMetric=1\r\n";
+  }
+  const std::string input = (kCorpus / "libwmf-sample.wmf").string();
+  const Outcome loaded = Wmfmend({"--info", "--options", Path("SET.vf3"), input});
+  ASSERT_EQ(loaded.code, 0) << loaded.err;
+  EXPECT_NE(loaded.out.find("\"xExt\":15000"), std::string::npos) << loaded.out;
+  const Outcome overridden = Wmfmend({"--info", "--set", "PictureWidth=10", "--options", Path("SET.vf3"), input});
+  ASSERT_EQ(overridden.code, 0) << overridden.err;
+  EXPECT_NE(overridden.out.find("\"xExt\":10000"), std::string::npos) << overridden.out;
+}
+
+TEST_F(WmfmendTest, PlotterFileGivesThePenWidths) {
+  {
+    std::ofstream pc2(Path("plotter.PC2"), std::ios::binary);
+    pc2 << "[Plotter/Device/WidthTable]\r\n";
+    for (int k = 1; k <= 255; ++k) pc2 << "color" << k << "=0.05\r\n";
+  }
+  fs::copy_file(Path("plotter.PC2"), Path("settings.ini"));
+  const std::string input = (kCorpus / "cad-usa.wmf").string();
+  const Outcome plain = Wmfmend({"--set", "Lineoptions=3", input, Path("plain.wmf")});
+  const Outcome pc2 = Wmfmend({"--set", "Lineoptions=3", "--options", Path("plotter.PC2"), input, Path("pc2.wmf")});
+  const Outcome ini = Wmfmend({"--set", "Lineoptions=3", "--options", Path("settings.ini"), input, Path("ini.wmf")});
+  ASSERT_EQ(plain.code + pc2.code + ini.code, 0) << plain.err << pc2.err << ini.err;
+  EXPECT_NE(Bytes(Path("pc2.wmf")), Bytes(Path("plain.wmf")));
+  EXPECT_EQ(Bytes(Path("ini.wmf")), Bytes(Path("pc2.wmf")));  // any ending but .VF3 is a plotter file
+}
+
+TEST_F(WmfmendTest, MissingOptionsFileIsAnError) {
+  const Outcome run = Wmfmend({"--options", Path("absent.vf3"), (kCorpus / "libwmf-sample.wmf").string(), Path("out.wmf")});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_NE(run.err.find("cannot read options file"), std::string::npos) << run.err;
+  EXPECT_FALSE(fs::exists(Path("out.wmf")));
+}
+
 TEST_F(WmfmendTest, HelpListsEverySetting) {
   const Outcome run = Wmfmend({"--help"});
   EXPECT_EQ(run.code, 0);

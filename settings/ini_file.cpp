@@ -1,0 +1,308 @@
+#include "ini_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cwctype>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <system_error>
+
+#include "text_encoding.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Windows-1252 at 0x80..0x9F; the five bytes it leaves undefined map to the
+// control characters of the same number, as Windows maps them.
+constexpr char16_t kAnsiHigh[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+std::wstring DecodeAnsi(const uint8_t* bytes, size_t count) {
+  std::wstring text(count, L'\0');
+  for (size_t i = 0; i < count; ++i) {
+    const uint8_t b = bytes[i];
+    text[i] = b >= 0x80 && b < 0xA0 ? static_cast<wchar_t>(kAnsiHigh[b - 0x80]) : static_cast<wchar_t>(b);
+  }
+  return text;
+}
+
+void EncodeAnsi(const std::wstring& text, std::vector<uint8_t>& out) {
+  out.resize(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const uint32_t c = static_cast<uint32_t>(text[i]);
+    uint8_t b = '?';  // not in the code page, as Windows writes it
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+      b = static_cast<uint8_t>(c);
+    } else {
+      for (int k = 0; k < 32; ++k)
+        if (kAnsiHigh[k] == c) b = static_cast<uint8_t>(0x80 + k);
+    }
+    out[i] = b;
+  }
+}
+
+std::wstring DecodeUtf16(const uint8_t* bytes, size_t count, bool bigEndian) {
+  std::u16string units;
+  units.reserve(count / 2);
+  for (size_t i = 0; i + 1 < count; i += 2)
+    units.push_back(bigEndian ? static_cast<char16_t>(bytes[i] << 8 | bytes[i + 1])
+                              : static_cast<char16_t>(bytes[i + 1] << 8 | bytes[i]));
+  return FromUtf16(units);
+}
+
+void EncodeUtf16(const std::wstring& text, bool bigEndian, std::vector<uint8_t>& out) {
+  for (char16_t unit : ToUtf16(text)) {
+    const uint8_t high = static_cast<uint8_t>(unit >> 8), low = static_cast<uint8_t>(unit & 0xFF);
+    out.push_back(bigEndian ? high : low);
+    out.push_back(bigEndian ? low : high);
+  }
+}
+
+// The blanks that the private-profile functions trim, the DOS end-of-file
+// mark among them.
+bool IsBlank(wchar_t c) {
+  return c == L' ' || (c >= L'\t' && c <= L'\r') || c == 0x1A;
+}
+
+std::wstring Trim(const std::wstring& text) {
+  size_t first = 0, last = text.size();
+  while (first < last && IsBlank(text[first])) ++first;
+  while (last > first && IsBlank(text[last - 1])) --last;
+  return text.substr(first, last - first);
+}
+
+bool SameName(const std::wstring& a, const std::wstring& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
+  return true;
+}
+
+// The name of a section header line, or nullopt for any other line.
+std::optional<std::wstring> SectionName(const std::wstring& line) {
+  const std::wstring trimmed = Trim(line);
+  if (trimmed.empty() || trimmed[0] != L'[') return std::nullopt;
+  const size_t close = trimmed.rfind(L']');
+  if (close == std::wstring::npos) return std::nullopt;
+  return Trim(trimmed.substr(1, close - 1));
+}
+
+// The name part of a value line: the text before "=", or the whole line.
+std::wstring NamePart(const std::wstring& line) {
+  const std::wstring trimmed = Trim(line);
+  return Trim(trimmed.substr(0, trimmed.find(L'=')));
+}
+
+fs::path FilePath(const std::wstring& path) {
+#ifdef _WIN32
+  return fs::path(path);
+#else
+  return fs::path(ToUtf8(path));
+#endif
+}
+
+// The whole content of a file, or nullopt when it cannot be opened.
+std::optional<std::vector<uint8_t>> ReadBytes(const fs::path& path) {
+  std::error_code ec;
+  if (!fs::is_regular_file(path, ec)) return std::nullopt;
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) return std::nullopt;
+  const std::streamoff size = in.tellg();
+  std::vector<uint8_t> bytes(size > 0 ? static_cast<size_t>(size) : 0);
+  in.seekg(0);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+  return bytes;
+}
+
+std::wstring Reason(int error) {
+  return FromUtf8(std::generic_category().message(error != 0 ? error : EIO));
+}
+
+constexpr uint8_t kUtf8Mark[] = {0xEF, 0xBB, 0xBF};
+
+}  // namespace
+
+IniDocument IniDocument::Decode(const std::vector<uint8_t>& bytes) {
+  IniDocument document;
+  const uint8_t* data = bytes.data();
+  const size_t size = bytes.size();
+  std::wstring text;
+  if (size >= 3 && data[0] == kUtf8Mark[0] && data[1] == kUtf8Mark[1] && data[2] == kUtf8Mark[2]) {
+    document.encoding_ = Encoding::Utf8;
+    text = FromUtf8(std::string(bytes.begin() + 3, bytes.end()));
+  } else if (size >= 2 && data[0] == 0xFF && data[1] == 0xFE) {
+    document.encoding_ = Encoding::Utf16Le;
+    text = DecodeUtf16(data + 2, size - 2, false);
+  } else if (size >= 2 && data[0] == 0xFE && data[1] == 0xFF) {
+    document.encoding_ = Encoding::Utf16Be;
+    text = DecodeUtf16(data + 2, size - 2, true);
+  } else {
+    text = DecodeAnsi(data, size);
+  }
+  document.lines_.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), L'\n')) + 1);
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t newline = text.find(L'\n', start);
+    if (newline == std::wstring::npos) {
+      document.lines_.push_back(Line{text.substr(start), Ending::None});
+      break;
+    }
+    const bool crlf = newline > start && text[newline - 1] == L'\r';
+    document.lines_.push_back(
+        Line{text.substr(start, newline - start - (crlf ? 1 : 0)), crlf ? Ending::CrLf : Ending::Lf});
+    start = newline + 1;
+  }
+  return document;
+}
+
+std::vector<uint8_t> IniDocument::Encode() const {
+  std::wstring text;
+  for (const Line& line : lines_) {
+    text += line.text;
+    if (line.end == Ending::CrLf) text += L"\r\n";
+    if (line.end == Ending::Lf) text += L'\n';
+  }
+  std::vector<uint8_t> bytes;
+  switch (encoding_) {
+    case Encoding::Ansi:
+      EncodeAnsi(text, bytes);
+      break;
+    case Encoding::Utf8: {
+      bytes.assign(std::begin(kUtf8Mark), std::end(kUtf8Mark));
+      const std::string utf8 = ToUtf8(text);
+      bytes.insert(bytes.end(), utf8.begin(), utf8.end());
+      break;
+    }
+    case Encoding::Utf16Le:
+      bytes = {0xFF, 0xFE};
+      EncodeUtf16(text, false, bytes);
+      break;
+    case Encoding::Utf16Be:
+      bytes = {0xFE, 0xFF};
+      EncodeUtf16(text, true, bytes);
+      break;
+  }
+  return bytes;
+}
+
+std::optional<IniDocument::SectionSpan> IniDocument::FindSection(const std::wstring& section) const {
+  const std::wstring wanted = Trim(section);
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    const std::optional<std::wstring> name = SectionName(lines_[i].text);
+    if (!name || !SameName(*name, wanted)) continue;
+    size_t end = i + 1;
+    while (end < lines_.size() && !SectionName(lines_[end].text)) ++end;
+    return SectionSpan{i, end};
+  }
+  return std::nullopt;
+}
+
+std::optional<size_t> IniDocument::FindName(const SectionSpan& span, const std::wstring& name) const {
+  const std::wstring wanted = Trim(name);
+  for (size_t i = span.header + 1; i < span.end; ++i)
+    if (!Trim(lines_[i].text).empty() && SameName(NamePart(lines_[i].text), wanted)) return i;
+  return std::nullopt;
+}
+
+std::optional<std::wstring> IniDocument::Value(const std::wstring& section, const std::wstring& name,
+                                               size_t bufferChars) const {
+  if (Trim(name).empty() || bufferChars == 0) return std::nullopt;
+  const std::optional<SectionSpan> span = FindSection(section);
+  if (!span) return std::nullopt;
+  const std::optional<size_t> at = FindName(*span, name);
+  if (!at) return std::nullopt;
+  const std::wstring line = Trim(lines_[*at].text);
+  const size_t equals = line.find(L'=');
+  if (equals == std::wstring::npos) return std::nullopt;
+  std::wstring value = Trim(line.substr(equals + 1));
+  // A quoted value loses its quotes. The closing one goes with the last
+  // character copied, so a value that fills the buffer loses one more.
+  const bool quoted = value.size() > 1 && (value[0] == L'"' || value[0] == L'\'') && value.back() == value[0];
+  if (quoted) value.erase(0, 1);
+  const size_t fullLength = value.size();
+  value.resize(std::min(value.size(), bufferChars - 1));
+  if (quoted && bufferChars >= fullLength && !value.empty()) value.pop_back();
+  return value;
+}
+
+void IniDocument::SetValue(const std::wstring& section, const std::wstring& name, const std::wstring& value) {
+  const std::optional<SectionSpan> span = FindSection(section);
+  if (!span) {
+    if (!lines_.empty() && lines_.back().end == Ending::None) lines_.back().end = Ending::CrLf;
+    lines_.push_back(Line{L"[" + section + L"]", Ending::CrLf});
+    lines_.push_back(Line{name + L"=" + value, Ending::CrLf});
+    return;
+  }
+  if (const std::optional<size_t> at = FindName(*span, name)) {
+    lines_[*at].text = NamePart(lines_[*at].text) + L"=" + value;
+    return;
+  }
+  size_t after = span->header;
+  for (size_t i = span->header + 1; i < span->end; ++i)
+    if (!Trim(lines_[i].text).empty()) after = i;
+  if (lines_[after].end == Ending::None) lines_[after].end = Ending::CrLf;
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(after + 1), Line{name + L"=" + value, Ending::CrLf});
+}
+
+IniDocument ReadIniFile(const std::wstring& path) {
+  const std::optional<std::vector<uint8_t>> bytes = ReadBytes(FilePath(path));
+  return bytes ? IniDocument::Decode(*bytes) : IniDocument{};
+}
+
+std::optional<std::wstring> WriteIniValue(const std::wstring& path, const std::wstring& section,
+                                          const std::wstring& name, const std::wstring& value) {
+  fs::path target = FilePath(path);
+  std::error_code ec;
+  // A link is followed, so that the file it names is updated and the link stays.
+  if (fs::is_symlink(target, ec)) {
+    const fs::path resolved = fs::canonical(target, ec);
+    if (!ec) target = resolved;
+  }
+  IniDocument document;
+  const bool exists = fs::exists(target, ec);
+  if (exists) {
+    if (fs::is_directory(target, ec)) return Reason(EISDIR);
+    errno = 0;
+    const std::optional<std::vector<uint8_t>> bytes = ReadBytes(target);
+    if (!bytes) return Reason(errno);
+    document = IniDocument::Decode(*bytes);
+    // Replacing the file by renaming would pass over its protection, so it is
+    // tested first; an owner without write permission counts too, since a
+    // privileged user may open any file.
+    errno = 0;
+    if (!std::ofstream(target, std::ios::binary | std::ios::app)) return Reason(errno);
+    const fs::perms writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    if ((fs::status(target, ec).permissions() & writable) == fs::perms::none) return Reason(EACCES);
+  }
+  document.SetValue(section, name, value);
+  const std::vector<uint8_t> bytes = document.Encode();
+
+  fs::path temporary = target;
+  temporary += ".partial";
+  {
+    errno = 0;
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) return Reason(errno);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+      const int error = errno;
+      fs::remove(temporary, ec);
+      return Reason(error);
+    }
+  }
+  if (exists) fs::permissions(temporary, fs::status(target, ec).permissions(), ec);
+  fs::rename(temporary, target, ec);
+  if (ec) {
+    const std::wstring reason = FromUtf8(ec.message());
+    fs::remove(temporary, ec);
+    return reason;
+  }
+  return std::nullopt;
+}
