@@ -11,6 +11,7 @@
 
 #include "settings_test_support.h"
 #include "win/instance_message.h"
+#include "win/program_settings.h"
 #include "win/registry_key.h"
 #include "win/system_error_text.h"
 #include "win/windows_store.h"
@@ -266,6 +267,13 @@ TEST(InstanceMessage, IsTheRegisteredMessage) {
   EXPECT_GE(message, 0xC000u);
   EXPECT_LE(message, 0xFFFFu);
   EXPECT_EQ(message, RegisterWindowMessageW(L"Velloform Clipboard"));
+}
+
+TEST(ProgramSettings, CarriesTheInstanceMessage) {
+  CollectedMessages messages;
+  ProgramSettings settings(messages);  // reads the build prefix's registry, writes nothing
+  EXPECT_EQ(settings.record().InstanceMessage, RegisterWindowMessageW(L"Velloform Clipboard"));
+  EXPECT_NE(dynamic_cast<WindowsSettingsStore*>(&settings.record().Store()), nullptr);
 }
 
 }  // namespace
