@@ -1,0 +1,174 @@
+// Message tables: every window class and the application object keep a
+// static table that maps window messages to message handlers and command ids
+// to command and update handlers. A class's table names its base class's
+// table, which is searched after it.
+//
+//   const MessageMap& CMyWnd::ClassMap() {
+//     static const MessageEntry messages[] = {OnMessage<&CMyWnd::OnPaint>(WM_PAINT)};
+//     static const CommandEntry commands[] = {OnCommand<&CMyWnd::OnSave, &CMyWnd::OnUpdateSave>(40007)};
+//     static const MessageMap map{&CWnd::ClassMap(), messages, commands};
+//     return map;
+//   }
+//   const MessageMap& CMyWnd::GetMessageMap() const { return ClassMap(); }  // override
+//
+// Handlers are member functions; see OnMessage, OnCommand and OnUpdate below
+// for the signatures they may have.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <span>
+#include <type_traits>
+
+class CCmdTarget;
+
+// A menu item whose state a command's update handler sets before its pop-up
+// menu is shown.
+class CCmdUI {
+ public:
+  CCmdUI(HMENU menu, UINT position, UINT id) : menu_(menu), position_(position), id_(id) {}
+  UINT Id() const { return id_; }
+  void Enable(bool enabled);
+  void SetCheck(bool checked);
+
+ private:
+  HMENU menu_;
+  UINT position_;
+  UINT id_;
+};
+
+// A message number fixed at compile time, or one registered at run time
+// (RegisterWindowMessageW) and read when messages are dispatched.
+class MessageId {
+ public:
+  constexpr MessageId(UINT message) : fixed_(message) {}
+  constexpr MessageId(const UINT* registered) : registered_(registered) {}
+  bool Matches(UINT message) const {
+    if (!registered_) return message == fixed_;
+    return *registered_ != 0 && message == *registered_;  // not yet registered matches nothing
+  }
+
+ private:
+  UINT fixed_ = 0;
+  const UINT* registered_ = nullptr;
+};
+
+using MessageHandler = LRESULT (*)(CCmdTarget& target, WPARAM wParam, LPARAM lParam);
+using CommandHandler = void (*)(CCmdTarget& target);
+using UpdateHandler = void (*)(CCmdTarget& target, CCmdUI& item);
+
+struct MessageEntry {
+  MessageId message;
+  MessageHandler handler;
+};
+
+// A command id with its command handler, its update handler, or both.
+struct CommandEntry {
+  UINT id;
+  CommandHandler handler;
+  UpdateHandler update;
+};
+
+struct MessageMap {
+  const MessageMap* base;
+  std::span<const MessageEntry> messages;
+  std::span<const CommandEntry> commands;
+};
+
+// What a routed command asks of the targets on its way.
+enum class CommandRequest {
+  Execute,     // run the command handler
+  Update,      // run the update handler on the CCmdUI
+  HasHandler,  // only tell whether a command handler exists
+};
+
+class CCmdTarget {
+ public:
+  CCmdTarget() = default;
+  CCmdTarget(const CCmdTarget&) = delete;
+  CCmdTarget& operator=(const CCmdTarget&) = delete;
+  virtual ~CCmdTarget() = default;
+
+  static const MessageMap& ClassMap();
+
+  // Looks `id` up in this object's tables (and, for routing classes, in the
+  // next targets); true when a handler for `request` was found and run.
+  virtual bool OnCmdMsg(UINT id, CommandRequest request, CCmdUI* item);
+
+ protected:
+  virtual const MessageMap& GetMessageMap() const { return ClassMap(); }
+  // The handler for `message` in this object's tables, or null.
+  MessageHandler FindMessageHandler(UINT message) const;
+};
+
+namespace message_map_detail {
+
+template <class Method>
+struct MemberOf;
+template <class R, class C, class... Args>
+struct MemberOf<R (C::*)(Args...)> {
+  using Class = C;
+};
+
+template <class C>
+LRESULT Invoke(C& self, LRESULT (C::*method)(WPARAM, LPARAM), WPARAM wParam, LPARAM lParam) {
+  return (self.*method)(wParam, lParam);
+}
+template <class C>
+LRESULT Invoke(C& self, void (C::*method)(WPARAM, LPARAM), WPARAM wParam, LPARAM lParam) {
+  (self.*method)(wParam, lParam);
+  return 0;
+}
+template <class C>
+LRESULT Invoke(C& self, LRESULT (C::*method)(), WPARAM, LPARAM) {
+  return (self.*method)();
+}
+template <class C>
+LRESULT Invoke(C& self, void (C::*method)(), WPARAM, LPARAM) {
+  (self.*method)();
+  return 0;
+}
+
+template <auto Method>
+LRESULT CallMessage(CCmdTarget& target, WPARAM wParam, LPARAM lParam) {
+  using Class = typename MemberOf<decltype(Method)>::Class;
+  return Invoke(static_cast<Class&>(target), Method, wParam, lParam);
+}
+
+template <auto Method>
+void CallCommand(CCmdTarget& target) {
+  using Class = typename MemberOf<decltype(Method)>::Class;
+  (static_cast<Class&>(target).*Method)();
+}
+
+template <auto Method>
+void CallUpdate(CCmdTarget& target, CCmdUI& item) {
+  using Class = typename MemberOf<decltype(Method)>::Class;
+  (static_cast<Class&>(target).*Method)(item);
+}
+
+}  // namespace message_map_detail
+
+// A message handler: a member function taking (WPARAM, LPARAM) or nothing,
+// returning LRESULT or nothing (then the message's result is 0).
+template <auto Method>
+constexpr MessageEntry OnMessage(MessageId message) {
+  return {message, &message_map_detail::CallMessage<Method>};
+}
+
+// A command handler `void ()`, optionally with an update handler `void (CCmdUI&)`.
+template <auto Method, auto Update = nullptr>
+constexpr CommandEntry OnCommand(UINT id) {
+  if constexpr (std::is_same_v<decltype(Update), std::nullptr_t>) {
+    return {id, &message_map_detail::CallCommand<Method>, nullptr};
+  } else {
+    return {id, &message_map_detail::CallCommand<Method>, &message_map_detail::CallUpdate<Update>};
+  }
+}
+
+// An update handler alone, for a command handled elsewhere on the route.
+template <auto Update>
+constexpr CommandEntry OnUpdate(UINT id) {
+  return {id, nullptr, &message_map_detail::CallUpdate<Update>};
+}

@@ -1,0 +1,37 @@
+#include "frame_window.h"
+
+#include "copy_clip_app.h"
+
+bool CFrameWnd::OnCmdMsg(UINT id, CommandRequest request, CCmdUI* item) {
+  if (CWnd::OnCmdMsg(id, request, item)) return true;
+  CCopyClipApp* app = CCopyClipApp::Current();
+  return app && app->OnCmdMsg(id, request, item);
+}
+
+const MessageMap& CFrameWnd::ClassMap() {
+  static const MessageEntry messages[] = {
+      OnMessage<&CFrameWnd::OnInitMenuPopup>(WM_INITMENUPOPUP),
+  };
+  static const MessageMap map{&CWnd::ClassMap(), messages, {}};
+  return map;
+}
+
+void CFrameWnd::OnInitMenuPopup(WPARAM wParam, LPARAM lParam) {
+  if (HIWORD(lParam)) return;  // the window menu
+  HMENU menu = reinterpret_cast<HMENU>(wParam);
+  const int count = GetMenuItemCount(menu);
+  for (int position = 0; position < count; ++position) {
+    const UINT id = GetMenuItemID(menu, position);
+    if (id == 0 || id == static_cast<UINT>(-1)) continue;  // separator or sub-menu
+    CCmdUI item(menu, position, id);
+    if (OnCmdMsg(id, CommandRequest::Update, &item)) continue;
+    // Without an update handler an item is usable exactly when some target
+    // on the route handles its command.
+    item.Enable(OnCmdMsg(id, CommandRequest::HasHandler, nullptr));
+  }
+}
+
+void CFrameWnd::PostNcDestroy() {
+  CCopyClipApp* app = CCopyClipApp::Current();
+  if (app && app->MainWindow() == this) PostQuitMessage(0);
+}

@@ -1,0 +1,22 @@
+// A frame window: commands it does not handle itself go on to the
+// application object (whose table ends with the exit command), and before a
+// pop-up menu of the frame is shown the update handlers of its items set
+// their check marks and enabled states. When the application's main window
+// goes, the message loop ends.
+#pragma once
+
+#include "window.h"
+
+class CFrameWnd : public CWnd {
+ public:
+  bool OnCmdMsg(UINT id, CommandRequest request, CCmdUI* item) override;
+
+  static const MessageMap& ClassMap();
+
+ protected:
+  const MessageMap& GetMessageMap() const override { return ClassMap(); }
+  void PostNcDestroy() override;
+
+ private:
+  void OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
+};
