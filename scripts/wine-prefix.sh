@@ -8,7 +8,11 @@ mkdir -p "$prefix"
 (
   flock 9
   if [ ! -f "$prefix/system.reg" ]; then
-    WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1
-    WINEPREFIX="$prefix" wineserver -w
+    export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    wineboot -i >/dev/null 2>&1
+    # Without a window manager (Xvfb) Wine waits for one on every window it
+    # hides; unmanaged windows do not.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    wineserver -w
   fi
 ) 9>"$prefix.lock"

@@ -1,0 +1,169 @@
+#include "clipboard_intake.h"
+
+#include <commdlg.h>
+
+#include <cwchar>
+#include <iterator>
+#include <new>
+
+#include "resource.h"
+#include "win/clipboard_lock.h"
+#include "win/system_error_text.h"
+
+namespace {
+
+// Sets a flag for the span of a scope.
+class BusyScope {
+ public:
+  explicit BusyScope(bool& flag) : flag_(flag) { flag_ = true; }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+  ~BusyScope() { flag_ = false; }
+
+ private:
+  bool& flag_;
+};
+
+// The clipboard's METAFILEPICT, locked for as long as the object lives.
+class LockedPict {
+ public:
+  explicit LockedPict(HANDLE handle)
+      : handle_(handle), pict_(handle ? static_cast<const METAFILEPICT*>(GlobalLock(handle)) : nullptr) {}
+  LockedPict(const LockedPict&) = delete;
+  LockedPict& operator=(const LockedPict&) = delete;
+  ~LockedPict() {
+    if (pict_) GlobalUnlock(handle_);
+  }
+  const METAFILEPICT* operator->() const { return pict_; }
+  explicit operator bool() const { return pict_ != nullptr; }
+
+ private:
+  HANDLE handle_;
+  const METAFILEPICT* pict_;
+};
+
+}  // namespace
+
+ClipboardIntake::ClipboardIntake(wmf::EngineContext& engine, IntakeHost& host, HINSTANCE resources)
+    : engine_(engine), host_(host), resources_(resources) {}
+
+std::vector<ClipboardFormat> ClipboardIntake::ClipboardFormats() {
+  std::vector<ClipboardFormat> formats;
+  for (UINT id = EnumClipboardFormats(0); id != 0; id = EnumClipboardFormats(id)) {
+    ClipboardFormat& format = formats.emplace_back();
+    format.id = id;
+    wchar_t name[80];
+    const int length = GetClipboardFormatNameW(id, name, static_cast<int>(std::size(name)));
+    if (length > 0) format.name = std::wstring(name, length);
+  }
+  return formats;
+}
+
+void ClipboardIntake::ModifyClipboardPicture(bool force) {
+  if (busy_ || !IsClipboardFormatAvailable(CF_METAFILEPICT)) return;
+  BusyScope busy(busy_);
+  WmfSettings& settings = engine_.settings;
+  {
+    wmf::win::ClipboardLock clipboard;
+    if (!clipboard.IsOpen()) {
+      statusText_ = kStatusCannotOpen;
+      engine_.messages.ErrorBox(L"Unable to open clipboard for reading:\n" + SystemErrorText(clipboard.Error()));
+      return;
+    }
+    const IntakeFacts facts = GatherIntakeFacts(ClipboardFormats());
+    if (!ShouldModify(settings.AutoModify, force, facts)) {
+      statusText_ = kStatusNotModified;
+      return;
+    }
+    const LockedPict pict(GetClipboardData(CF_METAFILEPICT));
+    if (!pict) return;
+
+    // The picture is copied out of the clipboard's data before anything is
+    // changed; one that cannot be read stays on the clipboard as it is.
+    std::vector<uint8_t> bits;
+    if (!wmf::win::MetafileBits(pict->hMF, bits)) {
+      statusText_ = kStatusUnreadable;
+      engine_.messages.ErrorBox(L"Metafile not properly loaded.");
+      return;
+    }
+    wmf::WmfPicture picture;
+    std::string error;
+    if (!wmf::ReadWmf(bits, picture, error)) {
+      statusText_ = kStatusUnreadable;
+      return;
+    }
+    try {
+      lastPicture_ = std::make_unique<wmf::CMetafile>(wmf::MetafilePict{pict->mm, pict->xExt, pict->yExt},
+                                                      std::move(picture), 0, facts.intelliCad ? 1 : 0, engine_);
+    } catch (const std::bad_alloc&) {
+      statusText_ = kStatusUnreadable;
+      return;
+    }
+  }
+  Publish();
+  if (settings.PopupSaveas) SaveLastAsFile();
+}
+
+void ClipboardIntake::Publish() {
+  try {
+    wmf::win::PublishToClipboard(*lastPicture_, host_.MainWindow(), engine_.settings, engine_.messages, statusText_,
+                                 [this](const std::wstring& text) { host_.ShowNotice(text); });
+  } catch (const std::bad_alloc&) {
+    // The clipboard is emptied only once the new picture is ready, so it
+    // still holds what it held.
+    statusText_ = kStatusUnreadable;
+  }
+}
+
+void ClipboardIntake::CopyLastToClipboard() {
+  if (busy_ || !lastPicture_) return;
+  BusyScope busy(busy_);
+  Publish();
+}
+
+void ClipboardIntake::SaveLastAsFile() {
+  if (!lastPicture_) return;
+  const HWND main = host_.MainWindow();
+  if (main) {
+    SetForegroundWindow(main);
+    host_.BringToForeground(main);
+  }
+  const std::wstring path = AskSaveFileName(L"Save as Velloform");
+  if (!path.empty()) wmf::win::SaveToFile(*lastPicture_, path, engine_.messages);
+}
+
+std::wstring ClipboardIntake::AskSaveFileName(const std::wstring& title) {
+  wchar_t file[256] = L"";
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = host_.MainWindow();
+  dialog.hInstance = resources_;
+  dialog.lpstrFilter = L"Windows Metafile (*.wmf)\0*.wmf\0";
+  dialog.lpstrFile = file;
+  dialog.nMaxFile = static_cast<DWORD>(std::size(file));
+  dialog.lpstrTitle = title.c_str();
+  dialog.Flags = OFN_EXPLORER | OFN_ENABLETEMPLATE | OFN_ENABLEHOOK | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+  dialog.lpstrDefExt = L"wmf";
+  dialog.lCustData = reinterpret_cast<LPARAM>(this);
+  dialog.lpfnHook = &ClipboardIntake::SaveDialogHook;
+  dialog.lpTemplateName = MAKEINTRESOURCEW(IDD_SAVE_AS_OPTIONS);
+  return GetSaveFileNameW(&dialog) ? std::wstring(file) : std::wstring();
+}
+
+// The check box below the Save-as dialog switches the dialog's automatic
+// pop-up after each modification; once it is used, "Cancel" reads "&Close".
+UINT_PTR CALLBACK ClipboardIntake::SaveDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    const auto* request = reinterpret_cast<const OPENFILENAMEW*>(lParam);
+    auto* intake = reinterpret_cast<ClipboardIntake*>(request->lCustData);
+    SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(intake));
+    CheckDlgButton(dialog, IDC_POPUP_SAVE_AS, intake->engine_.settings.PopupSaveas ? BST_CHECKED : BST_UNCHECKED);
+  } else if (message == WM_COMMAND && LOWORD(wParam) == IDC_POPUP_SAVE_AS) {
+    auto* intake = reinterpret_cast<ClipboardIntake*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
+    if (intake) {
+      intake->engine_.settings.PopupSaveas = IsDlgButtonChecked(dialog, IDC_POPUP_SAVE_AS) == BST_CHECKED ? 1 : 0;
+      SendMessageW(GetParent(dialog), CDM_SETCONTROLTEXT, IDCANCEL, reinterpret_cast<LPARAM>(L"&Close"));
+    }
+  }
+  return 0;
+}

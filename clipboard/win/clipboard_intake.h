@@ -1,0 +1,59 @@
+// Clipboard intake: judges the picture on the clipboard, captures it as the
+// last picture and publishes the improved copy; the copy-last and save-last
+// commands with their Save-as dialog.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// The engine's headers come before <windows.h>.
+#include "intake_decision.h"
+#include "metafile.h"
+#include "win/clipboard_publisher.h"
+
+#include <windows.h>
+
+// What intake needs of the program around it.
+class IntakeHost {
+ public:
+  virtual ~IntakeHost() = default;
+  virtual HWND MainWindow() = 0;
+  virtual void BringToForeground(HWND window) = 0;
+  // The notice near the mouse pointer after a picture was published.
+  virtual void ShowNotice(const std::wstring& text) = 0;
+};
+
+class ClipboardIntake {
+ public:
+  // `resources` is the module that holds the Save-as dialog's template.
+  ClipboardIntake(wmf::EngineContext& engine, IntakeHost& host, HINSTANCE resources);
+
+  // Judges, captures and publishes the picture on the clipboard. `force` is
+  // the "&Modify and Replace now" command.
+  void ModifyClipboardPicture(bool force);
+  // Publishes the last picture again with the current settings.
+  void CopyLastToClipboard();
+  // Asks for a file name and saves the last picture as a placeable WMF file.
+  void SaveLastAsFile();
+  // The Save-as dialog; the chosen path, or empty when cancelled.
+  std::wstring AskSaveFileName(const std::wstring& title);
+
+  bool HaveLastPicture() const { return lastPicture_ != nullptr; }
+  wmf::CMetafile* LastPicture() const { return lastPicture_.get(); }
+  bool ClipboardBusy() const { return busy_; }
+  const std::wstring& StatusText() const { return statusText_; }
+
+ private:
+  // The clipboard's formats; the clipboard is open.
+  static std::vector<ClipboardFormat> ClipboardFormats();
+  void Publish();
+  static UINT_PTR CALLBACK SaveDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+  wmf::EngineContext& engine_;
+  IntakeHost& host_;
+  HINSTANCE resources_;
+  std::unique_ptr<wmf::CMetafile> lastPicture_;
+  bool busy_ = false;
+  std::wstring statusText_;
+};

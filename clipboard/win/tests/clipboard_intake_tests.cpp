@@ -1,0 +1,280 @@
+// Intake against the real clipboard: pictures put on it the way CAD programs
+// do, judged, captured and replaced.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <thread>
+
+// The engine's headers come before <windows.h>.
+#include "clipboard_intake.h"
+#include "engine_harness.h"
+#include "text_measurer_factory.h"
+
+namespace {
+
+using wmf::test::Rec;
+
+class TestHost : public IntakeHost {
+ public:
+  TestHost() {
+    window_ = CreateWindowExW(0, L"STATIC", L"intake test", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  }
+  ~TestHost() override { DestroyWindow(window_); }
+  HWND MainWindow() override { return window_; }
+  void BringToForeground(HWND) override {}
+  void ShowNotice(const std::wstring& text) override {
+    notices.push_back(text);
+    if (onNotice) onNotice();
+  }
+  std::vector<std::wstring> notices;
+  std::function<void()> onNotice;
+
+ private:
+  HWND window_;
+};
+
+// A CAD-like picture: a background rectangle and a few lines in an
+// 8000 × 6000 window, 8 by 6 inches.
+std::vector<uint8_t> CadPictureBits() {
+  return wmf::WriteWmf({wmf::test::WindowOrg(0, 0), wmf::test::WindowExt(8000, 6000), wmf::test::Pen(0),
+                        Rec(META_SELECTOBJECT, {0}), wmf::test::Rectangle(0, 0, 8000, 6000),
+                        wmf::test::Poly(META_POLYLINE, {{1000, 1000}, {3000, 2500}})});
+}
+
+struct Extra {
+  const wchar_t* registeredName = nullptr;  // a registered format with this name
+  UINT plainFormat = 0;                     // a predefined format
+};
+
+// Puts a picture (and the extra formats) on the clipboard as another program would.
+void PutOnClipboard(HWND owner, const std::vector<uint8_t>& bits, std::initializer_list<Extra> extras = {}) {
+  ASSERT_TRUE(OpenClipboard(owner));
+  EmptyClipboard();
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(METAFILEPICT));
+  auto* pict = static_cast<METAFILEPICT*>(GlobalLock(block));
+  pict->mm = MM_ANISOTROPIC;
+  pict->xExt = 20320;
+  pict->yExt = 15240;
+  pict->hMF = SetMetaFileBitsEx(static_cast<UINT>(bits.size()), bits.data());
+  GlobalUnlock(block);
+  ASSERT_NE(SetClipboardData(CF_METAFILEPICT, block), nullptr);
+  for (const Extra& extra : extras) {
+    const UINT format = extra.registeredName ? RegisterClipboardFormatW(extra.registeredName) : extra.plainFormat;
+    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 16);
+    SetClipboardData(format, data);
+  }
+  CloseClipboard();
+}
+
+struct ClipboardPicture {
+  METAFILEPICT pict{};
+  std::vector<wmf::WmfRecord> records;
+};
+
+ClipboardPicture ReadClipboardPicture() {
+  ClipboardPicture result;
+  EXPECT_TRUE(OpenClipboard(nullptr));
+  HANDLE handle = GetClipboardData(CF_METAFILEPICT);
+  if (handle) {
+    result.pict = *static_cast<METAFILEPICT*>(GlobalLock(handle));
+    GlobalUnlock(handle);
+    std::vector<uint8_t> bits;
+    EXPECT_TRUE(wmf::win::MetafileBits(result.pict.hMF, bits));
+    result.records = wmf::test::ReadOrFail(bits).records;
+  }
+  CloseClipboard();
+  return result;
+}
+
+struct IntakeFixture : ::testing::Test {
+  wmf::test::CollectedMessages messages;
+  MemorySettingsStore store;
+  WmfSettings settings{store, messages};
+  std::unique_ptr<wmf::TextMeasurer> measurer = wmf::MakeTextMeasurer();
+  wmf::EngineContext engine{settings, messages, *measurer, 32};
+  TestHost host;
+  ClipboardIntake intake{engine, host, GetModuleHandleW(nullptr)};
+
+  void SetUp() override { settings.LeaveMargin = 0; }
+  bool Modified() { return ReadClipboardPicture().records.front() == Rec(META_SETMAPMODE, {8}); }
+};
+
+TEST_F(IntakeFixture, AutoCadPictureIsReplacedByTheImprovedOne) {
+  PutOnClipboard(host.MainWindow(), CadPictureBits(), {{L"AutoCAD.r15 Extra"}});
+  const int jobs = settings.Jobs;
+  intake.ModifyClipboardPicture(false);
+
+  const ClipboardPicture out = ReadClipboardPicture();
+  ASSERT_GE(out.records.size(), 3u);
+  EXPECT_EQ(out.records[0], Rec(META_SETMAPMODE, {8}));
+  EXPECT_EQ(out.records[2], wmf::test::WindowExt(2000, 1500));  // cropped to what is drawn
+  for (const wmf::WmfRecord& r : out.records) EXPECT_NE(r.function, META_RECTANGLE);  // background gone
+  EXPECT_EQ(out.pict.mm, MM_ANISOTROPIC);
+  EXPECT_EQ(out.pict.xExt, 5080);  // 2 inches of the 8-inch picture
+  EXPECT_EQ(out.pict.yExt, 3810);
+  EXPECT_EQ(intake.StatusText(), L"(size: 2.00\" * 1.50\")");
+  EXPECT_TRUE(intake.HaveLastPicture());
+  EXPECT_EQ(settings.Jobs, jobs + 1);
+  ASSERT_EQ(host.notices.size(), 1u);
+  EXPECT_EQ(host.notices[0], L"Clipboard modified by Velloform\n(size: 2.00\" * 1.50\")");
+  EXPECT_TRUE(messages.errors.empty());
+}
+
+struct ModeCase {
+  const char* name;
+  int mode;
+  bool force;
+  std::vector<Extra> extras;
+  bool modified;
+};
+
+TEST_F(IntakeFixture, ModesDecideWhichPicturesAreModified) {
+  const ModeCase cases[] = {
+      {"mode 1 without a CAD name", 1, false, {}, false},
+      {"mode 1, only IntelliCAD", 1, false, {{L"IntelliCAD Data"}}, false},
+      {"mode 1, autosketch in capitals", 1, false, {{L"AUTOSKETCH"}}, true},
+      {"mode 2, picture alone", 2, false, {}, true},
+      {"mode 2 with other picture formats", 2, false, {{nullptr, CF_DIB}}, true},
+      {"mode 2 with text", 2, false, {{nullptr, CF_UNICODETEXT}}, false},
+      {"mode 2 with a registered format of another name", 2, false, {{L"Rich Text Format"}}, true},
+      {"mode 3 with text", 3, false, {{nullptr, CF_UNICODETEXT}}, true},
+      {"command in mode 0", 0, true, {{nullptr, CF_UNICODETEXT}}, true},
+  };
+  for (const ModeCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    settings.AutoModify = c.mode;
+    PutOnClipboard(host.MainWindow(), CadPictureBits(), {});
+    for (const Extra& extra : c.extras) {
+      ASSERT_TRUE(OpenClipboard(host.MainWindow()));
+      const UINT format = extra.registeredName ? RegisterClipboardFormatW(extra.registeredName) : extra.plainFormat;
+      SetClipboardData(format, GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 16));
+      CloseClipboard();
+    }
+    intake.ModifyClipboardPicture(c.force);
+    EXPECT_EQ(Modified(), c.modified);
+    if (!c.modified) {
+      EXPECT_EQ(intake.StatusText(), L"(WMF not modified)");
+    }
+  }
+}
+
+TEST_F(IntakeFixture, IntelliCadPicturesUseTheirOwnPalette) {
+  settings.AutoModify = 2;
+  PutOnClipboard(host.MainWindow(), CadPictureBits(), {{L"IntelliCAD Data"}});
+  intake.ModifyClipboardPicture(false);
+  ASSERT_TRUE(intake.HaveLastPicture());
+  EXPECT_EQ(intake.LastPicture()->fromIntelliCad, 1);
+  EXPECT_EQ(settings.oPalette, 8);
+}
+
+TEST_F(IntakeFixture, UnreadablePictureStaysAsItWas) {
+  // A picture whose second record claims to be 2 words long.
+  std::vector<uint8_t> bits = CadPictureBits();
+  bits[18 + 10] = 2;
+  PutOnClipboard(host.MainWindow(), bits, {{L"AutoCAD"}});
+  HANDLE before = nullptr;
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  before = GetClipboardData(CF_METAFILEPICT);
+  CloseClipboard();
+  if (!before) GTEST_SKIP() << "the system refused the malformed picture itself";
+
+  intake.ModifyClipboardPicture(false);
+  EXPECT_FALSE(intake.HaveLastPicture());
+  EXPECT_EQ(intake.StatusText(), L"(WMF not modified: unreadable picture)");
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EXPECT_EQ(GetClipboardData(CF_METAFILEPICT), before);
+  EXPECT_NE(GetClipboardData(RegisterClipboardFormatW(L"AutoCAD")), nullptr);
+  CloseClipboard();
+}
+
+TEST_F(IntakeFixture, CopyLastPublishesAgainWithTheCurrentOptions) {
+  intake.CopyLastToClipboard();  // nothing captured yet: nothing happens
+  EXPECT_TRUE(host.notices.empty());
+
+  PutOnClipboard(host.MainWindow(), CadPictureBits(), {{L"AutoCAD"}});
+  intake.ModifyClipboardPicture(false);
+  settings.Rotation = 90;
+  PutOnClipboard(host.MainWindow(), wmf::WriteWmf({wmf::test::LineTo(1, 1)}), {{nullptr, CF_UNICODETEXT}});
+  intake.CopyLastToClipboard();
+  const ClipboardPicture out = ReadClipboardPicture();
+  ASSERT_GE(out.records.size(), 3u);
+  EXPECT_EQ(out.records[2], wmf::test::WindowExt(1500, 2000));
+  EXPECT_EQ(host.notices.size(), 2u);
+}
+
+TEST_F(IntakeFixture, PublishingDoesNotTriggerASecondModification) {
+  PutOnClipboard(host.MainWindow(), CadPictureBits(), {{L"AutoCAD"}});
+  int nested = 0;
+  host.onNotice = [&] {
+    ++nested;
+    intake.ModifyClipboardPicture(true);  // what a clipboard notice during publishing would do
+    intake.CopyLastToClipboard();
+  };
+  const int jobs = settings.Jobs;
+  intake.ModifyClipboardPicture(false);
+  EXPECT_EQ(nested, 1);
+  EXPECT_EQ(settings.Jobs, jobs + 1);
+  EXPECT_FALSE(intake.ClipboardBusy());
+}
+
+// Another thread holds the clipboard open for `milliseconds`.
+std::thread HoldClipboard(int milliseconds, std::atomic<bool>& held) {
+  return std::thread([milliseconds, &held] {
+    HWND window = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    if (OpenClipboard(window)) {
+      held = true;
+      Sleep(milliseconds);
+      CloseClipboard();
+    }
+    held = true;
+    DestroyWindow(window);
+  });
+}
+
+TEST_F(IntakeFixture, ClipboardHeldForAMomentIsWaitedFor) {
+  PutOnClipboard(host.MainWindow(), CadPictureBits(), {{L"AutoCAD"}});
+  std::atomic<bool> held = false;
+  std::thread holder = HoldClipboard(100, held);
+  while (!held) Sleep(1);
+  intake.ModifyClipboardPicture(false);
+  holder.join();
+  EXPECT_TRUE(messages.errors.empty());
+  EXPECT_TRUE(Modified());
+}
+
+TEST_F(IntakeFixture, ClipboardHeldLongerIsReportedAndNothingIsLost) {
+  PutOnClipboard(host.MainWindow(), CadPictureBits(), {{L"AutoCAD"}});
+  std::atomic<bool> held = false;
+  std::thread holder = HoldClipboard(1500, held);
+  while (!held) Sleep(1);
+  const bool available = IsClipboardFormatAvailable(CF_METAFILEPICT);
+  intake.ModifyClipboardPicture(false);
+  holder.join();
+  EXPECT_TRUE(available);
+  ASSERT_EQ(messages.errors.size(), 1u);
+  EXPECT_EQ(messages.errors[0].rfind(L"Unable to open clipboard for reading:\n", 0), 0u);
+  EXPECT_EQ(intake.StatusText(), L"(unable to open clipboard for reading)");
+  EXPECT_FALSE(Modified());
+  EXPECT_FALSE(intake.HaveLastPicture());
+}
+
+TEST_F(IntakeFixture, SavedFileIsAPlaceablePictureOfTheLastCapture) {
+  PutOnClipboard(host.MainWindow(), CadPictureBits(), {{L"AutoCAD"}});
+  intake.ModifyClipboardPicture(false);
+  const std::filesystem::path path = std::filesystem::temp_directory_path() / "intake-save-test.wmf";
+  wmf::win::SaveToFile(*intake.LastPicture(), path.wstring(), messages);
+  const wmf::WmfPicture saved = wmf::test::ReadOrFail(wmf::test::FileBytes(path));
+  ASSERT_TRUE(saved.placeable.has_value());
+  EXPECT_EQ(saved.placeable->right, 2000);
+  EXPECT_EQ(saved.placeable->bottom, 1500);
+  EXPECT_EQ(saved.placeable->inch, 1000);
+  std::filesystem::remove(path);
+
+  const std::wstring missing = L"Z:\\no\\such\\folder\\picture.wmf";
+  wmf::win::SaveToFile(*intake.LastPicture(), missing, messages);
+  ASSERT_EQ(messages.errors.size(), 1u);
+  EXPECT_EQ(messages.errors[0].rfind(L"Unable to write " + missing + L":\n", 0), 0u);
+}
+
+}  // namespace

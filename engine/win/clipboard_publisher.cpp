@@ -1,0 +1,139 @@
+#include "clipboard_publisher.h"
+
+#include <cwchar>
+#include <iterator>
+#include <utility>
+#include <vector>
+
+#include "placeable_file.h"
+#include "sizing.h"
+#include "win/clipboard_lock.h"
+#include "win/system_error_text.h"
+
+namespace wmf::win {
+namespace {
+
+// A memory metafile, deleted unless it was handed to the clipboard.
+class MetafileOwner {
+ public:
+  explicit MetafileOwner(HMETAFILE metafile) : metafile_(metafile) {}
+  MetafileOwner(const MetafileOwner&) = delete;
+  MetafileOwner& operator=(const MetafileOwner&) = delete;
+  ~MetafileOwner() {
+    if (metafile_) DeleteMetaFile(metafile_);
+  }
+  HMETAFILE Get() const { return metafile_; }
+  HMETAFILE Release() { return std::exchange(metafile_, nullptr); }
+
+ private:
+  HMETAFILE metafile_;
+};
+
+// A global memory block, freed unless it was handed to the clipboard.
+class GlobalOwner {
+ public:
+  explicit GlobalOwner(HGLOBAL block) : block_(block) {}
+  GlobalOwner(const GlobalOwner&) = delete;
+  GlobalOwner& operator=(const GlobalOwner&) = delete;
+  ~GlobalOwner() {
+    if (block_) GlobalFree(block_);
+  }
+  HGLOBAL Get() const { return block_; }
+  HGLOBAL Release() { return std::exchange(block_, nullptr); }
+
+ private:
+  HGLOBAL block_;
+};
+
+template <typename... Args>
+std::wstring Format(const wchar_t* format, Args... args) {
+  wchar_t text[512];
+  std::swprintf(text, std::size(text), format, args...);
+  return text;
+}
+
+// Plays the picture into a new recording surface; returns the output size.
+Size PlayToBits(CMetafile& picture, std::vector<uint8_t>& bits) {
+  WmfRecorder surface;
+  const Size output = picture.Play(surface);
+  bits = surface.Close();
+  return output;
+}
+
+}  // namespace
+
+bool MetafileBits(HMETAFILE metafile, std::vector<uint8_t>& bits) {
+  const UINT size = metafile ? GetMetaFileBitsEx(metafile, 0, nullptr) : 0;
+  if (size == 0) return false;
+  bits.resize(size);
+  return GetMetaFileBitsEx(metafile, size, bits.data()) == size;
+}
+
+bool PublishToClipboard(CMetafile& picture, HWND owner, const WmfSettings& settings, UserMessages& messages,
+                        std::wstring& statusText, const ShowNotice& showNotice) {
+  std::vector<uint8_t> bits;
+  const Size output = PlayToBits(picture, bits);
+  const Size himetric = PhysicalSize(output, picture.passState().unitsPerInchOut);
+  statusText = SizeStatusText(himetric, settings.IsMetric != 0);
+
+  MetafileOwner metafile(SetMetaFileBitsEx(static_cast<UINT>(bits.size()), bits.data()));
+  GlobalOwner block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, sizeof(METAFILEPICT)));
+  if (!metafile.Get() || !block.Get()) {
+    messages.ErrorBox(Format(L"Unable to write clipboard.\n%ls", SystemErrorText().c_str()));
+    return true;
+  }
+  auto* pict = static_cast<METAFILEPICT*>(GlobalLock(block.Get()));
+  pict->mm = MM_ANISOTROPIC;
+  pict->xExt = himetric.x;
+  pict->yExt = himetric.y;
+  pict->hMF = metafile.Get();
+  GlobalUnlock(block.Get());
+
+  std::wstring failure;
+  {
+    ClipboardLock clipboard(owner);
+    if (!clipboard.IsOpen()) {
+      messages.ErrorBox(Format(L"Unable to open clipboard for writing:\n%ls", SystemErrorText(clipboard.Error()).c_str()));
+      return false;
+    }
+    EmptyClipboard();
+    if (SetClipboardData(CF_METAFILEPICT, block.Get())) {
+      // The clipboard owns the block and the metafile now.
+      block.Release();
+      metafile.Release();
+    } else {
+      failure = SystemErrorText();
+    }
+  }
+  // Shown once the clipboard is closed again, so that others can use it.
+  if (block.Get()) messages.ErrorBox(Format(L"Unable to write clipboard.\n%ls", failure.c_str()));
+  if (showNotice && settings.Tooltip) showNotice(L"Clipboard modified by Velloform\n" + statusText);
+  return true;
+}
+
+void SaveToFile(CMetafile& picture, const std::wstring& path, UserMessages& messages) {
+  std::vector<uint8_t> bits;
+  const Size output = PlayToBits(picture, bits);
+  const std::vector<uint8_t> file = PlaceableFileBytes(bits, output, picture.passState().unitsPerInchOut);
+
+  // Written next to the target first, so that a failure leaves an existing
+  // file as it was and no partial file behind.
+  const std::wstring partial = path + L".partial";
+  bool written = false;
+  HANDLE handle = CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD error = GetLastError();
+  if (handle != INVALID_HANDLE_VALUE) {
+    DWORD count = 0;
+    written = WriteFile(handle, file.data(), static_cast<DWORD>(file.size()), &count, nullptr) && count == file.size();
+    error = GetLastError();
+    CloseHandle(handle);
+    if (written) {
+      written = MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+      error = GetLastError();
+    }
+    if (!written) DeleteFileW(partial.c_str());
+  }
+  if (!written) messages.ErrorBox(Format(L"Unable to write %ls:\n%ls", path.c_str(), SystemErrorText(error).c_str()));
+}
+
+}  // namespace wmf::win

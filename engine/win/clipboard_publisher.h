@@ -1,0 +1,37 @@
+// Publishing a captured picture: played afresh with the settings in force,
+// onto the clipboard as CF_METAFILEPICT with its physical size, or into a
+// placeable WMF file.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// The engine's headers come before <windows.h>.
+#include "metafile.h"
+
+#include <windows.h>
+
+namespace wmf::win {
+
+// A copy of the bits of a metafile handle; false when there are none.
+bool MetafileBits(HMETAFILE metafile, std::vector<uint8_t>& bits);
+
+// Shows a notice near the mouse pointer.
+using ShowNotice = std::function<void(const std::wstring& text)>;
+
+// Puts the played picture on the clipboard in place of what is there; the
+// clipboard is opened for `owner` (the main window), since a clipboard
+// emptied without an owner may refuse new data. `statusText` gets the size
+// text before the clipboard is opened. When
+// `showNotice` is given and the Tooltip preference is set, the notice
+// "Clipboard modified by Velloform" with the size follows. False only when
+// the clipboard could not be opened; nothing on it has changed then.
+bool PublishToClipboard(CMetafile& picture, HWND owner, const WmfSettings& settings, UserMessages& messages,
+                        std::wstring& statusText, const ShowNotice& showNotice);
+
+// Saves the played picture as a placeable WMF file; failures are shown.
+// An existing file is replaced only by a completely written one.
+void SaveToFile(CMetafile& picture, const std::wstring& path, UserMessages& messages);
+
+}  // namespace wmf::win
