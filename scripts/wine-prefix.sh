@@ -3,16 +3,18 @@
 # for the first one instead of racing it.
 set -euo pipefail
 prefix=$1
-[ -f "$prefix/system.reg" ] && exit 0
+ready="$prefix/.clipmend-ready"
+[ -f "$ready" ] && exit 0
 mkdir -p "$prefix"
 (
   flock 9
-  if [ ! -f "$prefix/system.reg" ]; then
+  if [ ! -f "$ready" ]; then
     export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     wineboot -i >/dev/null 2>&1
     # Without a window manager (Xvfb) Wine waits for one on every window it
     # hides; unmanaged windows do not.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
+    touch "$ready"
   fi
 ) 9>"$prefix.lock"
