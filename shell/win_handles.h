@@ -34,11 +34,13 @@ class UniqueHandle {
 
 inline void DeleteGdiObject(HGDIOBJ object) { DeleteObject(object); }
 inline void DestroyMenuHandle(HMENU menu) { DestroyMenu(menu); }
+inline void CloseKernelHandle(HANDLE handle) { CloseHandle(handle); }
 
 using FontHandle = UniqueHandle<HFONT, DeleteGdiObject>;
 using BrushHandle = UniqueHandle<HBRUSH, DeleteGdiObject>;
 using BitmapHandle = UniqueHandle<HBITMAP, DeleteGdiObject>;
 using MenuHandle = UniqueHandle<HMENU, DestroyMenuHandle>;
+using KernelHandle = UniqueHandle<HANDLE, CloseKernelHandle>;
 
 // The device context of a window (or of the screen for a null window),
 // released to that window.

@@ -1,0 +1,30 @@
+#include "help.h"
+
+#include <windows.h>
+
+namespace {
+
+using HtmlHelpFunction = HWND(WINAPI*)(HWND, const wchar_t*, UINT, DWORD_PTR);
+constexpr UINT kDisplayTopic = 0;  // HH_DISPLAY_TOPIC
+
+HtmlHelpFunction HtmlHelp() {
+  static const HtmlHelpFunction function = [] {
+    HMODULE library = LoadLibraryW(L"hhctrl.ocx");
+    // Through a generic function pointer, as GetProcAddress's results must be.
+    return library ? reinterpret_cast<HtmlHelpFunction>(reinterpret_cast<void (*)()>(GetProcAddress(library, "HtmlHelpW")))
+                   : nullptr;
+  }();
+  return function;
+}
+
+}  // namespace
+
+std::wstring HelpFilePath(const std::wstring& programFolder, const std::wstring& topic) {
+  std::wstring path = programFolder + L"Velloform.chm";
+  if (!topic.empty()) path += L"::/" + topic;
+  return path;
+}
+
+void OpenHelp(const std::wstring& path) {
+  if (HtmlHelpFunction function = HtmlHelp()) function(nullptr, path.c_str(), kDisplayTopic, 0);
+}

@@ -1,0 +1,129 @@
+#include "main_frame.h"
+
+#include "help.h"
+#include "message_boxes.h"
+#include "resource.h"
+
+namespace {
+
+// The registered "Velloform Clipboard" message, as the message table reads it.
+UINT instanceMessage = 0;
+
+// The re-entry guard of the clipboard-change handler: publishing the
+// modified picture changes the clipboard again.
+bool inClipboardChange = false;
+
+HICON TrayIcon(int id) {
+  return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
+                                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(MainFrameContext context) : context_(context) {
+  instanceMessage = context.settings.InstanceMessage;
+}
+
+bool CMainFrame::Create() {
+  return CreateEx(0, kMainWindowClass, L"Velloform Clipboard handler", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr);
+}
+
+const MessageMap& CMainFrame::ClassMap() {
+  static const MessageEntry messages[] = {
+      OnMessage<&CMainFrame::OnCreate>(WM_CREATE),
+      OnMessage<&CMainFrame::OnDestroy>(WM_DESTROY),
+      OnMessage<&CMainFrame::OnChainChange>(WM_CHANGECBCHAIN),
+      OnMessage<&CMainFrame::OnClipboardChange>(WM_DRAWCLIPBOARD),
+      OnMessage<&CMainFrame::OnTrayNotification>(kTrayCallbackMessage),
+      OnMessage<&CMainFrame::OnInstanceMessage>(&instanceMessage),
+  };
+  static const CommandEntry commands[] = {
+      OnCommand<&CMainFrame::OnToggleAutoModify, &CMainFrame::OnUpdateEnableAutoModify>(ID_ENABLE_AUTOMODIFY),
+      OnCommand<&CMainFrame::OnToggleAutoModify, &CMainFrame::OnUpdateDisableAutoModify>(ID_DISABLE_AUTOMODIFY),
+      OnUpdate<&CMainFrame::OnUpdateNeedsLastPicture>(ID_COPY_LAST_TO_CLIPBOARD),
+      OnUpdate<&CMainFrame::OnUpdateNeedsLastPicture>(ID_SAVE_LAST_AS_FILE),
+      OnUpdate<&CMainFrame::OnUpdateModifyNow>(ID_MODIFY_NOW),
+      OnCommand<&CMainFrame::OnHelpContents>(ID_HELP_CONTENTS),
+  };
+  static const MessageMap map{&CFrameWnd::ClassMap(), messages, commands};
+  return map;
+}
+
+LRESULT CMainFrame::OnCreate(WPARAM, LPARAM) {
+  SendMessageW(Handle(), WM_SETICON, ICON_BIG,
+               reinterpret_cast<LPARAM>(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PICTURE))));
+  const bool added =
+      context_.settings.ShowSplash
+          ? trayIcon_.CreateTrayIconWithBalloon(
+                this, IDR_TRAY_MENU, L"Velloform",
+                L"Velloform will remain active through this icon.\nDouble click it to (re)activate the options dialog.",
+                L"Velloform", 3, CTrayNotifyIcon::BalloonInfo, TrayIcon(IDI_NO_PICTURE), kTrayCallbackMessage,
+                IDR_TRAY_MENU)
+          : trayIcon_.CreateTrayIcon(this, IDR_TRAY_MENU, L"Velloform", TrayIcon(IDI_NO_PICTURE),
+                                     kTrayCallbackMessage, IDR_TRAY_MENU, false);
+  if (!added) {
+    ErrorBox(this, L"Failed to create tray icon.");
+    return -1;
+  }
+  nextViewer_ = SetClipboardViewer(Handle());
+  return 0;
+}
+
+void CMainFrame::OnDestroy() { ChangeClipboardChain(Handle(), nextViewer_); }
+
+// The viewer after this one leaves the chain: take the one after it.
+// Otherwise the notice goes on down the chain unchanged.
+void CMainFrame::OnChainChange(WPARAM removed, LPARAM next) {
+  if (reinterpret_cast<HWND>(removed) == nextViewer_) {
+    nextViewer_ = reinterpret_cast<HWND>(next);
+  } else if (nextViewer_) {
+    SendMessageW(nextViewer_, WM_CHANGECBCHAIN, removed, next);
+  }
+}
+
+void CMainFrame::OnClipboardChange() {
+  if (!inClipboardChange) {
+    inClipboardChange = true;
+    std::wstring text;
+    if (autoModifyEnabled_ && context_.settings.AutoModify != 0) {
+      context_.intake.ModifyClipboardPicture(false);
+      if (IsClipboardFormatAvailable(CF_METAFILEPICT)) {
+        text = context_.intake.StatusText();
+        trayIcon_.SetTrayIcon(TrayIcon(IDI_PICTURE));
+      } else {
+        trayIcon_.SetTrayIcon(TrayIcon(IDI_NO_PICTURE));
+        text = L"(no WMF on clipboard)";
+      }
+    } else {
+      text = L"(disabled)";
+    }
+    trayIcon_.SetTrayTooltip(L"Velloform " + text, false);
+  }
+  // Cleared by the nested call too, so that a second nested notice in the
+  // same outer call is handled in full (intake is still busy then).
+  inClipboardChange = false;
+  if (nextViewer_) SendMessageW(nextViewer_, WM_DRAWCLIPBOARD, 0, 0);
+}
+
+LRESULT CMainFrame::OnInstanceMessage() {
+  ForceForeground(Handle());
+  if (context_.openOptions) context_.openOptions();
+  return 1;
+}
+
+LRESULT CMainFrame::OnTrayNotification(WPARAM wParam, LPARAM lParam) {
+  return trayIcon_.OnTrayNotification(wParam, lParam);
+}
+
+void CMainFrame::OnToggleAutoModify() {
+  autoModifyEnabled_ = !autoModifyEnabled_;
+  OnClipboardChange();
+}
+
+void CMainFrame::OnUpdateEnableAutoModify(CCmdUI& item) { item.SetCheck(autoModifyEnabled_); }
+void CMainFrame::OnUpdateDisableAutoModify(CCmdUI& item) { item.SetCheck(!autoModifyEnabled_); }
+void CMainFrame::OnUpdateNeedsLastPicture(CCmdUI& item) { item.Enable(context_.intake.HaveLastPicture()); }
+void CMainFrame::OnUpdateModifyNow(CCmdUI& item) { item.Enable(IsClipboardFormatAvailable(CF_METAFILEPICT)); }
+
+void CMainFrame::OnHelpContents() { OpenHelp(HelpFilePath(context_.programFolder)); }

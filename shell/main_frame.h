@@ -1,0 +1,59 @@
+// The program's one main window. It is never shown: it is a member of the
+// clipboard-viewer chain, owns the tray icon and its pop-up menu, and is the
+// target of the menu commands.
+#pragma once
+
+#include <string>
+
+// The engine's headers come before <windows.h>.
+#include "clipboard_intake.h"
+
+#include "frame_window.h"
+#include "tray_icon.h"
+
+inline constexpr wchar_t kMainWindowClass[] = L"VelloformClass";
+inline constexpr UINT kTrayCallbackMessage = WM_USER + 100;
+
+// What the frame needs of the program.
+struct MainFrameContext {
+  WmfSettings& settings;
+  ClipboardIntake& intake;
+  const std::wstring& programFolder;
+  // Opens the main options dialog (bringing an open one to the front).
+  void (*openOptions)();
+};
+
+class CMainFrame : public CFrameWnd {
+ public:
+  explicit CMainFrame(MainFrameContext context);
+
+  // Creates the hidden window of class "VelloformClass".
+  bool Create();
+
+  bool AutoModifyEnabled() const { return autoModifyEnabled_; }
+  HWND NextViewer() const { return nextViewer_; }
+
+  static const MessageMap& ClassMap();
+
+ protected:
+  const MessageMap& GetMessageMap() const override { return ClassMap(); }
+
+ private:
+  LRESULT OnCreate(WPARAM wParam, LPARAM lParam);
+  void OnDestroy();
+  void OnChainChange(WPARAM removed, LPARAM next);
+  void OnClipboardChange();
+  LRESULT OnInstanceMessage();
+  LRESULT OnTrayNotification(WPARAM wParam, LPARAM lParam);
+  void OnToggleAutoModify();
+  void OnUpdateEnableAutoModify(CCmdUI& item);
+  void OnUpdateDisableAutoModify(CCmdUI& item);
+  void OnUpdateNeedsLastPicture(CCmdUI& item);
+  void OnUpdateModifyNow(CCmdUI& item);
+  void OnHelpContents();
+
+  MainFrameContext context_;
+  bool autoModifyEnabled_ = true;
+  CTrayNotifyIcon trayIcon_;
+  HWND nextViewer_ = nullptr;
+};

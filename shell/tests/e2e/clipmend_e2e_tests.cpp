@@ -1,0 +1,435 @@
+// End-to-end: the real Clipmend.exe, started in this test's Wine prefix and
+// driven from here through the real clipboard, the viewer chain, its windows
+// and the registry.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The engine's headers come before <windows.h>.
+#include "generated_pictures.h"
+#include "test_pictures.h"
+#include "wmf_file.h"
+
+#include <windows.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using wmf::test::Rec;
+
+const wchar_t kProgram[] = CLIPMEND_EXE;
+constexpr UINT kTrayCallbackMessage = WM_USER + 100;
+const wchar_t kKey[] = L"Software\\Tornvik\\Velloform";
+const std::filesystem::path kArtifacts = CLIPMEND_TEST_ARTIFACT_DIR;
+
+// Handles messages for this thread's windows while waiting; true when
+// `done` came true within `seconds`.
+bool PumpUntil(const std::function<bool()>& done, double seconds) {
+  const auto giveUp = Clock::now() + std::chrono::duration<double>(seconds);
+  for (;;) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    if (done()) return true;
+    if (Clock::now() >= giveUp) return false;
+    Sleep(5);
+  }
+}
+
+void SetPreference(const wchar_t* section, const wchar_t* name, DWORD value) {
+  HKEY key;
+  const std::wstring path = std::wstring(kKey) + L"\\" + section;
+  ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, path.c_str(), &key), ERROR_SUCCESS);
+  RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+  RegCloseKey(key);
+}
+
+std::optional<DWORD> StoredNumber(const wchar_t* section, const wchar_t* name) {
+  DWORD value = 0, size = sizeof value, type = 0;
+  const std::wstring path = std::wstring(kKey) + L"\\" + section;
+  if (RegGetValueW(HKEY_CURRENT_USER, path.c_str(), name, RRF_RT_REG_DWORD, &type, &value, &size) != ERROR_SUCCESS)
+    return std::nullopt;
+  return value;
+}
+
+HWND MainWindow() { return FindWindowW(L"VelloformClass", nullptr); }
+
+// Runs Clipmend.exe with `arguments`; the process handle, owned by the caller.
+HANDLE Start(const std::wstring& arguments = L"") {
+  std::wstring command = L"\"" + std::wstring(kProgram) + L"\" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(kProgram, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    ADD_FAILURE() << "cannot start Clipmend.exe: " << GetLastError();
+    return nullptr;
+  }
+  CloseHandle(process.hThread);
+  return process.hProcess;
+}
+
+bool Ended(HANDLE process, double seconds) {
+  return PumpUntil([&] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, seconds);
+}
+
+// Puts a picture on the clipboard as a CAD program would, with the formats
+// `names` registered beside it and the predefined `formats`; returns the
+// clipboard's sequence number.
+DWORD PutPicture(HWND owner, const std::vector<uint8_t>& bits, std::initializer_list<const wchar_t*> names,
+                 std::initializer_list<UINT> formats = {}) {
+  EXPECT_TRUE(OpenClipboard(owner));
+  EmptyClipboard();
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(METAFILEPICT));
+  auto* pict = static_cast<METAFILEPICT*>(GlobalLock(block));
+  *pict = METAFILEPICT{MM_ANISOTROPIC, 20320, 15240, SetMetaFileBitsEx(static_cast<UINT>(bits.size()), bits.data())};
+  GlobalUnlock(block);
+  SetClipboardData(CF_METAFILEPICT, block);
+  for (const wchar_t* name : names) SetClipboardData(RegisterClipboardFormatW(name), GlobalAlloc(GMEM_MOVEABLE, 8));
+  for (UINT format : formats) SetClipboardData(format, GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 8));
+  CloseClipboard();
+  return GetClipboardSequenceNumber();
+}
+
+struct ClipboardPicture {
+  bool present = false;
+  METAFILEPICT pict{};
+  std::vector<wmf::WmfRecord> records;
+};
+
+ClipboardPicture ReadPicture() {
+  ClipboardPicture result;
+  if (!OpenClipboard(nullptr)) return result;
+  if (HANDLE handle = GetClipboardData(CF_METAFILEPICT)) {
+    result.pict = *static_cast<METAFILEPICT*>(GlobalLock(handle));
+    GlobalUnlock(handle);
+    std::vector<uint8_t> bits(GetMetaFileBitsEx(result.pict.hMF, 0, nullptr));
+    GetMetaFileBitsEx(result.pict.hMF, static_cast<UINT>(bits.size()), bits.data());
+    wmf::WmfPicture picture;
+    std::string error;
+    result.present = wmf::ReadWmf(bits, picture, error);
+    result.records = picture.records;
+  }
+  CloseClipboard();
+  return result;
+}
+
+bool IsModified(const ClipboardPicture& picture) {
+  return picture.present && !picture.records.empty() && picture.records[0] == Rec(META_SETMAPMODE, {8});
+}
+
+// A picture from a CAD program: background, a pen, two lines, 8000 × 6000.
+std::vector<uint8_t> SmallCadPicture() {
+  return wmf::WriteWmf({wmf::test::WindowOrg(0, 0), wmf::test::WindowExt(8000, 6000), wmf::test::Pen(0),
+                        Rec(META_SELECTOBJECT, {0}), wmf::test::Rectangle(0, 0, 8000, 6000),
+                        wmf::test::Poly(META_POLYLINE, {{1000, 1000}, {3000, 2500}})});
+}
+
+// Waits for the clipboard to change after `sequence` and to hold the
+// improved picture; the seconds it took, or a negative value.
+double SecondsUntilModified(DWORD sequence, Clock::time_point since, double limit) {
+  ClipboardPicture seen;
+  const bool modified = PumpUntil(
+      [&] {
+        if (GetClipboardSequenceNumber() == sequence) return false;
+        seen = ReadPicture();
+        return IsModified(seen);
+      },
+      limit);
+  return modified ? std::chrono::duration<double>(Clock::now() - since).count() : -1;
+}
+
+// A window of the test's own, to own clipboard data and to watch the chain.
+class Viewer {
+ public:
+  Viewer() {
+    static const ATOM atom = [] {
+      WNDCLASSW windowClass{};
+      windowClass.lpfnWndProc = &Viewer::Procedure;
+      windowClass.hInstance = GetModuleHandleW(nullptr);
+      windowClass.lpszClassName = L"ClipmendTestViewer";
+      return RegisterClassW(&windowClass);
+    }();
+    (void)atom;
+    window_ = CreateWindowExW(0, L"ClipmendTestViewer", L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), this);
+  }
+  ~Viewer() {
+    if (joined_) ChangeClipboardChain(window_, next_);
+    DestroyWindow(window_);
+  }
+  HWND Handle() const { return window_; }
+  void Join() {
+    next_ = SetClipboardViewer(window_);
+    joined_ = true;
+  }
+  void Leave() {
+    ChangeClipboardChain(window_, next_);
+    joined_ = false;
+  }
+  int drawCount = 0;
+  std::vector<std::pair<HWND, HWND>> chainChanges;
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE)
+      SetWindowLongPtrW(window, GWLP_USERDATA,
+                        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+    auto* self = reinterpret_cast<Viewer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self && message == WM_DRAWCLIPBOARD) {
+      ++self->drawCount;
+      if (self->next_) SendMessageW(self->next_, message, wParam, lParam);
+      return 0;
+    }
+    if (self && message == WM_CHANGECBCHAIN) {
+      self->chainChanges.emplace_back(reinterpret_cast<HWND>(wParam), reinterpret_cast<HWND>(lParam));
+      if (reinterpret_cast<HWND>(wParam) == self->next_) self->next_ = reinterpret_cast<HWND>(lParam);
+      else if (self->next_) SendMessageW(self->next_, message, wParam, lParam);
+      return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+  HWND window_ = nullptr;
+  HWND next_ = nullptr;
+  bool joined_ = false;
+};
+
+// Each test starts from an empty settings key with quiet start-up choices.
+class Clipmend : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    StopRunning();
+    RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+    SetPreference(L"Preferences", L"StartWithOptions", 0);
+    SetPreference(L"V7,30,0,0", L"ShowSplash", 0);
+  }
+  void TearDown() override {
+    StopRunning();
+    if (process_) CloseHandle(process_);
+  }
+  // Starts the program and waits until it has started: its main window
+  // exists and it waits in its message loop.
+  void Launch() {
+    process_ = Start();
+    ASSERT_TRUE(PumpUntil([] { return MainWindow() != nullptr; }, 20)) << "no main window";
+    ASSERT_EQ(WaitForInputIdle(process_, 20000), 0u) << "the start did not finish";
+  }
+  // Ends a running instance the way users do, with "/unload".
+  void StopRunning() {
+    if (!MainWindow()) return;
+    HANDLE unload = Start(L"/unload");
+    Ended(unload, 20);
+    CloseHandle(unload);
+    if (process_) {
+      EXPECT_TRUE(Ended(process_, 20)) << "the running instance did not end";
+    }
+    PumpUntil([] { return MainWindow() == nullptr; }, 10);
+  }
+  HANDLE process_ = nullptr;
+  Viewer owner_;
+};
+
+TEST_F(Clipmend, AutoCadPictureIsReplacedWithinASecond) {
+  Launch();
+  const auto since = Clock::now();
+  const DWORD sequence = PutPicture(owner_.Handle(), SmallCadPicture(), {L"AutoCAD.r15 Picture"});
+  const double seconds = SecondsUntilModified(sequence, since, 1.0);
+  ASSERT_GE(seconds, 0) << "not modified within a second";
+  std::printf("small picture modified after %.0f ms\n", seconds * 1000);
+
+  const ClipboardPicture out = ReadPicture();
+  ASSERT_GE(out.records.size(), 3u);
+  EXPECT_EQ(out.records[2], wmf::test::WindowExt(2020, 1520));  // cropped, with the default margin
+  for (const wmf::WmfRecord& r : out.records) EXPECT_NE(r.function, META_RECTANGLE);
+  EXPECT_EQ(out.pict.mm, MM_ANISOTROPIC);
+  EXPECT_EQ(out.pict.xExt, 5130);  // the cropped part at the picture's own scale
+  EXPECT_EQ(out.pict.yExt, 3860);
+}
+
+TEST_F(Clipmend, LargePictureIsReplacedToo) {
+  Launch();
+  const std::vector<uint8_t> bits = wmf::WriteWmf(wmf::test::CadPicture(10));
+  const auto since = Clock::now();
+  const DWORD sequence = PutPicture(owner_.Handle(), bits, {L"AutoCAD"});
+  const double seconds = SecondsUntilModified(sequence, since, 20.0);
+  ASSERT_GE(seconds, 0);
+  std::printf("%.1f MB picture modified after %.0f ms\n", bits.size() / 1e6, seconds * 1000);
+}
+
+TEST_F(Clipmend, ModesDecideWhatIsModified) {
+  SetPreference(L"Preferences", L"AutoModify", 1);
+  Launch();
+  DWORD sequence = PutPicture(owner_.Handle(), SmallCadPicture(), {L"Some Other Program"});
+  PumpUntil([] { return false; }, 1.0);
+  EXPECT_FALSE(IsModified(ReadPicture())) << "mode 1 changed a picture without a CAD format";
+  EXPECT_EQ(GetClipboardSequenceNumber(), sequence);
+
+  // "&Modify and Replace now" modifies in every mode.
+  PostMessageW(MainWindow(), WM_COMMAND, 40008, 0);
+  EXPECT_GE(SecondsUntilModified(sequence, Clock::now(), 2.0), 0);
+}
+
+TEST_F(Clipmend, MostTypesModeSkipsPicturesWithOtherData) {
+  SetPreference(L"Preferences", L"AutoModify", 2);
+  Launch();
+  DWORD sequence = PutPicture(owner_.Handle(), SmallCadPicture(), {});
+  EXPECT_GE(SecondsUntilModified(sequence, Clock::now(), 2.0), 0) << "a picture alone is modified in mode 2";
+  sequence = PutPicture(owner_.Handle(), SmallCadPicture(), {}, {CF_UNICODETEXT});
+  PumpUntil([] { return false; }, 1.0);
+  EXPECT_FALSE(IsModified(ReadPicture())) << "a picture with text beside it is not";
+}
+
+TEST_F(Clipmend, JobsAreCountedAndStoredAtExit) {
+  Launch();
+  for (int i = 0; i < 2; ++i) {
+    const DWORD sequence = PutPicture(owner_.Handle(), SmallCadPicture(), {L"AutoCAD"});
+    ASSERT_GE(SecondsUntilModified(sequence, Clock::now(), 2.0), 0);
+    // Publishing its own picture does not make the program modify it again.
+    PumpUntil([] { return false; }, 0.3);
+  }
+  StopRunning();
+  EXPECT_EQ(StoredNumber(L"Statistics", L"Jobs").value_or(0), 2u);
+  EXPECT_TRUE(StoredNumber(L"Statistics", L"Since").has_value());
+}
+
+TEST_F(Clipmend, UnloadEndsTheRunningInstance) {
+  Launch();
+  HANDLE unload = Start(L"/UNLOAD");
+  EXPECT_TRUE(Ended(unload, 20));
+  CloseHandle(unload);
+  EXPECT_TRUE(Ended(process_, 20));
+  EXPECT_EQ(MainWindow(), nullptr);
+}
+
+TEST_F(Clipmend, SecondStartEndsAtOnce) {
+  Launch();
+  HWND first = MainWindow();
+  HANDLE second = Start();
+  EXPECT_TRUE(Ended(second, 20));
+  CloseHandle(second);
+  EXPECT_EQ(MainWindow(), first);
+  EXPECT_EQ(WaitForSingleObject(process_, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+}
+
+TEST_F(Clipmend, RefusesToRunBesideThePlugIn) {
+  WNDCLASSW plugInClass{};
+  plugInClass.lpfnWndProc = DefWindowProcW;
+  plugInClass.hInstance = GetModuleHandleW(nullptr);
+  plugInClass.lpszClassName = L"VelloformAcadClass";
+  RegisterClassW(&plugInClass);
+  HWND plugIn = CreateWindowExW(0, L"VelloformAcadClass", L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+  process_ = Start();
+  HWND box = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (box = FindWindowW(L"#32770", L"Velloform error")) != nullptr; }, 20));
+  wchar_t text[512] = L"";
+  GetDlgItemTextW(box, 0xFFFF, text, 512);
+  EXPECT_EQ(std::wstring(text),
+            L"Unable to start Velloform through CLIPMEND.EXE.\nProbably KLAROUT.ARX is already loaded in AutoCAD.\n"
+            L"You do not need both at the same time.\nIn AutoCAD enter command KLAROPT to access the options.");
+  EXPECT_EQ(MainWindow(), nullptr);  // and so no tray icon
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(Ended(process_, 20));
+  EXPECT_EQ(MainWindow(), nullptr);
+  DestroyWindow(plugIn);
+}
+
+TEST_F(Clipmend, TrayMenuOpensOnRightClick) {
+  // (Its items and its bold default item are checked where the menu lives,
+  // in the tray icon's own tests: a menu's items are not readable from
+  // another process.)
+  Launch();
+  PostMessageW(MainWindow(), kTrayCallbackMessage, 107, WM_RBUTTONUP);
+  HWND menuWindow = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (menuWindow = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(menuWindow); }, 10));
+  PostMessageW(menuWindow, WM_KEYDOWN, VK_ESCAPE, 0);
+  PostMessageW(MainWindow(), WM_CANCELMODE, 0, 0);
+  EXPECT_TRUE(PumpUntil([] { HWND m = FindWindowW(L"#32768", nullptr); return !m || !IsWindowVisible(m); }, 5));
+
+  // A callback for another icon opens nothing.
+  PostMessageW(MainWindow(), kTrayCallbackMessage, 108, WM_RBUTTONUP);
+  PumpUntil([] { return false; }, 0.5);
+  HWND other = FindWindowW(L"#32768", nullptr);
+  EXPECT_TRUE(!other || !IsWindowVisible(other));
+}
+
+TEST_F(Clipmend, TipAppearsNearTheCursorAndGoesAway) {
+  SetCursorPos(300, 200);
+  Launch();
+  const DWORD sequence = PutPicture(owner_.Handle(), SmallCadPicture(), {L"AutoCAD"});
+  HWND tip = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (tip = FindWindowW(nullptr, L"Tooltip Window")) && IsWindowVisible(tip); }, 2));
+  RECT place;
+  GetWindowRect(tip, &place);
+  EXPECT_EQ(place.left, 300 - 4 + 10);  // the margin, then 10 right and 5 down of the cursor
+  EXPECT_EQ(place.top, 200 - 2 + 5);
+
+  // Keep a picture of it.
+  HDC screen = GetDC(nullptr);
+  const int width = place.right - place.left + 40, height = place.bottom - place.top + 40;
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32};
+  void* pixels = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, place.left - 20, place.top - 20, SRCCOPY);
+  GdiFlush();
+  std::filesystem::create_directories(kArtifacts);
+  std::ofstream out(kArtifacts / "tip-window.bmp", std::ios::binary);
+  BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(54 + width * height * 4), 0, 0, 54};
+  out.write(reinterpret_cast<const char*>(&file), sizeof file);
+  out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+  out.write(static_cast<const char*>(pixels), static_cast<std::streamsize>(width) * height * 4);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+
+  EXPECT_TRUE(IsWindowVisible(tip)) << "gone before three seconds";
+  EXPECT_TRUE(PumpUntil([] { return FindWindowW(nullptr, L"Tooltip Window") == nullptr; }, 6)) << "still there";
+  EXPECT_NE(GetClipboardSequenceNumber(), sequence);
+}
+
+TEST_F(Clipmend, ViewerChainStaysWhole) {
+  // Two viewers of the test join before the program: the chain is then the
+  // program, the second viewer, the first viewer.
+  Viewer first, second;
+  first.Join();
+  second.Join();
+  Launch();
+  const int joinedFirst = first.drawCount, joinedSecond = second.drawCount;
+  DWORD sequence = PutPicture(owner_.Handle(), SmallCadPicture(), {L"AutoCAD"});
+  ASSERT_GE(SecondsUntilModified(sequence, Clock::now(), 2.0), 0);
+  PumpUntil([&] { return first.drawCount > joinedFirst; }, 2);
+  EXPECT_GT(second.drawCount, joinedSecond) << "the program did not pass the notice on";
+  EXPECT_GT(first.drawCount, joinedFirst);
+
+  // A notice about a viewer further down goes on unchanged.
+  SendMessageW(MainWindow(), WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(first.Handle()), 0);
+  ASSERT_EQ(second.chainChanges.size(), 1u);
+  EXPECT_EQ(second.chainChanges[0].first, first.Handle());
+  EXPECT_EQ(second.chainChanges[0].second, static_cast<HWND>(nullptr));
+
+  // A notice about the program's next viewer repairs the program's link and
+  // goes no further: notices now skip the second viewer.
+  SendMessageW(MainWindow(), WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(second.Handle()),
+               reinterpret_cast<LPARAM>(first.Handle()));
+  EXPECT_EQ(second.chainChanges.size(), 1u);
+  const int firstCount = first.drawCount, secondCount = second.drawCount;
+  sequence = PutPicture(owner_.Handle(), SmallCadPicture(), {L"AutoCAD"});
+  ASSERT_GE(SecondsUntilModified(sequence, Clock::now(), 2.0), 0);
+  PumpUntil([&] { return first.drawCount > firstCount; }, 2);
+  EXPECT_GT(first.drawCount, firstCount);
+  EXPECT_EQ(second.drawCount, secondCount);
+}
+
+}  // namespace
