@@ -11,6 +11,12 @@
 #include "engine_harness.h"
 #include "text_measurer_factory.h"
 
+#include <windows.h>
+#include <commdlg.h>
+#include <dlgs.h>
+
+#include "resource.h"
+
 namespace {
 
 using wmf::test::Rec;
@@ -275,6 +281,96 @@ TEST_F(IntakeFixture, SavedFileIsAPlaceablePictureOfTheLastCapture) {
   wmf::win::SaveToFile(*intake.LastPicture(), missing, messages);
   ASSERT_EQ(messages.errors.size(), 1u);
   EXPECT_EQ(messages.errors[0].rfind(L"Unable to write " + missing + L":\n", 0), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+HWND FindDialog(const wchar_t* title) {
+  for (int i = 0; i < 500; ++i) {
+    if (HWND dialog = FindWindowW(L"#32770", title); dialog && IsWindowVisible(dialog)) return dialog;
+    Sleep(20);
+  }
+  return nullptr;
+}
+
+HWND FindControl(HWND dialog, int id) {
+  struct Search {
+    int id;
+    HWND found;
+  } search{id, nullptr};
+  EnumChildWindows(
+      dialog,
+      [](HWND child, LPARAM data) {
+        auto* s = reinterpret_cast<Search*>(data);
+        if (GetDlgCtrlID(child) != s->id) return TRUE;
+        s->found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// What the user did in the Save-as dialog, seen from a second thread.
+struct DialogVisit {
+  bool found = false;
+  bool checkedAtFirst = false;
+  std::wstring cancelText;
+};
+
+// Waits for the dialog, toggles the pop-up box when asked, and either saves
+// under `path` or closes the dialog.
+std::thread VisitSaveDialog(DialogVisit& visit, bool toggle, const std::wstring& path) {
+  return std::thread([&visit, toggle, path] {
+    HWND dialog = FindDialog(L"Save as Velloform");
+    if (!dialog) return;
+    visit.found = true;
+    HWND box = FindControl(dialog, IDC_POPUP_SAVE_AS);
+    visit.checkedAtFirst = box && SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    if (toggle && box) SendMessageW(box, BM_CLICK, 0, 0);
+    wchar_t text[64] = L"";
+    GetDlgItemTextW(dialog, IDCANCEL, text, 64);
+    visit.cancelText = text;
+    if (path.empty()) {
+      PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    } else {
+      SendMessageW(dialog, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(path.c_str()));
+      SendMessageW(dialog, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(path.c_str()));
+      PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    }
+  });
+}
+
+TEST_F(IntakeFixture, SaveAsDialogSavesTheLastPicture) {
+  PutOnClipboard(host.MainWindow(), CadPictureBits(), {{L"AutoCAD"}});
+  intake.ModifyClipboardPicture(false);
+  const std::filesystem::path path = std::filesystem::temp_directory_path() / "dialog-save-test.wmf";
+  std::filesystem::remove(path);
+  DialogVisit visit;
+  std::thread user = VisitSaveDialog(visit, false, path.wstring());
+  intake.SaveLastAsFile();
+  user.join();
+  ASSERT_TRUE(visit.found);
+  EXPECT_FALSE(visit.checkedAtFirst);
+  ASSERT_TRUE(std::filesystem::exists(path));
+  EXPECT_TRUE(wmf::test::ReadOrFail(wmf::test::FileBytes(path)).placeable.has_value());
+  std::filesystem::remove(path);
+}
+
+TEST_F(IntakeFixture, ClearingThePopUpBoxAndClosingKeepsItCleared) {
+  PutOnClipboard(host.MainWindow(), CadPictureBits(), {{L"AutoCAD"}});
+  settings.PopupSaveas = 1;
+  DialogVisit visit;
+  // With the box set, intake opens the dialog itself after publishing.
+  std::thread user = VisitSaveDialog(visit, true, L"");
+  intake.ModifyClipboardPicture(false);
+  user.join();
+  ASSERT_TRUE(visit.found);
+  EXPECT_TRUE(visit.checkedAtFirst);
+  EXPECT_EQ(visit.cancelText, L"&Close");
+  EXPECT_EQ(settings.PopupSaveas, 0);
+  EXPECT_TRUE(Modified());
 }
 
 }  // namespace
