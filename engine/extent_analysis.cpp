@@ -64,11 +64,10 @@ void ExtentAnalysis::AnalyseRecord(const WmfRecord& record) {
   const size_t n = record.params.size();
   switch (record.function) {
     case META_SAVEDC:
-      ++pass_.saveDepth;
+      pass_.SaveDC();
       break;
     case META_RESTOREDC:
-      --pass_.saveDepth;
-      if (pass_.saveDepth == pass_.nestedEndDepth) pass_.inNested = false;
+      pass_.RestoreDC();
       break;
     case META_SETWINDOWORG:
       if (n >= 2 && (record.params[0] != 0 || record.params[1] != 0)) {

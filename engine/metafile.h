@@ -52,6 +52,14 @@ struct PassState {
   std::optional<WmfRecord> savedPolygon;
   bool polygonPending = false;
   double unitsPerInchOut = 0;
+
+  // META_SAVEDC and META_RESTOREDC: a nested block ends with the restore
+  // that brings the depth back to where it began.
+  void SaveDC() { ++saveDepth; }
+  void RestoreDC() {
+    --saveDepth;
+    if (saveDepth == nestedEndDepth) inNested = false;
+  }
 };
 
 // What the engine needs of its surroundings.

@@ -70,11 +70,10 @@ void RecordRewriter::RewriteRecord(const WmfRecord& record) {
 
   switch (r.function) {
     case META_SAVEDC:
-      ++pass_.saveDepth;
+      pass_.SaveDC();
       break;
     case META_RESTOREDC:
-      --pass_.saveDepth;
-      if (pass_.saveDepth == pass_.nestedEndDepth) pass_.inNested = false;
+      pass_.RestoreDC();
       break;
     case META_SETMAPMODE:
       return;  // the output's mapping mode is set by the play

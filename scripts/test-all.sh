@@ -17,7 +17,7 @@ cmake --build "$windows" -j "$jobs"
 
 status=0
 echo "== native tests"
-ctest --test-dir "$native" -j "$jobs" --output-on-failure || status=1
+ctest --test-dir "$native" -j "$jobs" --timeout 300 --output-on-failure || status=1
 echo "== Windows tests under Wine"
-"$root/scripts/with-display.sh" ctest --test-dir "$windows" --output-on-failure || status=1
+"$root/scripts/with-display.sh" ctest --test-dir "$windows" --timeout 600 --output-on-failure || status=1
 exit $status

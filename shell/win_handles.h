@@ -6,41 +6,16 @@
 
 #include <utility>
 
-// A handle released by `Release`; a null handle is not released.
-template <class Handle, auto Release>
-class UniqueHandle {
- public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(Handle handle) : handle_(handle) {}
-  UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    if (this != &other) Reset(std::exchange(other.handle_, nullptr));
-    return *this;
-  }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  ~UniqueHandle() { Reset(); }
+#include "win/gdi_owners.h"
+#include "win/unique_handle.h"
 
-  Handle Get() const { return handle_; }
-  explicit operator bool() const { return handle_ != nullptr; }
-  void Reset(Handle handle = nullptr) {
-    if (handle_) Release(handle_);
-    handle_ = handle;
-  }
-
- private:
-  Handle handle_ = nullptr;
-};
-
-inline void DeleteGdiObject(HGDIOBJ object) { DeleteObject(object); }
 inline void DestroyMenuHandle(HMENU menu) { DestroyMenu(menu); }
-inline void CloseKernelHandle(HANDLE handle) { CloseHandle(handle); }
 
-using FontHandle = UniqueHandle<HFONT, DeleteGdiObject>;
-using BrushHandle = UniqueHandle<HBRUSH, DeleteGdiObject>;
-using BitmapHandle = UniqueHandle<HBITMAP, DeleteGdiObject>;
+using FontHandle = wmf::win::FontOwner;
+using BrushHandle = wmf::win::GdiObjectOwner<HBRUSH>;
+using BitmapHandle = wmf::win::GdiObjectOwner<HBITMAP>;
 using MenuHandle = UniqueHandle<HMENU, DestroyMenuHandle>;
-using KernelHandle = UniqueHandle<HANDLE, CloseKernelHandle>;
+using SelectedObject = wmf::win::SelectionRestorer;
 
 // The device context of a window (or of the screen for a null window),
 // released to that window.
@@ -57,37 +32,6 @@ class WindowDC {
  private:
   HWND window_;
   HDC dc_;
-};
-
-// A memory device context compatible with another one.
-class MemoryDC {
- public:
-  explicit MemoryDC(HDC compatibleWith) : dc_(CreateCompatibleDC(compatibleWith)) {}
-  MemoryDC(const MemoryDC&) = delete;
-  MemoryDC& operator=(const MemoryDC&) = delete;
-  ~MemoryDC() {
-    if (dc_) DeleteDC(dc_);
-  }
-  HDC Get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
-
-// Keeps an object selected into a device context for a scope and puts the
-// previous one back.
-class SelectedObject {
- public:
-  SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-  SelectedObject(const SelectedObject&) = delete;
-  SelectedObject& operator=(const SelectedObject&) = delete;
-  ~SelectedObject() {
-    if (previous_) SelectObject(dc_, previous_);
-  }
-
- private:
-  HDC dc_;
-  HGDIOBJ previous_;
 };
 
 class CriticalSection {

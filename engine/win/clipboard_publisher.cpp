@@ -9,41 +9,18 @@
 #include "sizing.h"
 #include "win/clipboard_lock.h"
 #include "win/system_error_text.h"
+#include "win/unique_handle.h"
 
 namespace wmf::win {
 namespace {
 
-// A memory metafile, deleted unless it was handed to the clipboard.
-class MetafileOwner {
- public:
-  explicit MetafileOwner(HMETAFILE metafile) : metafile_(metafile) {}
-  MetafileOwner(const MetafileOwner&) = delete;
-  MetafileOwner& operator=(const MetafileOwner&) = delete;
-  ~MetafileOwner() {
-    if (metafile_) DeleteMetaFile(metafile_);
-  }
-  HMETAFILE Get() const { return metafile_; }
-  HMETAFILE Release() { return std::exchange(metafile_, nullptr); }
+void DeleteMetafile(HMETAFILE metafile) { DeleteMetaFile(metafile); }
+void FreeGlobal(HGLOBAL block) { GlobalFree(block); }
 
- private:
-  HMETAFILE metafile_;
-};
-
-// A global memory block, freed unless it was handed to the clipboard.
-class GlobalOwner {
- public:
-  explicit GlobalOwner(HGLOBAL block) : block_(block) {}
-  GlobalOwner(const GlobalOwner&) = delete;
-  GlobalOwner& operator=(const GlobalOwner&) = delete;
-  ~GlobalOwner() {
-    if (block_) GlobalFree(block_);
-  }
-  HGLOBAL Get() const { return block_; }
-  HGLOBAL Release() { return std::exchange(block_, nullptr); }
-
- private:
-  HGLOBAL block_;
-};
+// A memory metafile and a global memory block, released unless they were
+// handed to the clipboard.
+using MetafileOwner = UniqueHandle<HMETAFILE, DeleteMetafile>;
+using GlobalOwner = UniqueHandle<HGLOBAL, FreeGlobal>;
 
 template <typename... Args>
 std::wstring Format(const wchar_t* format, Args... args) {

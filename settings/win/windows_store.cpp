@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "win/registry_key.h"
+#include "win/unique_handle.h"
 #include "win/system_error_text.h"
 
 namespace {
@@ -21,10 +21,10 @@ std::wstring WindowsSettingsStore::ReadString(const std::wstring& section, const
     return copied ? std::wstring(buffer, copied) : defaultText;
   }
   RegistryKey key;
-  if (RegOpenKeyW(base_, KeyPath(section).c_str(), key.out()) != ERROR_SUCCESS) return defaultText;
+  if (RegOpenKeyW(base_, KeyPath(section).c_str(), key.Out()) != ERROR_SUCCESS) return defaultText;
   DWORD type = 0;
   DWORD size = sizeof buffer;
-  if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
+  if (RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
           ERROR_SUCCESS ||
       type != REG_SZ)
     return defaultText;
@@ -39,11 +39,11 @@ int WindowsSettingsStore::ReadInt(const std::wstring& section, const std::wstrin
   if (!path.empty())
     return static_cast<int>(GetPrivateProfileIntW(section.c_str(), name.c_str(), defaultValue, path.c_str()));
   RegistryKey key;
-  if (RegOpenKeyW(base_, KeyPath(section).c_str(), key.out()) != ERROR_SUCCESS) return defaultValue;
+  if (RegOpenKeyW(base_, KeyPath(section).c_str(), key.Out()) != ERROR_SUCCESS) return defaultValue;
   DWORD type = 0;
   DWORD value = 0;
   DWORD size = sizeof value;
-  if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+  if (RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
           ERROR_SUCCESS ||
       type != REG_DWORD)
     return defaultValue;
@@ -54,8 +54,8 @@ bool WindowsSettingsStore::WriteString(const std::wstring& section, const std::w
                                        const std::wstring& path, const std::wstring& text) {
   if (!path.empty()) return WriteProfileValue(section, name, path, text);
   RegistryKey key;
-  if (RegCreateKeyW(base_, KeyPath(section).c_str(), key.out()) != ERROR_SUCCESS) return false;
-  return RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+  if (RegCreateKeyW(base_, KeyPath(section).c_str(), key.Out()) != ERROR_SUCCESS) return false;
+  return RegSetValueExW(key.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                         static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
@@ -63,9 +63,9 @@ bool WindowsSettingsStore::WriteInt(const std::wstring& section, const std::wstr
                                     int value) {
   if (!path.empty()) return WriteProfileValue(section, name, path, std::to_wstring(value));
   RegistryKey key;
-  if (RegCreateKeyW(base_, KeyPath(section).c_str(), key.out()) != ERROR_SUCCESS) return false;
+  if (RegCreateKeyW(base_, KeyPath(section).c_str(), key.Out()) != ERROR_SUCCESS) return false;
   const DWORD data = static_cast<DWORD>(value);
-  return RegSetValueExW(key.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data) ==
+  return RegSetValueExW(key.Get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data) ==
          ERROR_SUCCESS;
 }
 

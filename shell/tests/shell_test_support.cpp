@@ -72,7 +72,7 @@ ScreenCopy CaptureScreen(const RECT& area) {
   if (copy.width <= 0 || copy.height <= 0) return copy;
   copy.stride = (copy.width * 3 + 3) & ~3;
   WindowDC screen(nullptr);
-  MemoryDC memory(screen.Get());
+  wmf::win::DcOwner memory(CreateCompatibleDC(screen.Get()));
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
   info.bmiHeader.biWidth = copy.width;

@@ -12,7 +12,7 @@
 #include "settings_test_support.h"
 #include "win/instance_message.h"
 #include "win/program_settings.h"
-#include "win/registry_key.h"
+#include "win/unique_handle.h"
 #include "win/system_error_text.h"
 #include "win/windows_store.h"
 
@@ -30,8 +30,8 @@ class WindowsStore : public ::testing::Test {
   void SetUp() override {
     basePath_ = L"Software\\ClipmendTests\\" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                 FromUtf8(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, basePath_.c_str(), base_.out()), ERROR_SUCCESS);
-    store_ = std::make_unique<WindowsSettingsStore>(messages_, base_.get());
+    ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, basePath_.c_str(), base_.Out()), ERROR_SUCCESS);
+    store_ = std::make_unique<WindowsSettingsStore>(messages_, base_.Get());
     store_->SetRegistryRoot(kRoot);
   }
   void TearDown() override {
@@ -45,8 +45,8 @@ class WindowsStore : public ::testing::Test {
   // Puts a value of any type straight into the registry.
   void PutRaw(const std::wstring& section, const std::wstring& name, DWORD type, const void* data, DWORD size) {
     RegistryKey key;
-    ASSERT_EQ(RegCreateKeyW(base_.get(), (kRoot + L"\\" + section).c_str(), key.out()), ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExW(key.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyW(base_.Get(), (kRoot + L"\\" + section).c_str(), key.Out()), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExW(key.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
   }
   void PutText(const std::wstring& section, const std::wstring& name, const std::wstring& text) {
     PutRaw(section, name, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
@@ -57,7 +57,7 @@ class WindowsStore : public ::testing::Test {
   // The type of a stored value, or REG_NONE when it is absent.
   DWORD TypeOf(const std::wstring& section, const std::wstring& name) {
     DWORD type = REG_NONE;
-    RegGetValueW(base_.get(), (kRoot + L"\\" + section).c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type,
+    RegGetValueW(base_.Get(), (kRoot + L"\\" + section).c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type,
                  nullptr, nullptr);
     return type;
   }
@@ -115,7 +115,7 @@ TEST_F(WindowsStore, RefusesValuesOfTheWrongKind) {
 TEST_F(WindowsStore, CreatesDeepSectionsOnTheFirstWrite) {
   EXPECT_TRUE(store().WriteReal(L"Options\\Width", L"Color1", L"", 0.25));
   RegistryKey deep;
-  EXPECT_EQ(RegOpenKeyExW(base_.get(), (kRoot + L"\\Options\\Width").c_str(), 0, KEY_READ, deep.out()),
+  EXPECT_EQ(RegOpenKeyExW(base_.Get(), (kRoot + L"\\Options\\Width").c_str(), 0, KEY_READ, deep.Out()),
             ERROR_SUCCESS);
   EXPECT_EQ(TypeOf(L"Options\\Width", L"Color1"), static_cast<DWORD>(REG_SZ));
   EXPECT_DOUBLE_EQ(store().ReadReal(L"Options\\Width", L"Color1", L"", 0), 0.25);
@@ -137,7 +137,7 @@ TEST_F(WindowsStore, NoKeyGivesEveryDefault) {
   EXPECT_EQ(settings.ShowSplash, 1);
   EXPECT_TRUE(messages_.infos.empty());
   RegistryKey root;
-  EXPECT_NE(RegOpenKeyExW(base_.get(), kRoot.c_str(), 0, KEY_READ, root.out()), ERROR_SUCCESS);  // nothing written
+  EXPECT_NE(RegOpenKeyExW(base_.Get(), kRoot.c_str(), 0, KEY_READ, root.Out()), ERROR_SUCCESS);  // nothing written
 }
 
 TEST_F(WindowsStore, SavedRecordIsReadBackEqual) {

@@ -1,0 +1,46 @@
+// Move-only owners of Windows handles: each releases its handle exactly
+// once, when it goes out of scope, unless the handle was given away.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+// A handle released by `Free`; a null handle is not released.
+template <class Handle, auto Free>
+class UniqueHandle {
+ public:
+  UniqueHandle() = default;
+  explicit UniqueHandle(Handle handle) : handle_(handle) {}
+  UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.Release()) {}
+  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    if (this != &other) Reset(other.Release());
+    return *this;
+  }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  ~UniqueHandle() { Reset(); }
+
+  Handle Get() const { return handle_; }
+  explicit operator bool() const { return handle_ != nullptr; }
+  void Reset(Handle handle = nullptr) {
+    if (handle_) Free(handle_);
+    handle_ = handle;
+  }
+  // Gives the handle away; the owner no longer releases it.
+  Handle Release() { return std::exchange(handle_, nullptr); }
+  // For the functions that return a handle through a pointer.
+  Handle* Out() {
+    Reset();
+    return &handle_;
+  }
+
+ private:
+  Handle handle_ = nullptr;
+};
+
+inline void CloseKernelHandle(HANDLE handle) { CloseHandle(handle); }
+inline void CloseRegistryKey(HKEY key) { RegCloseKey(key); }
+
+using KernelHandle = UniqueHandle<HANDLE, CloseKernelHandle>;
+using RegistryKey = UniqueHandle<HKEY, CloseRegistryKey>;
