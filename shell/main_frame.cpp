@@ -13,7 +13,7 @@ UINT instanceMessage = 0;
 // modified picture changes the clipboard again.
 bool inClipboardChange = false;
 
-HICON TrayIcon(int id) {
+HICON LoadTrayIcon(int id) {
   return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
 }
@@ -58,9 +58,9 @@ LRESULT CMainFrame::OnCreate(WPARAM, LPARAM) {
           ? trayIcon_.CreateTrayIconWithBalloon(
                 this, IDR_TRAY_MENU, L"Velloform",
                 L"Velloform will remain active through this icon.\nDouble click it to (re)activate the options dialog.",
-                L"Velloform", 3, CTrayNotifyIcon::BalloonInfo, TrayIcon(IDI_NO_PICTURE), kTrayCallbackMessage,
+                L"Velloform", 3, CTrayNotifyIcon::BalloonInfo, LoadTrayIcon(IDI_NO_PICTURE), kTrayCallbackMessage,
                 IDR_TRAY_MENU)
-          : trayIcon_.CreateTrayIcon(this, IDR_TRAY_MENU, L"Velloform", TrayIcon(IDI_NO_PICTURE),
+          : trayIcon_.CreateTrayIcon(this, IDR_TRAY_MENU, L"Velloform", LoadTrayIcon(IDI_NO_PICTURE),
                                      kTrayCallbackMessage, IDR_TRAY_MENU, false);
   if (!added) {
     ErrorBox(this, L"Failed to create tray icon.");
@@ -90,9 +90,9 @@ void CMainFrame::OnClipboardChange() {
       context_.intake.ModifyClipboardPicture(false);
       if (IsClipboardFormatAvailable(CF_METAFILEPICT)) {
         text = context_.intake.StatusText();
-        trayIcon_.SetTrayIcon(TrayIcon(IDI_PICTURE));
+        trayIcon_.SetTrayIcon(LoadTrayIcon(IDI_PICTURE));
       } else {
-        trayIcon_.SetTrayIcon(TrayIcon(IDI_NO_PICTURE));
+        trayIcon_.SetTrayIcon(LoadTrayIcon(IDI_NO_PICTURE));
         text = L"(no WMF on clipboard)";
       }
     } else {

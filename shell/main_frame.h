@@ -31,6 +31,7 @@ class CMainFrame : public CFrameWnd {
   bool Create();
 
   bool AutoModifyEnabled() const { return autoModifyEnabled_; }
+  const CTrayNotifyIcon& TrayIcon() const { return trayIcon_; }
   HWND NextViewer() const { return nextViewer_; }
 
   static const MessageMap& ClassMap();

@@ -70,6 +70,8 @@ class CTrayNotifyIcon {
   void ReaddTrayIcon();
 
   bool Created() const { return created_; }
+  const wchar_t* Tooltip() const { return record_.szTip; }
+  HICON Icon() const { return record_.hIcon; }
   HMENU PopupMenu() const { return GetSubMenu(menu_.Get(), 0); }
 
  private:

@@ -61,6 +61,10 @@ std::vector<ClipboardFormat> ClipboardIntake::ClipboardFormats() {
 
 void ClipboardIntake::ModifyClipboardPicture(bool force) {
   if (busy_ || !IsClipboardFormatAvailable(CF_METAFILEPICT)) return;
+  // The system announces the picture this program published, and may do so
+  // only after publishing is over: a picture the program itself owns is
+  // already improved, and judging it again would modify it again and again.
+  if (!force && host_.MainWindow() && GetClipboardOwner() == host_.MainWindow()) return;
   BusyScope busy(busy_);
   WmfSettings& settings = engine_.settings;
   {

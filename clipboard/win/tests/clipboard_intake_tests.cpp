@@ -101,13 +101,16 @@ struct IntakeFixture : ::testing::Test {
   wmf::EngineContext engine{settings, messages, *measurer, 32};
   TestHost host;
   ClipboardIntake intake{engine, host, GetModuleHandleW(nullptr)};
+  // The window of "another program" that puts pictures on the clipboard.
+  HWND otherProgram = CreateWindowExW(0, L"STATIC", L"other", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  ~IntakeFixture() override { DestroyWindow(otherProgram); }
 
   void SetUp() override { settings.LeaveMargin = 0; }
   bool Modified() { return ReadClipboardPicture().records.front() == Rec(META_SETMAPMODE, {8}); }
 };
 
 TEST_F(IntakeFixture, AutoCadPictureIsReplacedByTheImprovedOne) {
-  PutOnClipboard(host.MainWindow(), CadPictureBits(), {{L"AutoCAD.r15 Extra"}});
+  PutOnClipboard(otherProgram, CadPictureBits(), {{L"AutoCAD.r15 Extra"}});
   const int jobs = settings.Jobs;
   intake.ModifyClipboardPicture(false);
 
@@ -150,9 +153,9 @@ TEST_F(IntakeFixture, ModesDecideWhichPicturesAreModified) {
   for (const ModeCase& c : cases) {
     SCOPED_TRACE(c.name);
     settings.AutoModify = c.mode;
-    PutOnClipboard(host.MainWindow(), CadPictureBits(), {});
+    PutOnClipboard(otherProgram, CadPictureBits(), {});
     for (const Extra& extra : c.extras) {
-      ASSERT_TRUE(OpenClipboard(host.MainWindow()));
+      ASSERT_TRUE(OpenClipboard(otherProgram));
       const UINT format = extra.registeredName ? RegisterClipboardFormatW(extra.registeredName) : extra.plainFormat;
       SetClipboardData(format, GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 16));
       CloseClipboard();
@@ -167,7 +170,7 @@ TEST_F(IntakeFixture, ModesDecideWhichPicturesAreModified) {
 
 TEST_F(IntakeFixture, IntelliCadPicturesUseTheirOwnPalette) {
   settings.AutoModify = 2;
-  PutOnClipboard(host.MainWindow(), CadPictureBits(), {{L"IntelliCAD Data"}});
+  PutOnClipboard(otherProgram, CadPictureBits(), {{L"IntelliCAD Data"}});
   intake.ModifyClipboardPicture(false);
   ASSERT_TRUE(intake.HaveLastPicture());
   EXPECT_EQ(intake.LastPicture()->fromIntelliCad, 1);
@@ -178,7 +181,7 @@ TEST_F(IntakeFixture, UnreadablePictureStaysAsItWas) {
   // A picture whose second record claims to be 2 words long.
   std::vector<uint8_t> bits = CadPictureBits();
   bits[18 + 10] = 2;
-  PutOnClipboard(host.MainWindow(), bits, {{L"AutoCAD"}});
+  PutOnClipboard(otherProgram, bits, {{L"AutoCAD"}});
   HANDLE before = nullptr;
   ASSERT_TRUE(OpenClipboard(nullptr));
   before = GetClipboardData(CF_METAFILEPICT);
@@ -198,10 +201,10 @@ TEST_F(IntakeFixture, CopyLastPublishesAgainWithTheCurrentOptions) {
   intake.CopyLastToClipboard();  // nothing captured yet: nothing happens
   EXPECT_TRUE(host.notices.empty());
 
-  PutOnClipboard(host.MainWindow(), CadPictureBits(), {{L"AutoCAD"}});
+  PutOnClipboard(otherProgram, CadPictureBits(), {{L"AutoCAD"}});
   intake.ModifyClipboardPicture(false);
   settings.Rotation = 90;
-  PutOnClipboard(host.MainWindow(), wmf::WriteWmf({wmf::test::LineTo(1, 1)}), {{nullptr, CF_UNICODETEXT}});
+  PutOnClipboard(otherProgram, wmf::WriteWmf({wmf::test::LineTo(1, 1)}), {{nullptr, CF_UNICODETEXT}});
   intake.CopyLastToClipboard();
   const ClipboardPicture out = ReadClipboardPicture();
   ASSERT_GE(out.records.size(), 3u);
@@ -209,8 +212,23 @@ TEST_F(IntakeFixture, CopyLastPublishesAgainWithTheCurrentOptions) {
   EXPECT_EQ(host.notices.size(), 2u);
 }
 
+TEST_F(IntakeFixture, ItsOwnPictureIsNotModifiedAgainWhenAnnouncedLate) {
+  settings.AutoModify = 3;
+  PutOnClipboard(otherProgram, CadPictureBits(), {});
+  intake.ModifyClipboardPicture(false);
+  const ClipboardPicture first = ReadClipboardPicture();
+  const std::wstring status = intake.StatusText();
+  const int jobs = settings.Jobs;
+  intake.ModifyClipboardPicture(false);  // the notice of its own change
+  EXPECT_EQ(settings.Jobs, jobs);
+  EXPECT_EQ(ReadClipboardPicture().records, first.records);
+  EXPECT_EQ(intake.StatusText(), status);
+  intake.ModifyClipboardPicture(true);  // the command still modifies it
+  EXPECT_EQ(settings.Jobs, jobs + 1);
+}
+
 TEST_F(IntakeFixture, PublishingDoesNotTriggerASecondModification) {
-  PutOnClipboard(host.MainWindow(), CadPictureBits(), {{L"AutoCAD"}});
+  PutOnClipboard(otherProgram, CadPictureBits(), {{L"AutoCAD"}});
   int nested = 0;
   host.onNotice = [&] {
     ++nested;
@@ -239,7 +257,7 @@ std::thread HoldClipboard(int milliseconds, std::atomic<bool>& held) {
 }
 
 TEST_F(IntakeFixture, ClipboardHeldForAMomentIsWaitedFor) {
-  PutOnClipboard(host.MainWindow(), CadPictureBits(), {{L"AutoCAD"}});
+  PutOnClipboard(otherProgram, CadPictureBits(), {{L"AutoCAD"}});
   std::atomic<bool> held = false;
   std::thread holder = HoldClipboard(100, held);
   while (!held) Sleep(1);
@@ -250,7 +268,7 @@ TEST_F(IntakeFixture, ClipboardHeldForAMomentIsWaitedFor) {
 }
 
 TEST_F(IntakeFixture, ClipboardHeldLongerIsReportedAndNothingIsLost) {
-  PutOnClipboard(host.MainWindow(), CadPictureBits(), {{L"AutoCAD"}});
+  PutOnClipboard(otherProgram, CadPictureBits(), {{L"AutoCAD"}});
   std::atomic<bool> held = false;
   std::thread holder = HoldClipboard(1500, held);
   while (!held) Sleep(1);
@@ -266,7 +284,7 @@ TEST_F(IntakeFixture, ClipboardHeldLongerIsReportedAndNothingIsLost) {
 }
 
 TEST_F(IntakeFixture, SavedFileIsAPlaceablePictureOfTheLastCapture) {
-  PutOnClipboard(host.MainWindow(), CadPictureBits(), {{L"AutoCAD"}});
+  PutOnClipboard(otherProgram, CadPictureBits(), {{L"AutoCAD"}});
   intake.ModifyClipboardPicture(false);
   const std::filesystem::path path = std::filesystem::temp_directory_path() / "intake-save-test.wmf";
   wmf::win::SaveToFile(*intake.LastPicture(), path.wstring(), messages);
@@ -343,7 +361,7 @@ std::thread VisitSaveDialog(DialogVisit& visit, bool toggle, const std::wstring&
 }
 
 TEST_F(IntakeFixture, SaveAsDialogSavesTheLastPicture) {
-  PutOnClipboard(host.MainWindow(), CadPictureBits(), {{L"AutoCAD"}});
+  PutOnClipboard(otherProgram, CadPictureBits(), {{L"AutoCAD"}});
   intake.ModifyClipboardPicture(false);
   const std::filesystem::path path = std::filesystem::temp_directory_path() / "dialog-save-test.wmf";
   std::filesystem::remove(path);
@@ -359,7 +377,7 @@ TEST_F(IntakeFixture, SaveAsDialogSavesTheLastPicture) {
 }
 
 TEST_F(IntakeFixture, ClearingThePopUpBoxAndClosingKeepsItCleared) {
-  PutOnClipboard(host.MainWindow(), CadPictureBits(), {{L"AutoCAD"}});
+  PutOnClipboard(otherProgram, CadPictureBits(), {{L"AutoCAD"}});
   settings.PopupSaveas = 1;
   DialogVisit visit;
   // With the box set, intake opens the dialog itself after publishing.

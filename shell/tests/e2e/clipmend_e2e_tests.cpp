@@ -207,6 +207,11 @@ class Clipmend : public ::testing::Test {
  protected:
   void SetUp() override {
     StopRunning();
+    // A picture left from before would be judged when the program starts.
+    if (OpenClipboard(owner_.Handle())) {
+      EmptyClipboard();
+      CloseClipboard();
+    }
     RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
     SetPreference(L"Preferences", L"StartWithOptions", 0);
     SetPreference(L"V7,30,0,0", L"ShowSplash", 0);
@@ -298,6 +303,18 @@ TEST_F(Clipmend, JobsAreCountedAndStoredAtExit) {
   StopRunning();
   EXPECT_EQ(StoredNumber(L"Statistics", L"Jobs").value_or(0), 2u);
   EXPECT_TRUE(StoredNumber(L"Statistics", L"Since").has_value());
+}
+
+TEST_F(Clipmend, AllPicturesModeModifiesEachPictureOnce) {
+  SetPreference(L"Preferences", L"AutoModify", 3);
+  Launch();
+  const DWORD sequence = PutPicture(owner_.Handle(), SmallCadPicture(), {});
+  ASSERT_GE(SecondsUntilModified(sequence, Clock::now(), 2.0), 0);
+  const DWORD published = GetClipboardSequenceNumber();
+  PumpUntil([] { return false; }, 1.0);
+  EXPECT_EQ(GetClipboardSequenceNumber(), published) << "its own picture was modified again";
+  StopRunning();
+  EXPECT_EQ(StoredNumber(L"Statistics", L"Jobs").value_or(0), 1u);
 }
 
 TEST_F(Clipmend, UnloadEndsTheRunningInstance) {
