@@ -5,37 +5,17 @@
 #include <memory>
 
 // The engine's headers come before <windows.h>.
+#include "clipboard_test_support.h"
 #include "engine_harness.h"
 #include "help.h"
 #include "main_frame.h"
-#include "text_measurer_factory.h"
 
 #include "resource.h"
 #include "shell_test_support.h"
 
 namespace {
 
-using wmf::test::Rec;
-
-void PutPicture(HWND owner, const wchar_t* registeredName) {
-  const std::vector<uint8_t> bits = wmf::WriteWmf(
-      {wmf::test::WindowExt(8000, 6000), wmf::test::Poly(META_POLYLINE, {{1000, 1000}, {3000, 2500}})});
-  ASSERT_TRUE(OpenClipboard(owner));
-  EmptyClipboard();
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(METAFILEPICT));
-  auto* pict = static_cast<METAFILEPICT*>(GlobalLock(block));
-  *pict = METAFILEPICT{MM_ANISOTROPIC, 20320, 15240, SetMetaFileBitsEx(static_cast<UINT>(bits.size()), bits.data())};
-  GlobalUnlock(block);
-  SetClipboardData(CF_METAFILEPICT, block);
-  if (registeredName) SetClipboardData(RegisterClipboardFormatW(registeredName), GlobalAlloc(GMEM_MOVEABLE, 8));
-  CloseClipboard();
-}
-
-void EmptyTheClipboard(HWND owner) {
-  ASSERT_TRUE(OpenClipboard(owner));
-  EmptyClipboard();
-  CloseClipboard();
-}
+using namespace clipboard_test;
 
 class QuietHost : public IntakeHost {
  public:
@@ -46,13 +26,11 @@ class QuietHost : public IntakeHost {
 };
 
 struct MainFrameTest : ::testing::Test {
-  wmf::test::CollectedMessages messages;
-  MemorySettingsStore store;
-  WmfSettings settings{store, messages};
-  std::unique_ptr<wmf::TextMeasurer> measurer = wmf::MakeTextMeasurer();
-  wmf::EngineContext engine{settings, messages, *measurer, 32};
+  wmf::test::EngineHarness harness;
+  WmfSettings& settings = harness.settings;
+  wmf::test::CollectedMessages& messages = harness.messages;
   QuietHost host;
-  ClipboardIntake intake{engine, host, GetModuleHandleW(nullptr)};
+  ClipboardIntake intake{harness.context, host, GetModuleHandleW(nullptr)};
   std::wstring folder = L"C:\\Program Files\\Velloform\\";
   CMainFrame* frame = nullptr;
   std::unique_ptr<CMainFrame> owned;
@@ -92,11 +70,11 @@ struct MainFrameTest : ::testing::Test {
 };
 
 TEST_F(MainFrameTest, ToolTipFollowsTheClipboard) {
-  PutPicture(otherProgram, L"AutoCAD");
+  PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"});
   ClipboardChanged();
   EXPECT_EQ(Tooltip(), L"Velloform (size: 2.02\" * 1.52\")");
 
-  PutPicture(otherProgram, nullptr);
+  PutPicture(otherProgram, SmallCadPicture());
   ClipboardChanged();
   EXPECT_EQ(Tooltip(), L"Velloform (WMF not modified)");
 
@@ -106,7 +84,7 @@ TEST_F(MainFrameTest, ToolTipFollowsTheClipboard) {
 
   settings.AutoModify = 0;
   const HICON icon = frame->TrayIcon().Icon();
-  PutPicture(otherProgram, L"AutoCAD");
+  PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"});
   ClipboardChanged();
   EXPECT_EQ(Tooltip(), L"Velloform (disabled)");
   EXPECT_EQ(frame->TrayIcon().Icon(), icon);  // unchanged while disabled
@@ -129,7 +107,7 @@ TEST_F(MainFrameTest, PictureCommandsAreGreyedUntilTheyCanWork) {
   EXPECT_TRUE(ItemState(ID_MODIFY_NOW) & MF_GRAYED);
   EXPECT_TRUE(ItemState(ID_COPY_LAST_TO_CLIPBOARD) & MF_GRAYED);
   EXPECT_TRUE(ItemState(ID_SAVE_LAST_AS_FILE) & MF_GRAYED);
-  PutPicture(otherProgram, L"AutoCAD");
+  PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"});
   ClipboardChanged();
   EXPECT_FALSE(ItemState(ID_MODIFY_NOW) & MF_GRAYED);
   EXPECT_FALSE(ItemState(ID_COPY_LAST_TO_CLIPBOARD) & MF_GRAYED);

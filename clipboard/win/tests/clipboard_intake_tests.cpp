@@ -8,8 +8,8 @@
 
 // The engine's headers come before <windows.h>.
 #include "clipboard_intake.h"
+#include "clipboard_test_support.h"
 #include "engine_harness.h"
-#include "text_measurer_factory.h"
 
 #include <windows.h>
 #include <commdlg.h>
@@ -19,6 +19,7 @@
 
 namespace {
 
+using namespace clipboard_test;
 using wmf::test::Rec;
 
 class TestHost : public IntakeHost {
@@ -40,81 +41,26 @@ class TestHost : public IntakeHost {
   HWND window_;
 };
 
-// A CAD-like picture: a background rectangle and a few lines in an
-// 8000 × 6000 window, 8 by 6 inches.
-std::vector<uint8_t> CadPictureBits() {
-  return wmf::WriteWmf({wmf::test::WindowOrg(0, 0), wmf::test::WindowExt(8000, 6000), wmf::test::Pen(0),
-                        Rec(META_SELECTOBJECT, {0}), wmf::test::Rectangle(0, 0, 8000, 6000),
-                        wmf::test::Poly(META_POLYLINE, {{1000, 1000}, {3000, 2500}})});
-}
-
-struct Extra {
-  const wchar_t* registeredName = nullptr;  // a registered format with this name
-  UINT plainFormat = 0;                     // a predefined format
-};
-
-// Puts a picture (and the extra formats) on the clipboard as another program would.
-void PutOnClipboard(HWND owner, const std::vector<uint8_t>& bits, std::initializer_list<Extra> extras = {}) {
-  ASSERT_TRUE(OpenClipboard(owner));
-  EmptyClipboard();
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(METAFILEPICT));
-  auto* pict = static_cast<METAFILEPICT*>(GlobalLock(block));
-  pict->mm = MM_ANISOTROPIC;
-  pict->xExt = 20320;
-  pict->yExt = 15240;
-  pict->hMF = SetMetaFileBitsEx(static_cast<UINT>(bits.size()), bits.data());
-  GlobalUnlock(block);
-  ASSERT_NE(SetClipboardData(CF_METAFILEPICT, block), nullptr);
-  for (const Extra& extra : extras) {
-    const UINT format = extra.registeredName ? RegisterClipboardFormatW(extra.registeredName) : extra.plainFormat;
-    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 16);
-    SetClipboardData(format, data);
-  }
-  CloseClipboard();
-}
-
-struct ClipboardPicture {
-  METAFILEPICT pict{};
-  std::vector<wmf::WmfRecord> records;
-};
-
-ClipboardPicture ReadClipboardPicture() {
-  ClipboardPicture result;
-  EXPECT_TRUE(OpenClipboard(nullptr));
-  HANDLE handle = GetClipboardData(CF_METAFILEPICT);
-  if (handle) {
-    result.pict = *static_cast<METAFILEPICT*>(GlobalLock(handle));
-    GlobalUnlock(handle);
-    std::vector<uint8_t> bits;
-    EXPECT_TRUE(wmf::win::MetafileBits(result.pict.hMF, bits));
-    result.records = wmf::test::ReadOrFail(bits).records;
-  }
-  CloseClipboard();
-  return result;
-}
-
 struct IntakeFixture : ::testing::Test {
-  wmf::test::CollectedMessages messages;
-  MemorySettingsStore store;
-  WmfSettings settings{store, messages};
-  std::unique_ptr<wmf::TextMeasurer> measurer = wmf::MakeTextMeasurer();
-  wmf::EngineContext engine{settings, messages, *measurer, 32};
+  wmf::test::EngineHarness harness;
+  WmfSettings& settings = harness.settings;
+  wmf::test::CollectedMessages& messages = harness.messages;
   TestHost host;
-  ClipboardIntake intake{engine, host, GetModuleHandleW(nullptr)};
+  ClipboardIntake intake{harness.context, host, GetModuleHandleW(nullptr)};
   // The window of "another program" that puts pictures on the clipboard.
   HWND otherProgram = CreateWindowExW(0, L"STATIC", L"other", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, nullptr, nullptr);
   ~IntakeFixture() override { DestroyWindow(otherProgram); }
 
   void SetUp() override { settings.LeaveMargin = 0; }
-  bool Modified() { return ReadClipboardPicture().records.front() == Rec(META_SETMAPMODE, {8}); }
+  bool Modified() { return IsImproved(ReadPicture()); }
 };
 
 TEST_F(IntakeFixture, AutoCadPictureIsReplacedByTheImprovedOne) {
-  PutOnClipboard(otherProgram, CadPictureBits(), {{L"AutoCAD.r15 Extra"}});
+  PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD.r15 Extra"});
   const int jobs = settings.Jobs;
   intake.ModifyClipboardPicture(false);
 
-  const ClipboardPicture out = ReadClipboardPicture();
+  const ClipboardPicture out = ReadPicture();
   ASSERT_GE(out.records.size(), 3u);
   EXPECT_EQ(out.records[0], Rec(META_SETMAPMODE, {8}));
   EXPECT_EQ(out.records[2], wmf::test::WindowExt(2000, 1500));  // cropped to what is drawn
@@ -134,32 +80,27 @@ struct ModeCase {
   const char* name;
   int mode;
   bool force;
-  std::vector<Extra> extras;
+  std::vector<const wchar_t*> names;  // registered formats beside the picture
+  std::vector<UINT> formats;          // predefined formats beside it
   bool modified;
 };
 
 TEST_F(IntakeFixture, ModesDecideWhichPicturesAreModified) {
   const ModeCase cases[] = {
-      {"mode 1 without a CAD name", 1, false, {}, false},
-      {"mode 1, only IntelliCAD", 1, false, {{L"IntelliCAD Data"}}, false},
-      {"mode 1, autosketch in capitals", 1, false, {{L"AUTOSKETCH"}}, true},
-      {"mode 2, picture alone", 2, false, {}, true},
-      {"mode 2 with other picture formats", 2, false, {{nullptr, CF_DIB}}, true},
-      {"mode 2 with text", 2, false, {{nullptr, CF_UNICODETEXT}}, false},
-      {"mode 2 with a registered format of another name", 2, false, {{L"Rich Text Format"}}, true},
-      {"mode 3 with text", 3, false, {{nullptr, CF_UNICODETEXT}}, true},
-      {"command in mode 0", 0, true, {{nullptr, CF_UNICODETEXT}}, true},
+      {"mode 1 without a CAD name", 1, false, {}, {}, false},
+      {"mode 1, only IntelliCAD", 1, false, {L"IntelliCAD Data"}, {}, false},
+      {"mode 1, autosketch in capitals", 1, false, {L"AUTOSKETCH"}, {}, true},
+      {"mode 2, picture alone", 2, false, {}, {}, true},
+      {"mode 2 with other picture formats", 2, false, {}, {CF_DIB}, true},
+      {"mode 2 with text", 2, false, {}, {CF_UNICODETEXT}, false},
+      {"mode 2 with a registered format of another name", 2, false, {L"Rich Text Format"}, {}, true},
+      {"mode 3 with text", 3, false, {}, {CF_UNICODETEXT}, true},
+      {"command in mode 0", 0, true, {}, {CF_UNICODETEXT}, true},
   };
   for (const ModeCase& c : cases) {
     SCOPED_TRACE(c.name);
     settings.AutoModify = c.mode;
-    PutOnClipboard(otherProgram, CadPictureBits(), {});
-    for (const Extra& extra : c.extras) {
-      ASSERT_TRUE(OpenClipboard(otherProgram));
-      const UINT format = extra.registeredName ? RegisterClipboardFormatW(extra.registeredName) : extra.plainFormat;
-      SetClipboardData(format, GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 16));
-      CloseClipboard();
-    }
+    PutPicture(otherProgram, SmallCadPicture(), c.names, c.formats);
     intake.ModifyClipboardPicture(c.force);
     EXPECT_EQ(Modified(), c.modified);
     if (!c.modified) {
@@ -170,7 +111,7 @@ TEST_F(IntakeFixture, ModesDecideWhichPicturesAreModified) {
 
 TEST_F(IntakeFixture, IntelliCadPicturesUseTheirOwnPalette) {
   settings.AutoModify = 2;
-  PutOnClipboard(otherProgram, CadPictureBits(), {{L"IntelliCAD Data"}});
+  PutPicture(otherProgram, SmallCadPicture(), {L"IntelliCAD Data"});
   intake.ModifyClipboardPicture(false);
   ASSERT_TRUE(intake.HaveLastPicture());
   EXPECT_EQ(intake.LastPicture()->fromIntelliCad, 1);
@@ -179,9 +120,9 @@ TEST_F(IntakeFixture, IntelliCadPicturesUseTheirOwnPalette) {
 
 TEST_F(IntakeFixture, UnreadablePictureStaysAsItWas) {
   // A picture whose second record claims to be 2 words long.
-  std::vector<uint8_t> bits = CadPictureBits();
+  std::vector<uint8_t> bits = SmallCadPicture();
   bits[18 + 10] = 2;
-  PutOnClipboard(otherProgram, bits, {{L"AutoCAD"}});
+  PutPicture(otherProgram, bits, {L"AutoCAD"});
   HANDLE before = nullptr;
   ASSERT_TRUE(OpenClipboard(nullptr));
   before = GetClipboardData(CF_METAFILEPICT);
@@ -201,12 +142,12 @@ TEST_F(IntakeFixture, CopyLastPublishesAgainWithTheCurrentOptions) {
   intake.CopyLastToClipboard();  // nothing captured yet: nothing happens
   EXPECT_TRUE(host.notices.empty());
 
-  PutOnClipboard(otherProgram, CadPictureBits(), {{L"AutoCAD"}});
+  PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"});
   intake.ModifyClipboardPicture(false);
   settings.Rotation = 90;
-  PutOnClipboard(otherProgram, wmf::WriteWmf({wmf::test::LineTo(1, 1)}), {{nullptr, CF_UNICODETEXT}});
+  PutPicture(otherProgram, wmf::WriteWmf({wmf::test::LineTo(1, 1)}), {}, {CF_UNICODETEXT});
   intake.CopyLastToClipboard();
-  const ClipboardPicture out = ReadClipboardPicture();
+  const ClipboardPicture out = ReadPicture();
   ASSERT_GE(out.records.size(), 3u);
   EXPECT_EQ(out.records[2], wmf::test::WindowExt(1500, 2000));
   EXPECT_EQ(host.notices.size(), 2u);
@@ -214,21 +155,21 @@ TEST_F(IntakeFixture, CopyLastPublishesAgainWithTheCurrentOptions) {
 
 TEST_F(IntakeFixture, ItsOwnPictureIsNotModifiedAgainWhenAnnouncedLate) {
   settings.AutoModify = 3;
-  PutOnClipboard(otherProgram, CadPictureBits(), {});
+  PutPicture(otherProgram, SmallCadPicture());
   intake.ModifyClipboardPicture(false);
-  const ClipboardPicture first = ReadClipboardPicture();
+  const ClipboardPicture first = ReadPicture();
   const std::wstring status = intake.StatusText();
   const int jobs = settings.Jobs;
   intake.ModifyClipboardPicture(false);  // the notice of its own change
   EXPECT_EQ(settings.Jobs, jobs);
-  EXPECT_EQ(ReadClipboardPicture().records, first.records);
+  EXPECT_EQ(ReadPicture().records, first.records);
   EXPECT_EQ(intake.StatusText(), status);
   intake.ModifyClipboardPicture(true);  // the command still modifies it
   EXPECT_EQ(settings.Jobs, jobs + 1);
 }
 
 TEST_F(IntakeFixture, PublishingDoesNotTriggerASecondModification) {
-  PutOnClipboard(otherProgram, CadPictureBits(), {{L"AutoCAD"}});
+  PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"});
   int nested = 0;
   host.onNotice = [&] {
     ++nested;
@@ -257,7 +198,7 @@ std::thread HoldClipboard(int milliseconds, std::atomic<bool>& held) {
 }
 
 TEST_F(IntakeFixture, ClipboardHeldForAMomentIsWaitedFor) {
-  PutOnClipboard(otherProgram, CadPictureBits(), {{L"AutoCAD"}});
+  PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"});
   std::atomic<bool> held = false;
   std::thread holder = HoldClipboard(100, held);
   while (!held) Sleep(1);
@@ -268,7 +209,7 @@ TEST_F(IntakeFixture, ClipboardHeldForAMomentIsWaitedFor) {
 }
 
 TEST_F(IntakeFixture, ClipboardHeldLongerIsReportedAndNothingIsLost) {
-  PutOnClipboard(otherProgram, CadPictureBits(), {{L"AutoCAD"}});
+  PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"});
   std::atomic<bool> held = false;
   std::thread holder = HoldClipboard(1500, held);
   while (!held) Sleep(1);
@@ -284,7 +225,7 @@ TEST_F(IntakeFixture, ClipboardHeldLongerIsReportedAndNothingIsLost) {
 }
 
 TEST_F(IntakeFixture, SavedFileIsAPlaceablePictureOfTheLastCapture) {
-  PutOnClipboard(otherProgram, CadPictureBits(), {{L"AutoCAD"}});
+  PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"});
   intake.ModifyClipboardPicture(false);
   const std::filesystem::path path = std::filesystem::temp_directory_path() / "intake-save-test.wmf";
   wmf::win::SaveToFile(*intake.LastPicture(), path.wstring(), messages);
@@ -361,7 +302,7 @@ std::thread VisitSaveDialog(DialogVisit& visit, bool toggle, const std::wstring&
 }
 
 TEST_F(IntakeFixture, SaveAsDialogSavesTheLastPicture) {
-  PutOnClipboard(otherProgram, CadPictureBits(), {{L"AutoCAD"}});
+  PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"});
   intake.ModifyClipboardPicture(false);
   const std::filesystem::path path = std::filesystem::temp_directory_path() / "dialog-save-test.wmf";
   std::filesystem::remove(path);
@@ -377,7 +318,7 @@ TEST_F(IntakeFixture, SaveAsDialogSavesTheLastPicture) {
 }
 
 TEST_F(IntakeFixture, ClearingThePopUpBoxAndClosingKeepsItCleared) {
-  PutOnClipboard(otherProgram, CadPictureBits(), {{L"AutoCAD"}});
+  PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"});
   settings.PopupSaveas = 1;
   DialogVisit visit;
   // With the box set, intake opens the dialog itself after publishing.

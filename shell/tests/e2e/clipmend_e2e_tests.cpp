@@ -13,6 +13,7 @@
 #include <vector>
 
 // The engine's headers come before <windows.h>.
+#include "clipboard_test_support.h"
 #include "generated_pictures.h"
 #include "test_pictures.h"
 #include "wmf_file.h"
@@ -22,6 +23,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using namespace clipboard_test;
 using wmf::test::Rec;
 
 const wchar_t kProgram[] = CLIPMEND_EXE;
@@ -81,58 +83,6 @@ bool Ended(HANDLE process, double seconds) {
   return PumpUntil([&] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, seconds);
 }
 
-// Puts a picture on the clipboard as a CAD program would, with the formats
-// `names` registered beside it and the predefined `formats`; returns the
-// clipboard's sequence number.
-DWORD PutPicture(HWND owner, const std::vector<uint8_t>& bits, std::initializer_list<const wchar_t*> names,
-                 std::initializer_list<UINT> formats = {}) {
-  EXPECT_TRUE(OpenClipboard(owner));
-  EmptyClipboard();
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(METAFILEPICT));
-  auto* pict = static_cast<METAFILEPICT*>(GlobalLock(block));
-  *pict = METAFILEPICT{MM_ANISOTROPIC, 20320, 15240, SetMetaFileBitsEx(static_cast<UINT>(bits.size()), bits.data())};
-  GlobalUnlock(block);
-  SetClipboardData(CF_METAFILEPICT, block);
-  for (const wchar_t* name : names) SetClipboardData(RegisterClipboardFormatW(name), GlobalAlloc(GMEM_MOVEABLE, 8));
-  for (UINT format : formats) SetClipboardData(format, GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 8));
-  CloseClipboard();
-  return GetClipboardSequenceNumber();
-}
-
-struct ClipboardPicture {
-  bool present = false;
-  METAFILEPICT pict{};
-  std::vector<wmf::WmfRecord> records;
-};
-
-ClipboardPicture ReadPicture() {
-  ClipboardPicture result;
-  if (!OpenClipboard(nullptr)) return result;
-  if (HANDLE handle = GetClipboardData(CF_METAFILEPICT)) {
-    result.pict = *static_cast<METAFILEPICT*>(GlobalLock(handle));
-    GlobalUnlock(handle);
-    std::vector<uint8_t> bits(GetMetaFileBitsEx(result.pict.hMF, 0, nullptr));
-    GetMetaFileBitsEx(result.pict.hMF, static_cast<UINT>(bits.size()), bits.data());
-    wmf::WmfPicture picture;
-    std::string error;
-    result.present = wmf::ReadWmf(bits, picture, error);
-    result.records = picture.records;
-  }
-  CloseClipboard();
-  return result;
-}
-
-bool IsModified(const ClipboardPicture& picture) {
-  return picture.present && !picture.records.empty() && picture.records[0] == Rec(META_SETMAPMODE, {8});
-}
-
-// A picture from a CAD program: background, a pen, two lines, 8000 × 6000.
-std::vector<uint8_t> SmallCadPicture() {
-  return wmf::WriteWmf({wmf::test::WindowOrg(0, 0), wmf::test::WindowExt(8000, 6000), wmf::test::Pen(0),
-                        Rec(META_SELECTOBJECT, {0}), wmf::test::Rectangle(0, 0, 8000, 6000),
-                        wmf::test::Poly(META_POLYLINE, {{1000, 1000}, {3000, 2500}})});
-}
-
 // Waits for the clipboard to change after `sequence` and to hold the
 // improved picture; the seconds it took, or a negative value.
 double SecondsUntilModified(DWORD sequence, Clock::time_point since, double limit) {
@@ -141,7 +91,7 @@ double SecondsUntilModified(DWORD sequence, Clock::time_point since, double limi
       [&] {
         if (GetClipboardSequenceNumber() == sequence) return false;
         seen = ReadPicture();
-        return IsModified(seen);
+        return IsImproved(seen);
       },
       limit);
   return modified ? std::chrono::duration<double>(Clock::now() - since).count() : -1;
@@ -274,7 +224,7 @@ TEST_F(Clipmend, ModesDecideWhatIsModified) {
   Launch();
   DWORD sequence = PutPicture(owner_.Handle(), SmallCadPicture(), {L"Some Other Program"});
   PumpUntil([] { return false; }, 1.0);
-  EXPECT_FALSE(IsModified(ReadPicture())) << "mode 1 changed a picture without a CAD format";
+  EXPECT_FALSE(IsImproved(ReadPicture())) << "mode 1 changed a picture without a CAD format";
   EXPECT_EQ(GetClipboardSequenceNumber(), sequence);
 
   // "&Modify and Replace now" modifies in every mode.
@@ -289,7 +239,7 @@ TEST_F(Clipmend, MostTypesModeSkipsPicturesWithOtherData) {
   EXPECT_GE(SecondsUntilModified(sequence, Clock::now(), 2.0), 0) << "a picture alone is modified in mode 2";
   sequence = PutPicture(owner_.Handle(), SmallCadPicture(), {}, {CF_UNICODETEXT});
   PumpUntil([] { return false; }, 1.0);
-  EXPECT_FALSE(IsModified(ReadPicture())) << "a picture with text beside it is not";
+  EXPECT_FALSE(IsImproved(ReadPicture())) << "a picture with text beside it is not";
 }
 
 TEST_F(Clipmend, JobsAreCountedAndStoredAtExit) {

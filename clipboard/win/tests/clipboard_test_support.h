@@ -1,0 +1,78 @@
+// What the tests do on the clipboard as "another program": put a picture
+// there, and read back the picture that is there.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// The engine's headers come before <windows.h>.
+#include "test_pictures.h"
+#include "wmf_file.h"
+
+#include <windows.h>
+
+namespace clipboard_test {
+
+// A picture from a CAD program: a background rectangle and two lines in an
+// 8000 × 6000 window.
+inline std::vector<uint8_t> SmallCadPicture() {
+  using wmf::test::Rec;
+  return wmf::WriteWmf({wmf::test::WindowOrg(0, 0), wmf::test::WindowExt(8000, 6000), wmf::test::Pen(0),
+                        Rec(META_SELECTOBJECT, {0}), wmf::test::Rectangle(0, 0, 8000, 6000),
+                        wmf::test::Poly(META_POLYLINE, {{1000, 1000}, {3000, 2500}})});
+}
+
+// Puts a picture on the clipboard, suggested at 8 by 6 inches, with formats
+// registered under `names` and the predefined `formats` beside it; returns
+// the clipboard's sequence number afterwards.
+inline DWORD PutPicture(HWND owner, const std::vector<uint8_t>& bits, const std::vector<const wchar_t*>& names = {},
+                        const std::vector<UINT>& formats = {}) {
+  if (!OpenClipboard(owner)) return 0;
+  EmptyClipboard();
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(METAFILEPICT));
+  auto* pict = static_cast<METAFILEPICT*>(GlobalLock(block));
+  *pict = METAFILEPICT{MM_ANISOTROPIC, 20320, 15240, SetMetaFileBitsEx(static_cast<UINT>(bits.size()), bits.data())};
+  GlobalUnlock(block);
+  SetClipboardData(CF_METAFILEPICT, block);
+  for (const wchar_t* name : names) SetClipboardData(RegisterClipboardFormatW(name), GlobalAlloc(GMEM_MOVEABLE, 8));
+  for (UINT format : formats) SetClipboardData(format, GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 8));
+  CloseClipboard();
+  return GetClipboardSequenceNumber();
+}
+
+inline void EmptyTheClipboard(HWND owner) {
+  if (!OpenClipboard(owner)) return;
+  EmptyClipboard();
+  CloseClipboard();
+}
+
+struct ClipboardPicture {
+  bool present = false;
+  METAFILEPICT pict{};
+  std::vector<wmf::WmfRecord> records;
+};
+
+// The picture on the clipboard, when there is a readable one.
+inline ClipboardPicture ReadPicture() {
+  ClipboardPicture result;
+  if (!OpenClipboard(nullptr)) return result;
+  if (HANDLE handle = GetClipboardData(CF_METAFILEPICT)) {
+    result.pict = *static_cast<METAFILEPICT*>(GlobalLock(handle));
+    GlobalUnlock(handle);
+    std::vector<uint8_t> bits(GetMetaFileBitsEx(result.pict.hMF, 0, nullptr));
+    GetMetaFileBitsEx(result.pict.hMF, static_cast<UINT>(bits.size()), bits.data());
+    wmf::WmfPicture picture;
+    std::string error;
+    result.present = wmf::ReadWmf(bits, picture, error);
+    result.records = std::move(picture.records);
+  }
+  CloseClipboard();
+  return result;
+}
+
+// The program's improved pictures begin with the mapping mode it sets.
+inline bool IsImproved(const ClipboardPicture& picture) {
+  return picture.present && !picture.records.empty() && picture.records[0] == wmf::test::Rec(META_SETMAPMODE, {8});
+}
+
+}  // namespace clipboard_test
