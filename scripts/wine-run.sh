@@ -4,7 +4,7 @@
 # every Windows test.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-export WINEPREFIX=$1; shift
+export WINEPREFIX=$(realpath -m "$1"); shift
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 "$here/wine-prefix.sh" "$WINEPREFIX"
