@@ -4,7 +4,7 @@
 
 #include <cwchar>
 #include <iterator>
-#include <new>
+#include <exception>
 
 #include "resource.h"
 #include "win/clipboard_lock.h"
@@ -99,7 +99,7 @@ void ClipboardIntake::ModifyClipboardPicture(bool force) {
     try {
       lastPicture_ = std::make_unique<wmf::CMetafile>(wmf::MetafilePict{pict->mm, pict->xExt, pict->yExt},
                                                       std::move(picture), 0, facts.intelliCad ? 1 : 0, engine_);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
       statusText_ = kStatusUnreadable;
       return;
     }
@@ -112,9 +112,9 @@ void ClipboardIntake::Publish() {
   try {
     wmf::win::PublishToClipboard(*lastPicture_, host_.MainWindow(), engine_.settings, engine_.messages, statusText_,
                                  [this](const std::wstring& text) { host_.ShowNotice(text); });
-  } catch (const std::bad_alloc&) {
-    // The clipboard is emptied only once the new picture is ready, so it
-    // still holds what it held.
+  } catch (const std::exception&) {
+    // Out of memory for a huge picture: the clipboard is emptied only once
+    // the new picture is ready, so it still holds what it held.
     statusText_ = kStatusUnreadable;
   }
 }
