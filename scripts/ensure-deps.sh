@@ -9,7 +9,7 @@ for part in "$@"; do
   case "$part" in
     native) ;;
     windows) packages+=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64) ;;
-    gui) packages+=(xvfb xdotool imagemagick) ;;
+    gui) packages+=(xvfb) ;;
     *) echo "ensure-deps.sh: unknown part '$part'" >&2; exit 2 ;;
   esac
 done
