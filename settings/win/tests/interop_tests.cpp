@@ -159,17 +159,22 @@ TEST(IniInterop, WritersMakeTheSameFileAndReadEachOther) {
   EXPECT_EQ(NativeString(systemPath, L"Options", L"Margin", kIniStringBuffer), L"0.750000");
 }
 
-TEST(IniInterop, RecordSavedByOneIsLoadedEquallyByTheOther) {
+// The native INI store and the system's, each writing a file for the other.
+struct BothStores : ::testing::Test {
   TempFolder folder;
   MemorySettingsStore registry;
   CollectedMessages messages;
-  IniFileStore native(registry, messages);
-  WindowsSettingsStore system(messages);
-  const struct {
+  IniFileStore native{registry, messages};
+  WindowsSettingsStore system{messages};
+  struct Direction {
     SettingsStore* writer;
     SettingsStore* reader;
     const char* file;
-  } directions[] = {{&native, &system, "by-native.vf3"}, {&system, &native, "by-system.vf3"}};
+  };
+  const Direction directions[2] = {{&native, &system, "by-native.vf3"}, {&system, &native, "by-system.vf3"}};
+};
+
+TEST_F(BothStores, RecordSavedByOneIsLoadedEquallyByTheOther) {
   for (const auto& d : directions) {
     WmfSettings saved(*d.writer, messages);
     settings_test::MakeEveryValueDiffer(saved);
@@ -182,17 +187,7 @@ TEST(IniInterop, RecordSavedByOneIsLoadedEquallyByTheOther) {
   EXPECT_TRUE(messages.errors.empty());
 }
 
-TEST(IniInterop, SavingOverAFileKeepsTheColourOnlyEntry) {
-  TempFolder folder;
-  MemorySettingsStore registry;
-  CollectedMessages messages;
-  IniFileStore native(registry, messages);
-  WindowsSettingsStore system(messages);
-  const struct {
-    SettingsStore* writer;
-    SettingsStore* reader;
-    const char* file;
-  } directions[] = {{&native, &system, "by-native.vf3"}, {&system, &native, "by-system.vf3"}};
+TEST_F(BothStores, SavingOverAFileKeepsTheColourOnlyEntry) {
   for (const auto& d : directions) {
     SCOPED_TRACE(d.file);
     std::ofstream(folder.path() / d.file, std::ios::binary)
