@@ -3,8 +3,13 @@
 #include <cwchar>
 #include <cstdlib>
 
+#include "about_dialog.h"
+#include "help.h"
 #include "main_frame.h"
+#include "options_dialog.h"
+#include "preferences_dialog.h"
 #include "resource.h"
+#include "splash_screen.h"
 #include "text_measurer_factory.h"
 #include "tip_window.h"
 #include "win/display_caps.h"
@@ -31,6 +36,9 @@ const MessageMap& ClipmendApp::ClassMap() {
       OnCommand<&ClipmendApp::OnModifyNow>(ID_MODIFY_NOW),
       OnCommand<&ClipmendApp::OnCopyLast>(ID_COPY_LAST_TO_CLIPBOARD),
       OnCommand<&ClipmendApp::OnSaveLast>(ID_SAVE_LAST_AS_FILE),
+      OnCommand<&ClipmendApp::OnMainOptions>(ID_MAIN_OPTIONS),
+      OnCommand<&ClipmendApp::OnUserPreferences>(ID_USER_PREFERENCES),
+      OnCommand<&ClipmendApp::OnAbout>(ID_APP_ABOUT),
   };
   static const MessageMap map{&CCopyClipApp::ClassMap(), {}, commands};
   return map;
@@ -45,10 +53,16 @@ int ClipmendApp::Start(HINSTANCE instance, const std::wstring& arguments) {
   if (!CheckSingleInstance()) return 0;
   if (!RegisterMainWindowClass(kMainWindowClass)) return 0;
   ComputeProgramFolder();
+  if (settings_.ShowSplash) {
+    SplashEnabled = true;
+    ShowSplashScreen(nullptr);
+  }
 
-  auto frame = std::make_unique<CMainFrame>(MainFrameContext{settings_, intake_, programFolder_, nullptr});
+  auto frame = std::make_unique<CMainFrame>(MainFrameContext{settings_, intake_, programFolder_}, *this);
   CMainFrame* window = frame.get();
   SetMainWindow(std::move(frame));
+  dialogs_ = std::make_unique<DialogContext>(
+      DialogContext{settings_, intake_, *window, programFolder_, optionsFileUi_, &OpenHelp, &OpenAddressWithShell});
   if (!window->Create()) return 0;
   UpdateWindow(window->Handle());
 
@@ -56,6 +70,7 @@ int ClipmendApp::Start(HINSTANCE instance, const std::wstring& arguments) {
   // when it ends. A start that ended above never writes them, so it cannot
   // overwrite what the running instance stored meanwhile.
   settings_.saveAtExit = true;
+  if (settings_.StartWithOptions) OpenOptionsDialog(*dialogs_);
   return Run();
 }
 
@@ -97,6 +112,9 @@ void ClipmendApp::ComputeProgramFolder() {
 void ClipmendApp::OnModifyNow() { intake_.ModifyClipboardPicture(true); }
 void ClipmendApp::OnCopyLast() { intake_.CopyLastToClipboard(); }
 void ClipmendApp::OnSaveLast() { intake_.SaveLastAsFile(); }
+void ClipmendApp::OnMainOptions() { OpenOptionsDialog(*dialogs_); }
+void ClipmendApp::OnUserPreferences() { OpenPreferencesDialog(*dialogs_); }
+void ClipmendApp::OnAbout() { ShowAboutDialog(*dialogs_); }
 
 HWND ClipmendApp::MainWindow() {
   CWnd* window = CCopyClipApp::MainWindow();

@@ -9,7 +9,9 @@
 #include "clipboard_intake.h"
 
 #include "copy_clip_app.h"
+#include "dialog_context.h"
 #include "message_boxes.h"
+#include "options_file_dialogs.h"
 #include "win_handles.h"
 
 class CMainFrame;
@@ -38,6 +40,9 @@ class ClipmendApp : public CCopyClipApp, private IntakeHost {
   void OnModifyNow();
   void OnCopyLast();
   void OnSaveLast();
+  void OnMainOptions();
+  void OnUserPreferences();
+  void OnAbout();
 
   // IntakeHost
   HWND MainWindow() override;
@@ -50,6 +55,9 @@ class ClipmendApp : public CCopyClipApp, private IntakeHost {
   ClipboardIntake intake_;
   HINSTANCE instance_ = nullptr;
   std::wstring programFolder_;
+  SystemOptionsFileUi optionsFileUi_;
+  // What the dialogs work with; made with the main window.
+  std::unique_ptr<DialogContext> dialogs_;
   KernelHandle singleInstanceMutex_;
   bool classRegistered_ = false;
 };

@@ -38,8 +38,19 @@ bool CCmdTarget::OnCmdMsg(UINT id, CommandRequest request, CCmdUI* item) {
 MessageHandler CCmdTarget::FindMessageHandler(UINT message) const {
   for (const MessageMap* map = &GetMessageMap(); map; map = map->base) {
     for (const MessageEntry& entry : map->messages) {
-      if (entry.message.Matches(message)) return entry.handler;
+      if (entry.message.Matches(message, *this)) return entry.handler;
     }
   }
   return nullptr;
+}
+
+bool CCmdTarget::OnControlNotify(UINT control, UINT code) {
+  for (const MessageMap* map = &GetMessageMap(); map; map = map->base) {
+    for (const NotifyEntry& entry : map->notifications) {
+      if (entry.control != control || entry.code != code) continue;
+      entry.handler(*this);
+      return true;
+    }
+  }
+  return false;
 }

@@ -39,19 +39,26 @@ class CCmdUI {
 };
 
 // A message number fixed at compile time, or one registered at run time
-// (RegisterWindowMessageW) and read when messages are dispatched.
+// (RegisterWindowMessageW) and read when messages are dispatched: from a
+// variable, or from a member of the target (see RegisteredMessage below).
 class MessageId {
  public:
+  using MemberReader = UINT (*)(const CCmdTarget& target);
+
   constexpr MessageId(UINT message) : fixed_(message) {}
   constexpr MessageId(const UINT* registered) : registered_(registered) {}
-  bool Matches(UINT message) const {
-    if (!registered_) return message == fixed_;
-    return *registered_ != 0 && message == *registered_;  // not yet registered matches nothing
+  constexpr explicit MessageId(MemberReader member) : member_(member) {}
+  bool Matches(UINT message, const CCmdTarget& target) const {
+    UINT wanted = fixed_;
+    if (registered_) wanted = *registered_;
+    if (member_) wanted = member_(target);
+    return wanted != 0 && message == wanted;  // not yet registered matches nothing
   }
 
  private:
   UINT fixed_ = 0;
   const UINT* registered_ = nullptr;
+  MemberReader member_ = nullptr;
 };
 
 using MessageHandler = LRESULT (*)(CCmdTarget& target, WPARAM wParam, LPARAM lParam);
@@ -70,10 +77,19 @@ struct CommandEntry {
   UpdateHandler update;
 };
 
+// A notification of a control other than a button click (EN_KILLFOCUS,
+// LBN_SELCHANGE, ...), sent to its dialog or window with WM_COMMAND.
+struct NotifyEntry {
+  UINT control;
+  UINT code;
+  CommandHandler handler;
+};
+
 struct MessageMap {
   const MessageMap* base;
   std::span<const MessageEntry> messages;
   std::span<const CommandEntry> commands;
+  std::span<const NotifyEntry> notifications = {};
 };
 
 // What a routed command asks of the targets on its way.
@@ -100,6 +116,8 @@ class CCmdTarget {
   virtual const MessageMap& GetMessageMap() const { return ClassMap(); }
   // The handler for `message` in this object's tables, or null.
   MessageHandler FindMessageHandler(UINT message) const;
+  // Runs the handler of a control's notification; false when there is none.
+  bool OnControlNotify(UINT control, UINT code);
 };
 
 namespace message_map_detail {
@@ -148,6 +166,19 @@ void CallUpdate(CCmdTarget& target, CCmdUI& item) {
   (static_cast<Class&>(target).*Method)(item);
 }
 
+template <class Member>
+struct DataMemberOf;
+template <class C>
+struct DataMemberOf<UINT C::*> {
+  using Class = C;
+};
+
+template <auto Member>
+UINT ReadMember(const CCmdTarget& target) {
+  using Class = typename DataMemberOf<decltype(Member)>::Class;
+  return static_cast<const Class&>(target).*Member;
+}
+
 }  // namespace message_map_detail
 
 // A message handler: a member function taking (WPARAM, LPARAM) or nothing,
@@ -155,6 +186,20 @@ void CallUpdate(CCmdTarget& target, CCmdUI& item) {
 template <auto Method>
 constexpr MessageEntry OnMessage(MessageId message) {
   return {message, &message_map_detail::CallMessage<Method>};
+}
+
+// The message id a target registered at run time and keeps in the member
+// `Member` (a UINT); pass it to OnMessage. The member must be accessible
+// where the table is built.
+template <auto Member>
+constexpr MessageId RegisteredMessage() {
+  return MessageId(&message_map_detail::ReadMember<Member>);
+}
+
+// A handler `void ()` of the notification `code` of control `control`.
+template <auto Method>
+constexpr NotifyEntry OnNotify(UINT control, UINT code) {
+  return {control, code, &message_map_detail::CallCommand<Method>};
 }
 
 // A command handler `void ()`, optionally with an update handler `void (CCmdUI&)`.

@@ -4,8 +4,7 @@
 
 bool CFrameWnd::OnCmdMsg(UINT id, CommandRequest request, CCmdUI* item) {
   if (CWnd::OnCmdMsg(id, request, item)) return true;
-  CCopyClipApp* app = CCopyClipApp::Current();
-  return app && app->OnCmdMsg(id, request, item);
+  return nextTarget_ && nextTarget_->OnCmdMsg(id, request, item);
 }
 
 const MessageMap& CFrameWnd::ClassMap() {

@@ -1,5 +1,6 @@
-// A frame window: commands it does not handle itself go on to the
-// application object (whose table ends with the exit command), and before a
+// A frame window: commands it does not handle itself go on to the next
+// target given at construction, normally the application object (whose
+// table ends with the exit command), and before a
 // pop-up menu of the frame is shown the update handlers of its items set
 // their check marks and enabled states. When the application's main window
 // goes, the message loop ends.
@@ -9,6 +10,8 @@
 
 class CFrameWnd : public CWnd {
  public:
+  explicit CFrameWnd(CCmdTarget* nextTarget = nullptr) : nextTarget_(nextTarget) {}
+
   bool OnCmdMsg(UINT id, CommandRequest request, CCmdUI* item) override;
 
   static const MessageMap& ClassMap();
@@ -19,4 +22,6 @@ class CFrameWnd : public CWnd {
 
  private:
   void OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
+
+  CCmdTarget* nextTarget_;
 };

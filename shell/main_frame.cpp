@@ -6,13 +6,6 @@
 
 namespace {
 
-// The registered "Velloform Clipboard" message, as the message table reads it.
-UINT instanceMessage = 0;
-
-// The re-entry guard of the clipboard-change handler: publishing the
-// modified picture changes the clipboard again.
-bool inClipboardChange = false;
-
 HICON LoadTrayIcon(int id) {
   return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
@@ -20,9 +13,8 @@ HICON LoadTrayIcon(int id) {
 
 }  // namespace
 
-CMainFrame::CMainFrame(MainFrameContext context) : context_(context) {
-  instanceMessage = context.settings.InstanceMessage;
-}
+CMainFrame::CMainFrame(MainFrameContext context, CCmdTarget& application)
+    : CFrameWnd(&application), context_(context), instanceMessage_(context.settings.InstanceMessage) {}
 
 bool CMainFrame::Create() {
   return CreateEx(0, kMainWindowClass, L"Velloform Clipboard handler", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
@@ -36,7 +28,7 @@ const MessageMap& CMainFrame::ClassMap() {
       OnMessage<&CMainFrame::OnChainChange>(WM_CHANGECBCHAIN),
       OnMessage<&CMainFrame::OnClipboardChange>(WM_DRAWCLIPBOARD),
       OnMessage<&CMainFrame::OnTrayNotification>(kTrayCallbackMessage),
-      OnMessage<&CMainFrame::OnInstanceMessage>(&instanceMessage),
+      OnMessage<&CMainFrame::OnInstanceMessage>(RegisteredMessage<&CMainFrame::instanceMessage_>()),
   };
   static const CommandEntry commands[] = {
       OnCommand<&CMainFrame::OnToggleAutoModify, &CMainFrame::OnUpdateEnableAutoModify>(ID_ENABLE_AUTOMODIFY),
@@ -45,6 +37,7 @@ const MessageMap& CMainFrame::ClassMap() {
       OnUpdate<&CMainFrame::OnUpdateNeedsLastPicture>(ID_SAVE_LAST_AS_FILE),
       OnUpdate<&CMainFrame::OnUpdateModifyNow>(ID_MODIFY_NOW),
       OnCommand<&CMainFrame::OnHelpContents>(ID_HELP_CONTENTS),
+      OnCommand<&CMainFrame::OnHelpContents>(ID_HELP_INDEX),
   };
   static const MessageMap map{&CFrameWnd::ClassMap(), messages, commands};
   return map;
@@ -83,8 +76,8 @@ void CMainFrame::OnChainChange(WPARAM removed, LPARAM next) {
 }
 
 void CMainFrame::OnClipboardChange() {
-  if (!inClipboardChange) {
-    inClipboardChange = true;
+  if (!inClipboardChange_) {
+    inClipboardChange_ = true;
     std::wstring text;
     if (autoModifyEnabled_ && context_.settings.AutoModify != 0) {
       context_.intake.ModifyClipboardPicture(false);
@@ -102,13 +95,14 @@ void CMainFrame::OnClipboardChange() {
   }
   // Cleared by the nested call too, so that a second nested notice in the
   // same outer call is handled in full (intake is still busy then).
-  inClipboardChange = false;
+  inClipboardChange_ = false;
   if (nextViewer_) SendMessageW(nextViewer_, WM_DRAWCLIPBOARD, 0, 0);
 }
 
+// A second start hands over: the options of this one are shown.
 LRESULT CMainFrame::OnInstanceMessage() {
   ForceForeground(Handle());
-  if (context_.openOptions) context_.openOptions();
+  OnCmdMsg(ID_MAIN_OPTIONS, CommandRequest::Execute, nullptr);
   return 1;
 }
 

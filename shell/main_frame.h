@@ -19,13 +19,12 @@ struct MainFrameContext {
   WmfSettings& settings;
   ClipboardIntake& intake;
   const std::wstring& programFolder;
-  // Opens the main options dialog (bringing an open one to the front).
-  void (*openOptions)();
 };
 
 class CMainFrame : public CFrameWnd {
  public:
-  explicit CMainFrame(MainFrameContext context);
+  // Commands the frame does not handle go on to `application`.
+  CMainFrame(MainFrameContext context, CCmdTarget& application);
 
   // Creates the hidden window of class "VelloformClass".
   bool Create();
@@ -54,6 +53,11 @@ class CMainFrame : public CFrameWnd {
   void OnHelpContents();
 
   MainFrameContext context_;
+  // The registered "Velloform Clipboard" message, as the message table reads it.
+  UINT instanceMessage_;
+  // The re-entry guard of the clipboard-change handler: publishing the
+  // modified picture changes the clipboard again.
+  bool inClipboardChange_ = false;
   bool autoModifyEnabled_ = true;
   CTrayNotifyIcon trayIcon_;
   HWND nextViewer_ = nullptr;

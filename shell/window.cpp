@@ -22,8 +22,9 @@ CurrentMessageScope::~CurrentMessageScope() { currentMessage = outer_; }
 
 CWnd::~CWnd() {
   if (!hwnd_) return;
-  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-  ::DestroyWindow(std::exchange(hwnd_, nullptr));
+  HWND window = hwnd_;
+  Detach();
+  ::DestroyWindow(window);
 }
 
 bool CWnd::RegisterWindowClass(WNDCLASSW windowClass) {
@@ -41,6 +42,31 @@ bool CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* titl
 
 bool CWnd::DestroyWindow() { return hwnd_ && ::DestroyWindow(hwnd_); }
 
+bool CWnd::SubclassWindow(HWND window) {
+  if (hwnd_ || !window || FromHandle(window)) return false;
+  Attach(window);
+  superProcedure_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::WindowProcedure)));
+  return true;
+}
+
+CWnd* CWnd::FromHandle(HWND window) {
+  return window ? reinterpret_cast<CWnd*>(GetWindowLongPtrW(window, GWLP_USERDATA)) : nullptr;
+}
+
+void CWnd::Attach(HWND window) {
+  hwnd_ = window;
+  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+void CWnd::Detach() {
+  if (!hwnd_) return;
+  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+  if (superProcedure_)
+    SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(std::exchange(superProcedure_, nullptr)));
+  hwnd_ = nullptr;
+}
+
 const MessageMap& CWnd::ClassMap() {
   static const MessageMap map{&CCmdTarget::ClassMap(), {}, {}};
   return map;
@@ -49,31 +75,33 @@ const MessageMap& CWnd::ClassMap() {
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (MessageHandler handler = FindMessageHandler(message)) return handler(*this, wParam, lParam);
   if (message == WM_COMMAND && RouteCommand(wParam, lParam)) return 0;
-  return DefWindowProcW(hwnd_, message, wParam, lParam);
+  return DefaultProcessing(message, wParam, lParam);
 }
 
 bool CWnd::RouteCommand(WPARAM wParam, LPARAM lParam) {
   // Menus and accelerators send no control; of the controls, only a click
-  // is a command.
-  if (lParam != 0 && HIWORD(wParam) != BN_CLICKED) return false;
+  // is a command, the rest are notifications.
+  if (lParam != 0 && HIWORD(wParam) != BN_CLICKED) return OnControlNotify(LOWORD(wParam), HIWORD(wParam));
   return OnCmdMsg(LOWORD(wParam), CommandRequest::Execute, nullptr);
 }
 
 LRESULT CWnd::Default() {
   const MSG& message = CurrentMessage();
-  return DefWindowProcW(hwnd_, message.message, message.wParam, message.lParam);
+  return DefaultProcessing(message.message, message.wParam, message.lParam);
+}
+
+LRESULT CWnd::DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (superProcedure_) return CallWindowProcW(superProcedure_, hwnd_, message, wParam, lParam);
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
 LRESULT CALLBACK CWnd::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   CWnd* self = nullptr;
   if (message == WM_NCCREATE) {
     self = static_cast<CWnd*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    if (self) {
-      self->hwnd_ = window;
-      SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
+    if (self) self->Attach(window);
   } else {
-    self = reinterpret_cast<CWnd*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    self = FromHandle(window);
   }
   if (!self) return DefWindowProcW(window, message, wParam, lParam);
 
@@ -82,8 +110,7 @@ LRESULT CALLBACK CWnd::WindowProcedure(HWND window, UINT message, WPARAM wParam,
   // touches it afterwards except on WM_NCDESTROY, which ends the binding.
   const LRESULT result = self->WindowProc(message, wParam, lParam);
   if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    self->hwnd_ = nullptr;
+    self->Detach();
     self->PostNcDestroy();
   }
   return result;

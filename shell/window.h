@@ -38,6 +38,11 @@ class CWnd : public CCmdTarget {
   bool CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style, int x,
                 int y, int width, int height, HWND parent, HMENU menu);
   bool DestroyWindow();
+  // Binds this object to an existing window (a dialog's control) whose own
+  // window procedure then does the default processing.
+  bool SubclassWindow(HWND window);
+  // The object bound to `window`, or null.
+  static CWnd* FromHandle(HWND window);
 
   static const MessageMap& ClassMap();
 
@@ -53,8 +58,15 @@ class CWnd : public CCmdTarget {
   // Runs after the window is gone (WM_NCDESTROY) and the object unbound.
   virtual void PostNcDestroy() {}
 
+  // For window kinds with a procedure of their own (dialogs): binds the
+  // object to `window`, and ends the binding when the window goes.
+  void Attach(HWND window);
+  void Detach();
+
  private:
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam);
 
   HWND hwnd_ = nullptr;
+  WNDPROC superProcedure_ = nullptr;  // the control's own procedure, when subclassed
 };

@@ -130,6 +130,7 @@ std::vector<std::wstring> routeLog;
 
 class RoutingFrame : public TestFrame {
  public:
+  explicit RoutingFrame(CCmdTarget* app) : TestFrame(app) {}
   bool autoModify = true;
   bool* destroyed = nullptr;
   ~RoutingFrame() override {
@@ -185,7 +186,7 @@ class CommandRouting : public ::testing::Test {
  protected:
   void SetUp() override {
     routeLog.clear();
-    auto owned = std::make_unique<RoutingFrame>();
+    auto owned = std::make_unique<RoutingFrame>(&app);
     frame = owned.get();
     frame->destroyed = &frameDestroyed;
     ASSERT_TRUE(frame->Create());

@@ -32,6 +32,7 @@ struct MainFrameTest : ::testing::Test {
   QuietHost host;
   ClipboardIntake intake{harness.context, host, GetModuleHandleW(nullptr)};
   std::wstring folder = L"C:\\Program Files\\Velloform\\";
+  CCmdTarget application;  // handles no command
   CMainFrame* frame = nullptr;
   std::unique_ptr<CMainFrame> owned;
   // The window of "another program" that changes the clipboard.
@@ -43,7 +44,7 @@ struct MainFrameTest : ::testing::Test {
     WNDCLASSW windowClass{};
     windowClass.lpszClassName = kMainWindowClass;
     ASSERT_TRUE(CWnd::RegisterWindowClass(windowClass));
-    owned = std::make_unique<CMainFrame>(MainFrameContext{settings, intake, folder, nullptr});
+    owned = std::make_unique<CMainFrame>(MainFrameContext{settings, intake, folder}, application);
     frame = owned.get();
     ASSERT_TRUE(frame->Create());
     host.window = frame->Handle();

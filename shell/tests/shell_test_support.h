@@ -46,6 +46,7 @@ class BoxCloser {
 // A hidden frame window of a test class, registered once.
 class TestFrame : public CFrameWnd {
  public:
+  explicit TestFrame(CCmdTarget* nextTarget = nullptr) : CFrameWnd(nextTarget) {}
   bool Create(const wchar_t* title = L"shell test frame");
 };
 

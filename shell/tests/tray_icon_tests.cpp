@@ -20,6 +20,7 @@ constexpr UINT kTrayCallback = WM_USER + 100;
 // The owner of the icon: hands the callback to the icon and logs commands.
 class TrayOwner : public TestFrame {
  public:
+  explicit TrayOwner(CCmdTarget* application) : TestFrame(application) {}
   CTrayNotifyIcon tray;
   std::vector<UINT> commands;
   int taskbarCreatedSeen = 0;
@@ -77,7 +78,7 @@ class TrayIcon : public ::testing::Test {
   }
 
   CCopyClipApp app;
-  TrayOwner owner;
+  TrayOwner owner{&app};
 };
 
 TEST_F(TrayIcon, IsAddedWithItsMenuAndRemovedAtDestruction) {

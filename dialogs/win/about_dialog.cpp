@@ -1,0 +1,83 @@
+#include "about_dialog.h"
+
+#include <cstdio>
+#include <ctime>
+
+#include "help.h"
+#include "resource.h"
+
+namespace {
+
+CDlgAbout* currentAboutDialog = nullptr;
+
+// 1 April 2017, local midnight.
+std::time_t ReleaseDate() {
+  std::tm date{};
+  date.tm_mday = 1;
+  date.tm_mon = 3;
+  date.tm_year = 117;
+  date.tm_isdst = -1;
+  return std::mktime(&date);
+}
+
+}  // namespace
+
+CDlgAbout* CurrentAboutDialog() { return currentAboutDialog; }
+
+void ShowAboutDialog(DialogContext& context) {
+  if (currentAboutDialog) {
+    SetForegroundWindow(currentAboutDialog->Handle());
+    ShowWindow(currentAboutDialog->Handle(), SW_SHOW);
+    return;
+  }
+  CDlgAbout dialog(context);
+  dialog.DoModal();
+}
+
+std::wstring StatisticsLine(int jobs, std::time_t since) {
+  wchar_t text[256];
+  swprintf(text, 256, L"Velloform has modified %d pictures since %ls.", jobs, FormatShortDate(since).c_str());
+  return text;
+}
+
+CDlgAbout::CDlgAbout(DialogContext& context) : CDialog(IDD_ABOUT, &context.frame), context_(context) {
+  currentAboutDialog = this;
+}
+
+CDlgAbout::~CDlgAbout() {
+  if (currentAboutDialog == this) currentAboutDialog = nullptr;
+}
+
+const MessageMap& CDlgAbout::ClassMap() {
+  static const MessageEntry messages[] = {
+      OnMessage<&CDlgAbout::OnCtlColorStatic>(WM_CTLCOLORSTATIC),
+  };
+  static const MessageMap map{&CDialog::ClassMap(), messages, {}};
+  return map;
+}
+
+bool CDlgAbout::OnInitDialog() {
+  CDialog::OnInitDialog();
+  SetItemText(IDC_MAIL_LINK, std::wstring(kMailAddress));
+  std::wstring site(kWebSite);
+  SetItemText(IDC_WEB_LINK, site);
+  const HCURSOR hand = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_LINK_HAND));
+  for (auto [label, id] : {std::pair{&mailLink_, IDC_MAIL_LINK}, {&webLink_, IDC_WEB_LINK}}) {
+    label->SubclassWindow(Item(id));
+    label->SetLink(true).SetTextColor(RGB(0, 0, 255)).SetUnderline(true).SetLinkCursor(hand).SetOpener(
+        context_.openAddress);
+  }
+  SetItemText(IDC_VERSION, L"2018 (v7.30)");
+  SetItemText(IDC_RELEASE_DATE, FormatShortDate(ReleaseDate()));
+  SetItemText(IDC_STATISTICS,
+              StatisticsLine(context_.settings.Jobs, static_cast<std::time_t>(context_.settings.Since)));
+  return true;
+}
+
+LRESULT CDlgAbout::OnCtlColorStatic(WPARAM dc, LPARAM control) {
+  if (HBRUSH brush = CLabel::ColorsFor(reinterpret_cast<HWND>(control), reinterpret_cast<HDC>(dc)))
+    return reinterpret_cast<LRESULT>(brush);
+  return 0;  // the dialog's own colours
+}
+
+void CDlgAbout::OnHelp() { context_.openHelp(HelpFilePath(context_.programFolder)); }

@@ -1,0 +1,36 @@
+// "About Velloform": version, release date, how many pictures the program
+// has modified since when, and links to the maker. At most one is open.
+#pragma once
+
+// The engine's headers come before <windows.h>.
+#include "dialog_context.h"
+
+#include "dialog.h"
+#include "label.h"
+
+class CDlgAbout : public CDialog {
+ public:
+  explicit CDlgAbout(DialogContext& context);
+  ~CDlgAbout() override;
+
+  static const MessageMap& ClassMap();
+
+ protected:
+  const MessageMap& GetMessageMap() const override { return ClassMap(); }
+  bool OnInitDialog() override;
+  void OnHelp() override;
+
+ private:
+  LRESULT OnCtlColorStatic(WPARAM dc, LPARAM control);
+
+  DialogContext& context_;
+  CLabel mailLink_;
+  CLabel webLink_;
+};
+
+// Runs the About dialog; an open one is brought to the front instead.
+void ShowAboutDialog(DialogContext& context);
+CDlgAbout* CurrentAboutDialog();
+
+// "Velloform has modified %d pictures since %s." for the statistics.
+std::wstring StatisticsLine(int jobs, std::time_t since);

@@ -1,0 +1,29 @@
+// What the program's dialogs need of the program around them.
+#pragma once
+
+#include <string>
+
+// The engine's headers come before <windows.h>.
+#include "clipboard_intake.h"
+
+#include "options_files.h"
+#include "window.h"
+
+struct DialogContext {
+  WmfSettings& settings;
+  ClipboardIntake& intake;
+  // The main frame: it gets the commands a dialog does not handle, and owns
+  // a dialog that nothing else owns.
+  CWnd& frame;
+  const std::wstring& programFolder;
+  // The file dialogs and wait cursor of "&Load Options" and "&Save Options".
+  OptionsFileUi& fileUi;
+  // Shows a help file or topic (a path as HelpFilePath makes it).
+  void (*openHelp)(const std::wstring& path);
+  // Opens a web or mail address with the user's program for it.
+  void (*openAddress)(const std::wstring& address);
+};
+
+// The maker's addresses.
+inline constexpr wchar_t kWebSite[] = L"https://www.tornvik.com/velloform/";
+inline constexpr wchar_t kMailAddress[] = L"mailto:velloform@tornvik.com";

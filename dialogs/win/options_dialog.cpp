@@ -1,0 +1,202 @@
+#include "options_dialog.h"
+
+#include <commctrl.h>
+
+#include "color_edit_dialog.h"
+#include "help.h"
+#include "preferences_dialog.h"
+#include "resource.h"
+
+namespace {
+
+WmfOptions* currentOptionsDialog = nullptr;
+
+constexpr wchar_t kHelpTopic[] = L"velloform-documentation/options/picture-options.html";
+
+}  // namespace
+
+WmfOptions* CurrentOptionsDialog() { return currentOptionsDialog; }
+
+void OpenOptionsDialog(DialogContext& context, HWND owner) {
+  if (currentOptionsDialog) {
+    SetForegroundWindow(currentOptionsDialog->Handle());
+    ShowWindow(currentOptionsDialog->Handle(), SW_SHOW);
+    return;
+  }
+  WmfOptions dialog(context, owner);
+  currentOptionsDialog = &dialog;
+  dialog.DoModal();
+  currentOptionsDialog = nullptr;
+}
+
+WmfOptions::WmfOptions(DialogContext& context, HWND owner)
+    : CDialog(IDD_OPTIONS, &context.frame, owner), context_(context) {
+  LoadDialogValues();
+}
+
+void WmfOptions::LoadDialogValues() { values_ = ReadOptionsValues(context_.settings); }
+
+bool WmfOptions::StoreDialogValues() {
+  if (!UpdateData(true)) return false;
+  WriteOptionsValues(values_, context_.settings);
+  return true;
+}
+
+void WmfOptions::DoDataExchange(DataExchange& x) {
+  const bool metric = context_.settings.IsMetric != 0;
+  OptionsDialogValues& v = values_;
+  x.Check(IDC_CROP, v.crop);
+  x.Check(IDC_TILEMODE, v.tilemode);
+  x.Check(IDC_REMOVE_BACKGROUND, v.removeBackground);
+  x.Real(IDC_FIXED_WIDTH, v.fixedWidth);
+  x.Range(IDC_FIXED_WIDTH, v.fixedWidth, 0, MaxFixedWidth(metric));
+  x.Radio(IDC_LINES_THIN, v.lineChoice);
+  x.Check(IDC_MAKE_BLACK, v.makeBlack);
+  x.Radio(IDC_FILLS_BLACK, v.fillChoice);
+  x.Radio(IDC_SIZE_UNMODIFIED, v.sizeChoice);
+  x.Real(IDC_PERCENTAGE, v.percentage);
+  x.Range(IDC_PERCENTAGE, v.percentage, 0, 999);
+  x.AboveZero(IDC_PERCENTAGE, v.percentage);
+  for (const auto& [id, side] : {std::pair{IDC_PICTURE_WIDTH, &v.pictureWidth}, {IDC_PICTURE_HEIGHT, &v.pictureHeight}}) {
+    x.Real(id, *side);
+    x.Range(id, *side, 0, MaxPictureSide(metric));
+    x.AboveZero(id, *side);
+  }
+  x.Real(IDC_DRAWING_SCALE, v.drawingScale);
+  x.AboveZero(IDC_DRAWING_SCALE, v.drawingScale);
+  x.Real(IDC_WMF_SCALE, v.wmfScale);
+  x.AboveZero(IDC_WMF_SCALE, v.wmfScale);
+  x.Check(IDC_OUTLINES_TOO, v.outlinesToo);
+  x.ListIndex(IDC_ROTATION, v.rotationIndex);
+}
+
+bool WmfOptions::OnInitDialog() {
+  for (const wchar_t* angle : {L"0\u00b0", L"90\u00b0", L"180\u00b0", L"270\u00b0"})
+    SendMessageW(Item(IDC_ROTATION), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(angle));
+  CDialog::OnInitDialog();
+  UpdateOptionControls();
+  UpdateUnitLabels();
+  EnableItem(IDC_TILEMODE, false);
+  EnableItem(IDC_SIZE_SCALED, false);
+  SendMessageW(Item(IDC_PERCENTAGE_SPIN), UDM_SETRANGE32, 1, 999);
+  SetForegroundWindow(Handle());
+  return true;
+}
+
+void WmfOptions::UpdateOptionControls() {
+  UpdateData(true);
+  const OptionsDialogValues& v = values_;
+  EnableItem(IDC_FIXED_WIDTH, v.lineChoice == 1);
+  EnableItem(ID_EDIT_LINES, v.lineChoice == 2);
+  EnableItem(IDC_OUTLINES_TOO, v.fillChoice == 2);
+  EnableItem(ID_EDIT_FILLS, v.fillChoice == 3);
+  EnableItem(IDC_PERCENTAGE, v.sizeChoice == 1);
+  EnableItem(IDC_PERCENTAGE_SPIN, v.sizeChoice == 1);
+  EnableItem(IDC_PICTURE_WIDTH, v.sizeChoice == 2);
+  EnableItem(IDC_PICTURE_HEIGHT, v.sizeChoice == 3);
+  for (int id : {IDC_WMF_UNIT_LABEL, IDC_WMF_SCALE, IDC_DRAWING_SCALE, IDC_DRAWING_UNIT_LABEL})
+    EnableItem(id, v.sizeChoice == 4);
+}
+
+void WmfOptions::UpdateUnitLabels() {
+  const bool metric = context_.settings.IsMetric != 0;
+  SetItemText(IDC_LINES_FIXED, metric ? L"Fixed linewidth (mm)" : L"Fixed linewidth (inch)");
+  SetItemText(IDC_SIZE_WIDTH, metric ? L"Scaled to fit fixed width (cm)" : L"Scaled to fit fixed width (inch)");
+  SetItemText(IDC_SIZE_HEIGHT, metric ? L"Scaled to fit fixed height (cm)" : L"Scaled to fit fixed height (inch)");
+  SetItemText(IDC_WMF_UNIT_LABEL, metric ? L"WMF mm" : L"WMF inch");
+}
+
+// The members written into the controls, and the states and texts that
+// follow from them.
+void WmfOptions::ShowValues() {
+  UpdateData(false);
+  UpdateOptionControls();
+  UpdateUnitLabels();
+}
+
+const MessageMap& WmfOptions::ClassMap() {
+  static const CommandEntry commands[] = {
+      OnCommand<&WmfOptions::OnApply>(ID_APPLY),
+      OnCommand<&WmfOptions::OnAdvancedOptions>(ID_EDIT_LINES),
+      OnCommand<&WmfOptions::OnAdvancedOptions>(ID_EDIT_FILLS),
+      OnCommand<&WmfOptions::OnLoadOptions>(ID_LOAD_OPTIONS),
+      OnCommand<&WmfOptions::OnSaveOptions>(ID_SAVE_OPTIONS),
+      OnCommand<&WmfOptions::OnUserPreferences>(ID_USER_PREFERENCES),
+      OnCommand<&WmfOptions::OnUnload>(ID_UNLOAD),
+      OnCommand<&WmfOptions::OnHelp>(ID_HELP_ON_DIALOG),
+      OnCommand<&WmfOptions::OnVisitWebsite>(ID_VISIT_WEBSITE),
+      OnCommand<&WmfOptions::OnCheckUpdates>(ID_CHECK_UPDATES),
+      // A click on any of the mode buttons.
+      OnCommand<&WmfOptions::UpdateOptionControls>(IDC_LINES_THIN),
+      OnCommand<&WmfOptions::UpdateOptionControls>(IDC_LINES_FIXED),
+      OnCommand<&WmfOptions::UpdateOptionControls>(IDC_LINES_ADVANCED),
+      OnCommand<&WmfOptions::UpdateOptionControls>(IDC_FILLS_UNMODIFIED),
+      OnCommand<&WmfOptions::UpdateOptionControls>(IDC_FILLS_REMOVE),
+      OnCommand<&WmfOptions::UpdateOptionControls>(IDC_FILLS_BLACK),
+      OnCommand<&WmfOptions::UpdateOptionControls>(IDC_FILLS_ADVANCED),
+      OnCommand<&WmfOptions::UpdateOptionControls>(IDC_SIZE_PERCENTAGE),
+      OnCommand<&WmfOptions::UpdateOptionControls>(IDC_SIZE_WIDTH),
+      OnCommand<&WmfOptions::UpdateOptionControls>(IDC_SIZE_HEIGHT),
+      OnCommand<&WmfOptions::UpdateOptionControls>(IDC_SIZE_UNMODIFIED),
+      OnCommand<&WmfOptions::UpdateOptionControls>(IDC_SIZE_SCALED),
+  };
+  static const MessageMap map{&CDialog::ClassMap(), {}, commands};
+  return map;
+}
+
+void WmfOptions::OnOK() {
+  if (!StoreDialogValues()) return;
+  context_.settings.SaveToRegistry();
+  EndDialog(IDOK);
+}
+
+void WmfOptions::OnApply() {
+  if (!StoreDialogValues()) return;
+  context_.settings.SaveToRegistry();
+  if (context_.intake.HaveLastPicture()) context_.intake.CopyLastToClipboard();
+  SetItemText(IDCANCEL, L"&Close");
+}
+
+// The advanced options read the crop and background settings, so the
+// dialog's values are taken over first.
+void WmfOptions::OnAdvancedOptions() {
+  if (!StoreDialogValues()) return;
+  CColorEdit advanced(context_);
+  advanced.DoModal();
+}
+
+void WmfOptions::OnLoadOptions() {
+  if (!LoadOptionsFile(context_.settings, context_.fileUi, L"")) return;
+  LoadDialogValues();
+  ShowValues();
+}
+
+void WmfOptions::OnSaveOptions() {
+  if (StoreDialogValues()) SaveOptionsFile(context_.settings, context_.fileUi, L"");
+}
+
+// A unit changed in the preferences converts the dialog's lengths at once,
+// and the colour table's widths in the settings.
+void WmfOptions::OnUserPreferences() {
+  UpdateData(true);
+  const int wasMetric = context_.settings.IsMetric;
+  OpenPreferencesDialog(context_);
+  if (!Handle()) return;
+  UpdateUnitLabels();
+  if (context_.settings.IsMetric == wasMetric) return;
+  ConvertDialogUnits(values_, context_.settings.colors, context_.settings.IsMetric != 0);
+  UpdateData(false);
+}
+
+void WmfOptions::OnUnload() {
+  EndDialog(IDCANCEL);
+  SendMessageW(context_.frame.Handle(), WM_COMMAND, ID_APP_EXIT, 0);
+}
+
+void WmfOptions::OnHelp() { context_.openHelp(HelpFilePath(context_.programFolder, kHelpTopic)); }
+
+void WmfOptions::OnVisitWebsite() { context_.openAddress(kWebSite); }
+
+void WmfOptions::OnCheckUpdates() {
+  context_.openAddress(std::wstring(kWebSite) + L"updates?p=Clipmend.exe&pv=2018&v=7,30,0,0");
+}
