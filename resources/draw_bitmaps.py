@@ -20,9 +20,11 @@ import argparse
 import math
 import os
 import struct
-import zlib
+import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "scripts"))
+from png_file import write_png  # noqa: E402
 FONT_DIR = "/usr/share/fonts/truetype/liberation"
 
 # The product's colours (r, g, b). TEAL is the colour of the year label that
@@ -595,18 +597,8 @@ def write_bmp8(path, rows):
     return palette, indices
 
 
-def write_png(path, palette, indices):
-    height, width = len(indices), len(indices[0])
-    raw = b"".join(b"\x00" + bytes(b for i in line for b in palette[i]) for line in indices)
-
-    def chunk(kind, body):
-        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
-
-    with open(path, "wb") as f:
-        f.write(b"\x89PNG\r\n\x1a\n")
-        f.write(chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)))
-        f.write(chunk(b"IDAT", zlib.compress(raw, 9)))
-        f.write(chunk(b"IEND", b""))
+def write_png_copy(path, palette, indices):
+    write_png(path, len(indices[0]), len(indices), [bytes(b for i in line for b in palette[i]) for line in indices])
 
 
 def main():
@@ -625,7 +617,7 @@ def main():
                 # As the program shows it: the year label over the white box.
                 fonts[1].draw(canvas, "2018", 415, 31, 26, TEAL)
                 palette, indices = quantize(canvas.rgb_rows())
-            write_png(os.path.join(args.png, name + ".png"), palette, indices)
+            write_png_copy(os.path.join(args.png, name + ".png"), palette, indices)
 
 
 if __name__ == "__main__":
