@@ -13,6 +13,11 @@
 #define IDD_SAVE_AS_OPTIONS 112
 #define IDC_POPUP_SAVE_AS 1034
 
+// Bitmaps: the splash screen, the About box's picture and banner.
+#define IDB_SPLASH 125
+#define IDB_ABOUT_PICTURE 127
+#define IDB_ABOUT_BANNER 129
+
 // The hand shown over links.
 #define IDC_LINK_HAND 120
 
