@@ -126,11 +126,6 @@
 #define IDC_MAIL_LINK 1076
 #define IDC_WEB_LINK 1077
 
-// Bitmaps of the splash screen and the About box.
-#define IDB_SPLASH 125
-#define IDB_ABOUT_PICTURE 127
-#define IDB_ABOUT_BANNER 129
-
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
 #endif
