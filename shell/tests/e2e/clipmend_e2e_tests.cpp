@@ -20,6 +20,10 @@
 
 #include <windows.h>
 
+#include "dialog_driver.h"
+#include "resource.h"
+#include "shell_test_support.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -81,6 +85,17 @@ HANDLE Start(const std::wstring& arguments = L"") {
 
 bool Ended(HANDLE process, double seconds) {
   return PumpUntil([&] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, seconds);
+}
+
+// Keeps what the screen shows of a window, with `margin` pixels around it,
+// as a test artifact.
+void KeepScreenshot(HWND window, const wchar_t* name, int margin = 0) {
+  RECT area;
+  GetWindowRect(window, &area);
+  InflateRect(&area, margin, margin);
+  std::filesystem::create_directories(kArtifacts);
+  EXPECT_TRUE(shell_test::CaptureScreen(area).SaveBitmap((kArtifacts / name).wstring() + L".bmp"))
+      << "cannot keep the screenshot";
 }
 
 // Waits for the clipboard to change after `sequence` and to hold the
@@ -339,27 +354,7 @@ TEST_F(Clipmend, TipAppearsNearTheCursorAndGoesAway) {
   EXPECT_EQ(place.left, 300 - 4 + 10);  // the margin, then 10 right and 5 down of the cursor
   EXPECT_EQ(place.top, 200 - 2 + 5);
 
-  // Keep a picture of it.
-  HDC screen = GetDC(nullptr);
-  const int width = place.right - place.left + 40, height = place.bottom - place.top + 40;
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32};
-  void* pixels = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, place.left - 20, place.top - 20, SRCCOPY);
-  GdiFlush();
-  std::filesystem::create_directories(kArtifacts);
-  std::ofstream out(kArtifacts / "tip-window.bmp", std::ios::binary);
-  BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(54 + width * height * 4), 0, 0, 54};
-  out.write(reinterpret_cast<const char*>(&file), sizeof file);
-  out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-  out.write(static_cast<const char*>(pixels), static_cast<std::streamsize>(width) * height * 4);
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
+  KeepScreenshot(tip, L"tip-window", 20);
 
   EXPECT_TRUE(IsWindowVisible(tip)) << "gone before three seconds";
   EXPECT_TRUE(PumpUntil([] { return FindWindowW(nullptr, L"Tooltip Window") == nullptr; }, 6)) << "still there";
@@ -397,6 +392,187 @@ TEST_F(Clipmend, ViewerChainStaysWhole) {
   PumpUntil([&] { return first.drawCount > firstCount; }, 2);
   EXPECT_GT(first.drawCount, firstCount);
   EXPECT_EQ(second.drawCount, secondCount);
+}
+
+}  // namespace
+
+// The dialogs of the running program, driven as a user drives them.
+namespace {
+
+using namespace dialog_driver;
+constexpr wchar_t kOptionsTitle[] = L"Velloform Options";
+constexpr wchar_t kPreferencesTitle[] = L"Velloform User Preferences";
+constexpr wchar_t kAboutTitle[] = L"About Velloform";
+
+// A double click on the tray icon.
+void DoubleClickTrayIcon() { PostMessageW(MainWindow(), kTrayCallbackMessage, 107, WM_LBUTTONDBLCLK); }
+
+std::wstring DialogText(HWND dialog, int id) { return Text(dialog, id); }
+
+TEST_F(Clipmend, DoubleClickOpensTheOptionsOnceAndOkStoresThem) {
+  Launch();
+  DoubleClickTrayIcon();
+  HWND options = WaitForDialog(kOptionsTitle);
+  ASSERT_NE(options, nullptr) << "the double click opened no options";
+  // Another double click and a second start only bring it forward.
+  DoubleClickTrayIcon();
+  HANDLE second = Start();
+  EXPECT_TRUE(Ended(second, 20));
+  CloseHandle(second);
+  PumpUntil([] { return false; }, 0.5);
+  EXPECT_EQ(CountDialogs(kOptionsTitle), 1);
+
+  Choose(options, IDC_ROTATION, 1);
+  Click(options, IDC_LINES_FIXED);
+  Type(options, IDC_FIXED_WIDTH, L"0.02");
+  Click(options, IDOK);
+  ASSERT_TRUE(WaitUntilGone(kOptionsTitle));
+  EXPECT_EQ(StoredNumber(L"Options", L"Rotation").value_or(0), 90u);
+  EXPECT_EQ(StoredNumber(L"Options", L"Lineoptions").value_or(0), 2u);
+}
+
+TEST_F(Clipmend, SecondStartOpensTheOptionsOfTheFirst) {
+  Launch();
+  HANDLE second = Start();
+  EXPECT_TRUE(Ended(second, 20));
+  CloseHandle(second);
+  HWND options = WaitForDialog(kOptionsTitle);
+  ASSERT_NE(options, nullptr);
+  Click(options, IDCANCEL);
+  EXPECT_TRUE(WaitUntilGone(kOptionsTitle));
+}
+
+TEST_F(Clipmend, StartWithOptionsOpensThemAndPicturesAreStillModified) {
+  SetPreference(L"Preferences", L"StartWithOptions", 1);
+  process_ = Start();
+  HWND options = WaitForDialog(kOptionsTitle);
+  ASSERT_NE(options, nullptr) << "no options at start-up";
+  const DWORD sequence = PutPicture(owner_.Handle(), SmallCadPicture(), {L"AutoCAD"});
+  EXPECT_GE(SecondsUntilModified(sequence, Clock::now(), 10.0), 0) << "not modified while the options are open";
+  Click(options, IDCANCEL);
+  EXPECT_TRUE(WaitUntilGone(kOptionsTitle));
+}
+
+TEST_F(Clipmend, ApplyTurnsTheLastPictureAndUnloadEndsTheProgram) {
+  Launch();
+  DWORD sequence = PutPicture(owner_.Handle(), SmallCadPicture(), {L"AutoCAD"});
+  ASSERT_GE(SecondsUntilModified(sequence, Clock::now(), 10.0), 0);
+  const ClipboardPicture upright = ReadPicture();
+
+  DoubleClickTrayIcon();
+  HWND options = WaitForDialog(kOptionsTitle);
+  ASSERT_NE(options, nullptr);
+  Choose(options, IDC_ROTATION, 1);
+  sequence = GetClipboardSequenceNumber();
+  Click(options, ID_APPLY);
+  ASSERT_GE(SecondsUntilModified(sequence, Clock::now(), 10.0), 0) << "Apply published nothing";
+  const ClipboardPicture turned = ReadPicture();
+  EXPECT_EQ(turned.pict.xExt, upright.pict.yExt);
+  EXPECT_EQ(turned.pict.yExt, upright.pict.xExt);
+  EXPECT_EQ(DialogText(options, IDCANCEL), L"&Close");
+  EXPECT_EQ(StoredNumber(L"Options", L"Rotation").value_or(0), 90u);
+
+  PostCommand(options, ID_UNLOAD);
+  EXPECT_TRUE(Ended(process_, 20)) << "\"&Unload Velloform\" did not end the program";
+}
+
+TEST_F(Clipmend, PreferencesModeDecidesTheNextPicture) {
+  Launch();
+  PostMessageW(MainWindow(), WM_COMMAND, ID_USER_PREFERENCES, 0);
+  HWND preferences = WaitForDialog(kPreferencesTitle);
+  ASSERT_NE(preferences, nullptr);
+  KeepScreenshot(preferences, L"preferences");
+  Choose(preferences, IDC_AUTOMODIFY_MODE, 0);
+  Click(preferences, IDOK);
+  ASSERT_TRUE(WaitUntilGone(kPreferencesTitle));
+  DWORD sequence = PutPicture(owner_.Handle(), SmallCadPicture(), {L"AutoCAD"});
+  PumpUntil([] { return false; }, 1.0);
+  EXPECT_EQ(GetClipboardSequenceNumber(), sequence) << "mode 0 modified a CAD picture";
+
+  PostMessageW(MainWindow(), WM_COMMAND, ID_USER_PREFERENCES, 0);
+  preferences = WaitForDialog(kPreferencesTitle);
+  ASSERT_NE(preferences, nullptr);
+  Choose(preferences, IDC_AUTOMODIFY_MODE, 3);
+  Click(preferences, IDOK);
+  ASSERT_TRUE(WaitUntilGone(kPreferencesTitle));
+  sequence = PutPicture(owner_.Handle(), SmallCadPicture(), {}, {CF_UNICODETEXT});
+  EXPECT_GE(SecondsUntilModified(sequence, Clock::now(), 10.0), 0) << "mode 3 left a picture alone";
+  StopRunning();
+  EXPECT_EQ(StoredNumber(L"Preferences", L"AutoModify").value_or(0), 3u) << "stored at exit";
+}
+
+TEST_F(Clipmend, AboutCountsThePicturesModified) {
+  Launch();
+  const auto statistics = [] {
+    PostMessageW(MainWindow(), WM_COMMAND, ID_APP_ABOUT, 0);
+    HWND about = WaitForDialog(kAboutTitle);
+    if (!about) return std::wstring(L"no About box");
+    const std::wstring text = DialogText(about, IDC_STATISTICS);
+    KeepScreenshot(about, L"about");
+    Click(about, IDOK);
+    WaitUntilGone(kAboutTitle);
+    return text;
+  };
+  EXPECT_EQ(statistics().rfind(L"Velloform has modified 0 pictures since ", 0), 0u);
+  const DWORD sequence = PutPicture(owner_.Handle(), SmallCadPicture(), {L"AutoCAD"});
+  ASSERT_GE(SecondsUntilModified(sequence, Clock::now(), 10.0), 0);
+  EXPECT_EQ(statistics().rfind(L"Velloform has modified 1 pictures since ", 0), 0u);
+}
+
+TEST_F(Clipmend, SplashScreenAtStartUpGoesAfterItsTime) {
+  SetPreference(L"V7,30,0,0", L"ShowSplash", 1);
+  process_ = Start();
+  HWND splash = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (splash = FindWindowW(L"VelloformSplash", nullptr)) && IsWindowVisible(splash); }, 20))
+      << "no splash screen";
+  RECT place;
+  GetWindowRect(splash, &place);
+  EXPECT_EQ(place.right - place.left, 560);
+  EXPECT_EQ(place.bottom - place.top, 421);
+  PumpUntil([] { return false; }, 0.3);
+  KeepScreenshot(splash, L"splash");
+  EXPECT_TRUE(PumpUntil([] { return FindWindowW(L"VelloformSplash", nullptr) == nullptr; }, 10)) << "still shown";
+}
+
+TEST_F(Clipmend, HelpButtonsOpenTheHelpViewer) {
+  Launch();
+  PostMessageW(MainWindow(), WM_COMMAND, ID_USER_PREFERENCES, 0);
+  HWND preferences = WaitForDialog(kPreferencesTitle);
+  ASSERT_NE(preferences, nullptr);
+  PostClick(preferences, ID_HELP_BUTTON);
+  HWND viewer = nullptr;
+  EXPECT_TRUE(PumpUntil([&] { return (viewer = FindWindowW(L"HH Parent", nullptr)) != nullptr; }, 20))
+      << "no help window";
+  if (viewer) PostMessageW(viewer, WM_CLOSE, 0, 0);
+  PumpUntil([] { return FindWindowW(L"HH Parent", nullptr) == nullptr; }, 10);
+  Click(preferences, IDCANCEL);
+  EXPECT_TRUE(WaitUntilGone(kPreferencesTitle));
+}
+
+// The dialogs at 150 % and 200 % display scaling: Wine reads the scale at
+// start-up.
+TEST_F(Clipmend, OptionsAtLargerDisplayScales) {
+  HKEY desktop;
+  ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", &desktop), ERROR_SUCCESS);
+  for (const DWORD dpi : {144u, 192u}) {
+    RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+    Launch();
+    DoubleClickTrayIcon();
+    HWND options = WaitForDialog(kOptionsTitle);
+    EXPECT_NE(options, nullptr) << dpi << " dpi";
+    if (options) {
+      PumpUntil([] { return false; }, 0.5);
+      KeepScreenshot(options, dpi == 144 ? L"options-150-percent" : L"options-200-percent");
+      RECT place;
+      GetWindowRect(options, &place);
+      EXPECT_GT(place.right - place.left, 380 * static_cast<int>(dpi) / 96 * 9 / 10) << "not scaled at " << dpi;
+      Click(options, IDCANCEL);
+      WaitUntilGone(kOptionsTitle);
+    }
+    StopRunning();
+  }
+  RegDeleteValueW(desktop, L"LogPixels");
+  RegCloseKey(desktop);
 }
 
 }  // namespace
