@@ -65,7 +65,6 @@ class CDialog : public CWnd {
   // created. A WM_QUIT ends it and is posted again for the outer loop.
   INT_PTR DoModal();
   void EndDialog(INT_PTR result);
-  bool Running() const { return running_; }
 
   // Controls to members (true) or members to controls (false); false when a
   // value failed its check.
@@ -95,8 +94,6 @@ class CDialog : public CWnd {
   virtual void OnOK();
   virtual void OnCancel();
   virtual void OnHelp() {}
-
-  CWnd* Frame() const { return frame_; }
 
  private:
   static INT_PTR CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

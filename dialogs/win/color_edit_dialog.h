@@ -17,9 +17,6 @@ class CColorEdit : public CDialog {
   // Copies the colour table and the five options; opens without owner.
   explicit CColorEdit(DialogContext& context);
 
-  const std::array<ColorEntry, kColorNumbers>& WorkingTable() const { return workingTable_; }
-  double Margin() const { return margin_; }
-
   // The colours the colour buttons show, kept from one opening to the next.
   static COLORREF shownLineColor;
   static COLORREF shownFillColor;

@@ -25,8 +25,6 @@ class WmfOptions : public CDialog {
   // The unit texts of the length controls.
   void UpdateUnitLabels();
 
-  const OptionsDialogValues& Values() const { return values_; }
-
   static const MessageMap& ClassMap();
 
  protected:

@@ -128,7 +128,6 @@ struct DialogTest : ::testing::Test {
       found = dialog != nullptr;
       if (dialog) user(dialog);
     });
-    std::thread guard;
     open();
     driver.join();
     EXPECT_TRUE(found) << "no dialog \"" << std::string(title, title + wcslen(title)) << "\" appeared";

@@ -407,8 +407,6 @@ constexpr wchar_t kAboutTitle[] = L"About Velloform";
 // A double click on the tray icon.
 void DoubleClickTrayIcon() { PostMessageW(MainWindow(), kTrayCallbackMessage, 107, WM_LBUTTONDBLCLK); }
 
-std::wstring DialogText(HWND dialog, int id) { return Text(dialog, id); }
-
 TEST_F(Clipmend, DoubleClickOpensTheOptionsOnceAndOkStoresThem) {
   Launch();
   DoubleClickTrayIcon();
@@ -469,7 +467,7 @@ TEST_F(Clipmend, ApplyTurnsTheLastPictureAndUnloadEndsTheProgram) {
   const ClipboardPicture turned = ReadPicture();
   EXPECT_EQ(turned.pict.xExt, upright.pict.yExt);
   EXPECT_EQ(turned.pict.yExt, upright.pict.xExt);
-  EXPECT_EQ(DialogText(options, IDCANCEL), L"&Close");
+  EXPECT_EQ(Text(options, IDCANCEL), L"&Close");
   EXPECT_EQ(StoredNumber(L"Options", L"Rotation").value_or(0), 90u);
 
   PostCommand(options, ID_UNLOAD);
@@ -507,7 +505,7 @@ TEST_F(Clipmend, AboutCountsThePicturesModified) {
     PostMessageW(MainWindow(), WM_COMMAND, ID_APP_ABOUT, 0);
     HWND about = WaitForDialog(kAboutTitle);
     if (!about) return std::wstring(L"no About box");
-    const std::wstring text = DialogText(about, IDC_STATISTICS);
+    const std::wstring text = Text(about, IDC_STATISTICS);
     KeepScreenshot(about, L"about");
     Click(about, IDOK);
     WaitUntilGone(kAboutTitle);
