@@ -14,7 +14,9 @@ Python 3 standard library only. Run it again after changing a drawing:
 
   python3 resources/draw_bitmaps.py [--png DIR]
 
---png also writes each picture as PNG into DIR, to look at.
+--png also writes each picture as PNG into DIR, to look at (the splash
+screen with the year drawn over it, as the program shows it).
+resources/tests/check_bitmaps.py checks the sizes and the year's box.
 """
 import argparse
 import math
