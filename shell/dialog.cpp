@@ -46,6 +46,13 @@ bool ReturnsDirectly(UINT message) {
 
 }  // namespace
 
+bool BringForward(const CWnd* open) {
+  if (!open) return false;
+  SetForegroundWindow(open->Handle());
+  ShowWindow(open->Handle(), SW_SHOW);
+  return true;
+}
+
 std::wstring FormatDialogReal(double value) {
   wchar_t text[64];
   swprintf(text, 64, L"%.*g", 15, value);

@@ -51,6 +51,10 @@ class DataExchange {
   int failedControl_ = 0;
 };
 
+// Brings a dialog that is open already to the front; false when `open` is
+// null. A second request for a dialog that exists once shows the first.
+bool BringForward(const CWnd* open);
+
 // A real as the dialogs write it: "%.*g" at precision 15 (0.01, 100, 6).
 std::wstring FormatDialogReal(double value);
 

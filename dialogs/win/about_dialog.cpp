@@ -25,11 +25,7 @@ std::time_t ReleaseDate() {
 CDlgAbout* CurrentAboutDialog() { return currentAboutDialog; }
 
 void ShowAboutDialog(DialogContext& context) {
-  if (currentAboutDialog) {
-    SetForegroundWindow(currentAboutDialog->Handle());
-    ShowWindow(currentAboutDialog->Handle(), SW_SHOW);
-    return;
-  }
+  if (BringForward(currentAboutDialog)) return;
   CDlgAbout dialog(context);
   dialog.DoModal();
 }

@@ -18,11 +18,7 @@ constexpr wchar_t kHelpTopic[] = L"velloform-documentation/options/picture-optio
 WmfOptions* CurrentOptionsDialog() { return currentOptionsDialog; }
 
 void OpenOptionsDialog(DialogContext& context, HWND owner) {
-  if (currentOptionsDialog) {
-    SetForegroundWindow(currentOptionsDialog->Handle());
-    ShowWindow(currentOptionsDialog->Handle(), SW_SHOW);
-    return;
-  }
+  if (BringForward(currentOptionsDialog)) return;
   WmfOptions dialog(context, owner);
   currentOptionsDialog = &dialog;
   dialog.DoModal();

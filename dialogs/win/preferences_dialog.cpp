@@ -21,11 +21,7 @@ constexpr const wchar_t* kModes[] = {
 CPreferences* CurrentPreferencesDialog() { return currentPreferencesDialog; }
 
 void OpenPreferencesDialog(DialogContext& context) {
-  if (currentPreferencesDialog) {
-    SetForegroundWindow(currentPreferencesDialog->Handle());
-    ShowWindow(currentPreferencesDialog->Handle(), SW_SHOW);
-    return;
-  }
+  if (BringForward(currentPreferencesDialog)) return;
   CPreferences dialog(context);
   currentPreferencesDialog = &dialog;
   dialog.DoModal();
