@@ -172,26 +172,36 @@ void Uninstall(const std::wstring& arguments) {
   EXPECT_TRUE(run.Ended(kInstallSeconds)) << "the uninstaller still runs after " << kInstallSeconds << " s";
 }
 
-// The uninstaller's own top-level window that has a control `id`: its
-// wizard (1, the button that goes on) or its question box (IDYES).
-HWND UninstallerWindow(int id) {
+// A visible top-level window of the installer or the uninstaller, by the
+// start of its title ("Velloform Setup", "Velloform Uninstall"), that has a
+// control `id`: its wizard (IDOK, the button that goes on) or a question box
+// (IDYES).
+HWND WizardWindow(const wchar_t* title, int id) {
   struct Search {
+    const wchar_t* title;
     int id;
     HWND found;
-  } search{id, nullptr};
+  } search{title, id, nullptr};
   EnumWindows(
       [](HWND window, LPARAM parameter) -> BOOL {
         auto* s = reinterpret_cast<Search*>(parameter);
         wchar_t title[64] = L"";
         GetWindowTextW(window, title, 64);
         // (NSIS ends the title with a blank.)
-        if (!StartsWith(title, L"Velloform Uninstall") || !IsWindowVisible(window)) return TRUE;
+        if (!StartsWith(title, s->title) || !IsWindowVisible(window)) return TRUE;
         if (!GetDlgItem(window, s->id) || (s->id != IDYES && GetDlgItem(window, IDYES))) return TRUE;
         s->found = window;
         return FALSE;
       },
       reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+// Whether the wizard's button that goes on is enabled and says `label`.
+bool NextButtonSays(HWND wizard, const std::wstring& label) {
+  wchar_t text[32] = L"";
+  GetDlgItemTextW(wizard, IDOK, text, 32);
+  return IsWindowEnabled(GetDlgItem(wizard, IDOK)) && text == label;
 }
 
 // Whether the screen shows a dark pixel, as text is, within `window`.
@@ -207,6 +217,35 @@ bool ShowsDarkPixels(HWND window) {
     }
   ReleaseDC(nullptr, screen);
   return dark;
+}
+
+// The first window of class `className` among the descendants of `parent`.
+HWND DescendantOfClass(HWND parent, const wchar_t* className) {
+  struct Search {
+    const wchar_t* className;
+    HWND found;
+  } search{className, nullptr};
+  EnumChildWindows(
+      parent,
+      [](HWND window, LPARAM parameter) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(parameter);
+        wchar_t name[64] = L"";
+        GetClassNameW(window, name, 64);
+        if (_wcsicmp(name, s->className) != 0) return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Keeps a picture of `window` once the screen shows the text of its part
+// `shown` (Wine shows a window on the screen a little after it exists).
+void SavePicture(HWND window, HWND shown, const wchar_t* name) {
+  EXPECT_TRUE(PumpUntil([&] { return ShowsDarkPixels(shown); }, 10)) << "the window shows no text within 10 s";
+  RECT place;
+  GetWindowRect(window, &place);
+  SaveScreenArea(place, 10, kArtifacts / name);
 }
 
 // The prefix as files and registry entries, to compare before and after.
@@ -340,6 +379,31 @@ TEST_F(Installer, SilentInstallPutsEverythingInPlaceAndTheProgramWorks) {
 
   ASSERT_TRUE(Launch(InstalledProgram(), process_));
   EXPECT_TRUE(PictureIsModified({L"AutoCAD"}));
+}
+
+TEST_F(Installer, InstallWithItsPagesStartsTheProgramAtTheEnd) {
+  HANDLE setup = Start(kSetup);
+  ASSERT_NE(setup, nullptr);
+  HWND wizard = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (wizard = WizardWindow(L"Velloform Setup", IDOK)) != nullptr; }, 30))
+      << "no installer window within 30 s";
+  // The choices, with "Start Velloform when Windows starts" ticked.
+  ASSERT_TRUE(PumpUntil([&] { return NextButtonSays(wizard, L"&Next >"); }, 30)) << "no first page within 30 s";
+  SavePicture(wizard, DescendantOfClass(wizard, L"SysTreeView32"), L"install-choices.bmp");
+  PostMessageW(wizard, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(PumpUntil([&] { return NextButtonSays(wizard, L"&Install"); }, 30)) << "no folder page within 30 s";
+  SavePicture(wizard, DescendantOfClass(wizard, L"Edit"), L"install-folder.bmp");
+  PostMessageW(wizard, WM_COMMAND, IDOK, 0);
+  // The last page offers "Start Velloform now", ticked.
+  ASSERT_TRUE(PumpUntil([&] { return NextButtonSays(wizard, L"&Finish"); }, 60)) << "no last page within 60 s";
+  SavePicture(wizard, DescendantOfClass(DescendantOfClass(wizard, L"#32770"), L"Button"), L"install-finished.bmp");
+  PostMessageW(wizard, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(Ended(setup, 30)) << "the installer did not end within 30 s of \"Finish\"";
+  CloseHandle(setup);
+
+  EXPECT_TRUE(PumpUntil([] { return MainWindow() != nullptr; }, 20)) << "the program did not start within 20 s";
+  EXPECT_TRUE(SameFile(InstalledProgram(), kBuiltClipmend));
+  EXPECT_EQ(RegString(kRunKey, L"Velloform"), Quoted(InstalledProgram()));
 }
 
 TEST_F(Installer, RunKeyFollowsTheChoice) {
@@ -513,12 +577,12 @@ TEST_F(Installer, UninstallAsksBeforeRemovingTheSettings) {
     ASSERT_EQ(Install(L"/S"), 0);
     UninstallerRun run(L"");
     HWND wizard = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (wizard = UninstallerWindow(IDOK)) != nullptr; }, 30))
+    ASSERT_TRUE(PumpUntil([&] { return (wizard = WizardWindow(L"Velloform Uninstall", IDOK)) != nullptr; }, 30))
         << "no uninstaller window within 30 s";
     PostMessageW(wizard, WM_COMMAND, IDOK, 0);  // "Uninstall"
 
     HWND question = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (question = UninstallerWindow(IDYES)) != nullptr; }, 30))
+    ASSERT_TRUE(PumpUntil([&] { return (question = WizardWindow(L"Velloform Uninstall", IDYES)) != nullptr; }, 30))
         << "no question about the settings within 30 s";
     wchar_t text[512] = L"";
     GetDlgItemTextW(question, 0xFFFF, text, 512);
@@ -526,24 +590,11 @@ TEST_F(Installer, UninstallAsksBeforeRemovingTheSettings) {
                                   L"after a new install, or with the AutoCAD plug-in KLAROUT.ARX.");
     EXPECT_EQ(GetWindowLongW(GetDlgItem(question, IDNO), GWL_STYLE) & BS_DEFPUSHBUTTON, BS_DEFPUSHBUTTON)
         << "\"No\" is not the default answer";
-    if (c.answer == IDNO) {
-      // Wine shows a window on the screen a little after it exists.
-      EXPECT_TRUE(PumpUntil([&] { return ShowsDarkPixels(GetDlgItem(question, IDNO)); }, 10))
-          << "the question shows no text within 10 s";
-      RECT place;
-      GetWindowRect(question, &place);
-      SaveScreenArea(place, 10, kArtifacts / "uninstall-question.bmp");
-    }
+    if (c.answer == IDNO) SavePicture(question, GetDlgItem(question, IDNO), L"uninstall-question.bmp");
     PostMessageW(question, WM_COMMAND, c.answer, 0);
 
     // Then "Close" on the finished wizard.
-    ASSERT_TRUE(PumpUntil(
-        [&] {
-          wchar_t label[32] = L"";
-          GetDlgItemTextW(wizard, IDOK, label, 32);
-          return IsWindowEnabled(GetDlgItem(wizard, IDOK)) && std::wstring(label) == L"&Close";
-        },
-        60))
+    ASSERT_TRUE(PumpUntil([&] { return NextButtonSays(wizard, L"&Close"); }, 60))
         << "the uninstall did not finish within 60 s";
     PostMessageW(wizard, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(run.Ended(30)) << "the uninstaller did not end within 30 s of \"Close\"";
