@@ -11,9 +11,7 @@
 #include <iterator>
 #include <map>
 #include <optional>
-#include <set>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 // The engine's headers come before <windows.h>.
@@ -248,30 +246,41 @@ void SavePicture(HWND window, HWND shown, const wchar_t* name) {
   SaveScreenArea(place, 10, kArtifacts / name);
 }
 
-// The prefix as files and registry entries, to compare before and after.
+// The prefix as files and registry entries, each with what it holds, to
+// compare before and after.
 struct PrefixState {
-  std::set<std::wstring> files;
-  std::map<std::wstring, std::wstring> registry;  // key or key\value name -> data
+  std::map<std::wstring, std::wstring> files;     // path -> size and time of the last write
+  std::map<std::wstring, std::wstring> registry;  // key, or key\@value name -> type and data
 };
+
+std::wstring Hex(const BYTE* bytes, size_t size) {
+  std::wstring text;
+  for (size_t i = 0; i < size; ++i) {
+    text += L"0123456789abcdef"[bytes[i] >> 4];
+    text += L"0123456789abcdef"[bytes[i] & 15];
+  }
+  return text;
+}
 
 void ListRegistry(HKEY root, const std::wstring& path, std::map<std::wstring, std::wstring>& into) {
   HKEY key;
   if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
   into[path] = L"";
+  DWORD longestKeyName = 0, longestValueName = 0, largestData = 0;
+  RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, &longestKeyName, nullptr, nullptr, &longestValueName,
+                   &largestData, nullptr, nullptr);
+  std::vector<wchar_t> name(std::max(longestKeyName, longestValueName) + 1);
   std::vector<std::wstring> children;
-  wchar_t name[16384];
   for (DWORD i = 0;; ++i) {
-    DWORD length = std::size(name);
-    if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    children.emplace_back(name);
+    DWORD length = static_cast<DWORD>(name.size());
+    if (RegEnumKeyExW(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    children.emplace_back(name.data());
   }
-  std::vector<BYTE> data(1 << 16);
+  std::vector<BYTE> data(largestData + 1);
   for (DWORD i = 0;; ++i) {
-    DWORD length = std::size(name), size = static_cast<DWORD>(data.size()), type = 0;
-    if (RegEnumValueW(key, i, name, &length, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) break;
-    std::wstring shown;
-    for (DWORD b = 0; b < size; ++b) shown += L"0123456789abcdef"[data[b] >> 4], shown += L"0123456789abcdef"[data[b] & 15];
-    into[path + L"\\@" + name] = std::to_wstring(type) + L":" + shown;
+    DWORD length = static_cast<DWORD>(name.size()), size = static_cast<DWORD>(data.size()), type = 0;
+    if (RegEnumValueW(key, i, name.data(), &length, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) break;
+    into[path + L"\\@" + name.data()] = std::to_wstring(type) + L":" + Hex(data.data(), size);
   }
   RegCloseKey(key);
   for (const std::wstring& child : children) ListRegistry(root, path.empty() ? child : path + L"\\" + child, into);
@@ -282,15 +291,19 @@ PrefixState Snapshot() {
   // Temporary files come and go: the uninstaller runs from a copy there.
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
-  const std::vector<std::wstring> skippedFolders = {temp, L"C:\\windows\\temp"};
+  const std::vector<std::wstring> skippedFolders = {temp, L"C:\\windows\\temp\\"};
   std::error_code error;
   for (fs::recursive_directory_iterator it(L"C:\\", fs::directory_options::skip_permission_denied, error), end;
        it != end; it.increment(error)) {
     const std::wstring path = it->path().wstring();
     if (std::any_of(skippedFolders.begin(), skippedFolders.end(),
-                    [&](const std::wstring& skipped) { return StartsWith(path, fs::path(skipped).wstring()); }))
+                    [&](const std::wstring& skipped) { return StartsWith(path, skipped); }))
       continue;
-    state.files.insert(path);
+    std::wstring held;
+    if (it->is_regular_file(error))
+      held = std::to_wstring(it->file_size(error)) + L" bytes, written " +
+             std::to_wstring(it->last_write_time(error).time_since_epoch().count());
+    state.files[path] = held;
   }
   std::map<std::wstring, std::wstring> user, machine;
   ListRegistry(HKEY_CURRENT_USER, L"", user);
@@ -307,17 +320,17 @@ PrefixState Snapshot() {
   return state;
 }
 
-template <typename Set>
-std::string Changes(const Set& before, const Set& after) {
+// What was added, is gone or holds something else afterwards, one a line.
+std::string Changes(const std::map<std::wstring, std::wstring>& before,
+                    const std::map<std::wstring, std::wstring>& after) {
   std::string text;
-  auto name = [](const auto& entry) -> const std::wstring& {
-    if constexpr (std::is_same_v<std::decay_t<decltype(entry)>, std::wstring>) return entry;
-    else return entry.first;
-  };
-  for (const auto& entry : after)
-    if (!before.contains(name(entry))) text += "  added: " + Utf8(name(entry)) + "\n";
-  for (const auto& entry : before)
-    if (!after.contains(name(entry))) text += "  gone: " + Utf8(name(entry)) + "\n";
+  for (const auto& [name, held] : after) {
+    const auto earlier = before.find(name);
+    if (earlier == before.end()) text += "  added: " + Utf8(name) + "\n";
+    else if (earlier->second != held) text += "  changed: " + Utf8(name) + "\n";
+  }
+  for (const auto& [name, held] : before)
+    if (!after.contains(name)) text += "  gone: " + Utf8(name) + "\n";
   return text;
 }
 
