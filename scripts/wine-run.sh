@@ -6,6 +6,8 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 export WINEPREFIX=$(realpath -m "$1"); shift
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No download prompts; no menu entries in the Linux desktop for shortcuts made
+# in the prefix.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 "$here/wine-prefix.sh" "$WINEPREFIX"
 exec wine "$@"

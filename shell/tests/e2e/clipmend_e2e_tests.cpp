@@ -3,18 +3,15 @@
 // and the registry.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
 // The engine's headers come before <windows.h>.
 #include "clipboard_test_support.h"
 #include "generated_pictures.h"
+#include "program_driver.h"
 #include "test_pictures.h"
 #include "wmf_file.h"
 
@@ -22,150 +19,16 @@
 
 #include "dialog_driver.h"
 #include "resource.h"
-#include "shell_test_support.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using namespace clipboard_test;
+using namespace program_driver;
 using wmf::test::Rec;
 
 const wchar_t kProgram[] = CLIPMEND_EXE;
 constexpr UINT kTrayCallbackMessage = WM_USER + 100;
-const wchar_t kKey[] = L"Software\\Tornvik\\Velloform";
 const std::filesystem::path kArtifacts = CLIPMEND_TEST_ARTIFACT_DIR;
-
-// Handles messages for this thread's windows while waiting; true when
-// `done` came true within `seconds`.
-bool PumpUntil(const std::function<bool()>& done, double seconds) {
-  const auto giveUp = Clock::now() + std::chrono::duration<double>(seconds);
-  for (;;) {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    if (done()) return true;
-    if (Clock::now() >= giveUp) return false;
-    Sleep(5);
-  }
-}
-
-void SetPreference(const wchar_t* section, const wchar_t* name, DWORD value) {
-  HKEY key;
-  const std::wstring path = std::wstring(kKey) + L"\\" + section;
-  ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, path.c_str(), &key), ERROR_SUCCESS);
-  RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-  RegCloseKey(key);
-}
-
-std::optional<DWORD> StoredNumber(const wchar_t* section, const wchar_t* name) {
-  DWORD value = 0, size = sizeof value, type = 0;
-  const std::wstring path = std::wstring(kKey) + L"\\" + section;
-  if (RegGetValueW(HKEY_CURRENT_USER, path.c_str(), name, RRF_RT_REG_DWORD, &type, &value, &size) != ERROR_SUCCESS)
-    return std::nullopt;
-  return value;
-}
-
-HWND MainWindow() { return FindWindowW(L"VelloformClass", nullptr); }
-
-// Runs Clipmend.exe with `arguments`; the process handle, owned by the caller.
-HANDLE Start(const std::wstring& arguments = L"") {
-  std::wstring command = L"\"" + std::wstring(kProgram) + L"\" " + arguments;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(kProgram, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-    ADD_FAILURE() << "cannot start Clipmend.exe: " << GetLastError();
-    return nullptr;
-  }
-  CloseHandle(process.hThread);
-  return process.hProcess;
-}
-
-bool Ended(HANDLE process, double seconds) {
-  return PumpUntil([&] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, seconds);
-}
-
-// Keeps what the screen shows of a window, with `margin` pixels around it,
-// as a test artifact.
-void KeepScreenshot(HWND window, const wchar_t* name, int margin = 0) {
-  RECT area;
-  GetWindowRect(window, &area);
-  InflateRect(&area, margin, margin);
-  std::filesystem::create_directories(kArtifacts);
-  EXPECT_TRUE(shell_test::CaptureScreen(area).SaveBitmap((kArtifacts / name).wstring() + L".bmp"))
-      << "cannot keep the screenshot";
-}
-
-// Waits for the clipboard to change after `sequence` and to hold the
-// improved picture; the seconds it took, or a negative value.
-double SecondsUntilModified(DWORD sequence, Clock::time_point since, double limit) {
-  ClipboardPicture seen;
-  const bool modified = PumpUntil(
-      [&] {
-        if (GetClipboardSequenceNumber() == sequence) return false;
-        seen = ReadPicture();
-        return IsImproved(seen);
-      },
-      limit);
-  return modified ? std::chrono::duration<double>(Clock::now() - since).count() : -1;
-}
-
-// A window of the test's own, to own clipboard data and to watch the chain.
-class Viewer {
- public:
-  Viewer() {
-    static const ATOM atom = [] {
-      WNDCLASSW windowClass{};
-      windowClass.lpfnWndProc = &Viewer::Procedure;
-      windowClass.hInstance = GetModuleHandleW(nullptr);
-      windowClass.lpszClassName = L"ClipmendTestViewer";
-      return RegisterClassW(&windowClass);
-    }();
-    (void)atom;
-    window_ = CreateWindowExW(0, L"ClipmendTestViewer", L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                              GetModuleHandleW(nullptr), this);
-  }
-  ~Viewer() {
-    if (joined_) ChangeClipboardChain(window_, next_);
-    DestroyWindow(window_);
-  }
-  HWND Handle() const { return window_; }
-  void Join() {
-    next_ = SetClipboardViewer(window_);
-    joined_ = true;
-  }
-  void Leave() {
-    ChangeClipboardChain(window_, next_);
-    joined_ = false;
-  }
-  int drawCount = 0;
-  std::vector<std::pair<HWND, HWND>> chainChanges;
-
- private:
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE)
-      SetWindowLongPtrW(window, GWLP_USERDATA,
-                        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-    auto* self = reinterpret_cast<Viewer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self && message == WM_DRAWCLIPBOARD) {
-      ++self->drawCount;
-      if (self->next_) SendMessageW(self->next_, message, wParam, lParam);
-      return 0;
-    }
-    if (self && message == WM_CHANGECBCHAIN) {
-      self->chainChanges.emplace_back(reinterpret_cast<HWND>(wParam), reinterpret_cast<HWND>(lParam));
-      if (reinterpret_cast<HWND>(wParam) == self->next_) self->next_ = reinterpret_cast<HWND>(lParam);
-      else if (self->next_) SendMessageW(self->next_, message, wParam, lParam);
-      return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-  }
-  HWND window_ = nullptr;
-  HWND next_ = nullptr;
-  bool joined_ = false;
-};
 
 // Each test starts from an empty settings key with quiet start-up choices.
 class Clipmend : public ::testing::Test {
@@ -177,32 +40,16 @@ class Clipmend : public ::testing::Test {
       EmptyClipboard();
       CloseClipboard();
     }
-    RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
-    SetPreference(L"Preferences", L"StartWithOptions", 0);
-    SetPreference(L"V7,30,0,0", L"ShowSplash", 0);
+    QuietSettings();
   }
   void TearDown() override {
     StopRunning();
     if (process_) CloseHandle(process_);
   }
-  // Starts the program and waits until it has started: its main window
-  // exists and it waits in its message loop.
-  void Launch() {
-    process_ = Start();
-    ASSERT_TRUE(PumpUntil([] { return MainWindow() != nullptr; }, 20)) << "no main window";
-    ASSERT_EQ(WaitForInputIdle(process_, 20000), 0u) << "the start did not finish";
-  }
+  // Starts the program and waits until it has started.
+  void Launch() { ASSERT_TRUE(program_driver::Launch(kProgram, process_)); }
   // Ends a running instance the way users do, with "/unload".
-  void StopRunning() {
-    if (!MainWindow()) return;
-    HANDLE unload = Start(L"/unload");
-    Ended(unload, 20);
-    CloseHandle(unload);
-    if (process_) {
-      EXPECT_TRUE(Ended(process_, 20)) << "the running instance did not end";
-    }
-    PumpUntil([] { return MainWindow() == nullptr; }, 10);
-  }
+  void StopRunning() { Unload(kProgram, process_); }
   HANDLE process_ = nullptr;
   Viewer owner_;
 };
@@ -284,7 +131,7 @@ TEST_F(Clipmend, AllPicturesModeModifiesEachPictureOnce) {
 
 TEST_F(Clipmend, UnloadEndsTheRunningInstance) {
   Launch();
-  HANDLE unload = Start(L"/UNLOAD");
+  HANDLE unload = Start(kProgram, L"/UNLOAD");
   EXPECT_TRUE(Ended(unload, 20));
   CloseHandle(unload);
   EXPECT_TRUE(Ended(process_, 20));
@@ -294,7 +141,7 @@ TEST_F(Clipmend, UnloadEndsTheRunningInstance) {
 TEST_F(Clipmend, SecondStartEndsAtOnce) {
   Launch();
   HWND first = MainWindow();
-  HANDLE second = Start();
+  HANDLE second = Start(kProgram);
   EXPECT_TRUE(Ended(second, 20));
   CloseHandle(second);
   EXPECT_EQ(MainWindow(), first);
@@ -309,7 +156,7 @@ TEST_F(Clipmend, RefusesToRunBesideThePlugIn) {
   RegisterClassW(&plugInClass);
   HWND plugIn = CreateWindowExW(0, L"VelloformAcadClass", L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
-  process_ = Start();
+  process_ = Start(kProgram);
   HWND box = nullptr;
   ASSERT_TRUE(PumpUntil([&] { return (box = FindWindowW(L"#32770", L"Velloform error")) != nullptr; }, 20));
   wchar_t text[512] = L"";
@@ -354,7 +201,8 @@ TEST_F(Clipmend, TipAppearsNearTheCursorAndGoesAway) {
   EXPECT_EQ(place.left, 300 - 4 + 10);  // the margin, then 10 right and 5 down of the cursor
   EXPECT_EQ(place.top, 200 - 2 + 5);
 
-  KeepScreenshot(tip, L"tip-window", 20);
+  // Keep a picture of it.
+  SaveScreenArea(place, 20, kArtifacts / "tip-window.bmp");
 
   EXPECT_TRUE(IsWindowVisible(tip)) << "gone before three seconds";
   EXPECT_TRUE(PumpUntil([] { return FindWindowW(nullptr, L"Tooltip Window") == nullptr; }, 6)) << "still there";
@@ -400,6 +248,13 @@ TEST_F(Clipmend, ViewerChainStaysWhole) {
 namespace {
 
 using namespace dialog_driver;
+
+// Keeps what the screen shows of a window, with `margin` pixels around it.
+void KeepScreenshot(HWND window, const wchar_t* name, int margin = 0) {
+  RECT area;
+  GetWindowRect(window, &area);
+  SaveScreenArea(area, margin, kArtifacts / (std::wstring(name) + L".bmp"));
+}
 constexpr wchar_t kOptionsTitle[] = L"Velloform Options";
 constexpr wchar_t kPreferencesTitle[] = L"Velloform User Preferences";
 constexpr wchar_t kAboutTitle[] = L"About Velloform";
@@ -414,7 +269,7 @@ TEST_F(Clipmend, DoubleClickOpensTheOptionsOnceAndOkStoresThem) {
   ASSERT_NE(options, nullptr) << "the double click opened no options";
   // Another double click and a second start only bring it forward.
   DoubleClickTrayIcon();
-  HANDLE second = Start();
+  HANDLE second = Start(kProgram);
   EXPECT_TRUE(Ended(second, 20));
   CloseHandle(second);
   PumpUntil([] { return false; }, 0.5);
@@ -431,7 +286,7 @@ TEST_F(Clipmend, DoubleClickOpensTheOptionsOnceAndOkStoresThem) {
 
 TEST_F(Clipmend, SecondStartOpensTheOptionsOfTheFirst) {
   Launch();
-  HANDLE second = Start();
+  HANDLE second = Start(kProgram);
   EXPECT_TRUE(Ended(second, 20));
   CloseHandle(second);
   HWND options = WaitForDialog(kOptionsTitle);
@@ -442,7 +297,7 @@ TEST_F(Clipmend, SecondStartOpensTheOptionsOfTheFirst) {
 
 TEST_F(Clipmend, StartWithOptionsOpensThemAndPicturesAreStillModified) {
   SetPreference(L"Preferences", L"StartWithOptions", 1);
-  process_ = Start();
+  process_ = Start(kProgram);
   HWND options = WaitForDialog(kOptionsTitle);
   ASSERT_NE(options, nullptr) << "no options at start-up";
   const DWORD sequence = PutPicture(owner_.Handle(), SmallCadPicture(), {L"AutoCAD"});
@@ -519,7 +374,7 @@ TEST_F(Clipmend, AboutCountsThePicturesModified) {
 
 TEST_F(Clipmend, SplashScreenAtStartUpGoesAfterItsTime) {
   SetPreference(L"V7,30,0,0", L"ShowSplash", 1);
-  process_ = Start();
+  process_ = Start(kProgram);
   HWND splash = nullptr;
   ASSERT_TRUE(PumpUntil([&] { return (splash = FindWindowW(L"VelloformSplash", nullptr)) && IsWindowVisible(splash); }, 20))
       << "no splash screen";
