@@ -7,6 +7,12 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
 #include "text_encoding.h"
 #include "user_messages.h"
 #include "wmf_settings.h"
@@ -65,8 +71,9 @@ class TempFolder {
  public:
   TempFolder() {
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    path_ = std::filesystem::temp_directory_path() /
-            (std::string("clipmend-") + test->test_suite_name() + "-" + test->name());
+    // The process number keeps apart the same test run by several builds at once.
+    path_ = std::filesystem::temp_directory_path() / (std::string("clipmend-") + test->test_suite_name() + "-" +
+                                                      test->name() + "-" + std::to_string(ProcessId()));
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
   }
@@ -93,6 +100,14 @@ class TempFolder {
   }
 
  private:
+  static unsigned long ProcessId() {
+#ifdef _WIN32
+    return GetCurrentProcessId();
+#else
+    return static_cast<unsigned long>(getpid());
+#endif
+  }
+
   std::filesystem::path path_;
 };
 
