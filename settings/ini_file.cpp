@@ -1,15 +1,14 @@
 #include "ini_file.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cwctype>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <optional>
 #include <system_error>
 
 #include "text_encoding.h"
+#include "whole_file.h"
 
 namespace {
 
@@ -97,24 +96,6 @@ fs::path FilePath(const std::wstring& path) {
 #else
   return fs::path(ToUtf8(path));
 #endif
-}
-
-// The whole content of a file, or nullopt when it cannot be opened.
-std::optional<std::vector<uint8_t>> ReadBytes(const fs::path& path) {
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) return std::nullopt;
-  const std::streamoff size = in.tellg();
-  std::vector<uint8_t> bytes(size > 0 ? static_cast<size_t>(size) : 0);
-  in.seekg(0);
-  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
-  return bytes;
-}
-
-std::wstring Reason(int error) {
-  return FromUtf8(std::generic_category().message(error != 0 ? error : EIO));
 }
 
 constexpr uint8_t kUtf8Mark[] = {0xEF, 0xBB, 0xBF};
@@ -280,7 +261,8 @@ void IniDocument::SetValue(const std::wstring& section, const std::wstring& name
 }
 
 IniDocument ReadIniFile(const std::wstring& path) {
-  const std::optional<std::vector<uint8_t>> bytes = ReadBytes(FilePath(path));
+  std::wstring reason;
+  const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(FilePath(path), reason);
   return bytes ? IniDocument::Decode(*bytes) : IniDocument{};
 }
 
@@ -290,59 +272,18 @@ IniFileUpdate::IniFileUpdate(const std::wstring& path) : target_(FilePath(path))
     const fs::path resolved = fs::canonical(target_, ec);
     if (!ec) target_ = resolved;
   }
-  exists_ = fs::exists(target_, ec);
-  if (!exists_) return;
-  if (fs::is_directory(target_, ec)) {
-    readFailure_ = Reason(EISDIR);
-    return;
-  }
-  errno = 0;
-  const std::optional<std::vector<uint8_t>> bytes = ReadBytes(target_);
-  if (!bytes) {
-    readFailure_ = Reason(errno);
-    return;
-  }
-  document_ = IniDocument::Decode(*bytes);
+  if (!fs::exists(target_, ec)) return;
+  std::wstring reason;
+  if (const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(target_, reason))
+    document_ = IniDocument::Decode(*bytes);
+  else
+    readFailure_ = reason;
 }
 
 std::optional<std::wstring> IniFileUpdate::Commit() {
   // A file that was not read would lose its content.
   if (readFailure_) return readFailure_;
-  std::error_code ec;
-  if (exists_) {
-    // Replacing the file by renaming would pass over its protection, so it is
-    // tested first; an owner without write permission counts too, since a
-    // privileged user may open any file.
-    errno = 0;
-    if (!std::ofstream(target_, std::ios::binary | std::ios::app)) return Reason(errno);
-    const fs::perms writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-    if ((fs::status(target_, ec).permissions() & writable) == fs::perms::none) return Reason(EACCES);
-  }
-  const std::vector<uint8_t> bytes = document_.Encode();
-
-  fs::path temporary = target_;
-  temporary += ".partial";
-  {
-    errno = 0;
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return Reason(errno);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-      const int error = errno;
-      fs::remove(temporary, ec);
-      return Reason(error);
-    }
-  }
-  if (exists_) fs::permissions(temporary, fs::status(target_, ec).permissions(), ec);
-  fs::rename(temporary, target_, ec);
-  if (ec) {
-    const std::wstring reason = FromUtf8(ec.message());
-    fs::remove(temporary, ec);
-    return reason;
-  }
-  exists_ = true;
-  return std::nullopt;
+  return ReplaceWholeFile(target_, document_.Encode());
 }
 
 std::optional<std::wstring> WriteIniValue(const std::wstring& path, const std::wstring& section,

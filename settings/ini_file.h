@@ -97,7 +97,6 @@ class IniFileUpdate {
 
  private:
   std::filesystem::path target_;
-  bool exists_ = false;
   std::optional<std::wstring> readFailure_;
   IniDocument document_;
 };

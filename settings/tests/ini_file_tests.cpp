@@ -9,6 +9,9 @@
 #include "ini_file_store.h"
 #include "memory_store.h"
 #include "settings_test_support.h"
+#ifdef _WIN32
+#include "win/system_error_text.h"
+#endif
 
 namespace {
 
@@ -176,19 +179,31 @@ TEST(WriteIniValue, CreatesAndUpdatesTheFile) {
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
 }
 
+// The reasons in the system's words: the C library's off Windows, the
+// system's error texts on Windows.
+#ifdef _WIN32
+const std::wstring kNoSuchFolder = SystemErrorText(ERROR_PATH_NOT_FOUND);
+const std::wstring kIsAFolder = SystemErrorText(ERROR_ACCESS_DENIED);
+const std::wstring kReadOnly = SystemErrorText(ERROR_ACCESS_DENIED);
+#else
+const std::wstring kNoSuchFolder = L"No such file or directory";
+const std::wstring kIsAFolder = L"Is a directory";
+const std::wstring kReadOnly = L"Permission denied";
+#endif
+
 TEST(WriteIniValue, FailureLeavesTheOldFileWhole) {
   TempFolder folder;
   const std::optional<std::wstring> missing = WriteIniValue(folder.File("no-such-folder/a.vf3"), L"S", L"k", L"v");
-  EXPECT_EQ(missing, L"No such file or directory");
+  EXPECT_EQ(missing, kNoSuchFolder);
   EXPECT_FALSE(fs::exists(folder.path() / "no-such-folder"));
   fs::create_directory(folder.path() / "folder.vf3");
-  EXPECT_EQ(WriteIniValue(folder.File("folder.vf3"), L"S", L"k", L"v"), L"Is a directory");
+  EXPECT_EQ(WriteIniValue(folder.File("folder.vf3"), L"S", L"k", L"v"), kIsAFolder);
   fs::remove(folder.path() / "folder.vf3");
 
   const fs::path locked = folder.path() / "locked.vf3";
   PutFile(locked, "[S]\r\nk=old\r\n");
   fs::permissions(locked, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-  EXPECT_EQ(WriteIniValue(folder.File("locked.vf3"), L"S", L"k", L"new"), L"Permission denied");
+  EXPECT_EQ(WriteIniValue(folder.File("locked.vf3"), L"S", L"k", L"new"), kReadOnly);
   EXPECT_EQ(FileText(locked), "[S]\r\nk=old\r\n");
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
 }
@@ -277,7 +292,7 @@ TEST(IniFileStore, UnwritableFileIsReportedOnce) {
   const std::wstring path = f.folder.File("no-such-folder/a.vf3");
   EXPECT_FALSE(settings.TransferSettings(SettingsOp::SaveFile, path));
   ASSERT_EQ(f.messages.errors.size(), 1u);
-  EXPECT_EQ(f.messages.errors[0], L"Unable to write " + path + L":\nNo such file or directory");
+  EXPECT_EQ(f.messages.errors[0], L"Unable to write " + path + L":\n" + kNoSuchFolder);
   EXPECT_EQ(f.registry.RegistryValueCount(), 0u);
 }
 

@@ -111,4 +111,32 @@ class TempFolder {
   std::filesystem::path path_;
 };
 
+#ifdef _WIN32
+// The tests' small file system (scripts/small-disk.sh), filled to the last
+// byte with a file of its own, and an empty path when the build has none.
+// Files written there before stay as they are.
+inline std::wstring FillSmallDisk() {
+  const std::wstring folder = CLIPMEND_SMALL_DISK_DIR;
+  if (GetFileAttributesW((folder + L"\\.small-disk").c_str()) == INVALID_FILE_ATTRIBUTES) return L"";
+  HANDLE filler = CreateFileW((folder + L"\\filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (filler == INVALID_HANDLE_VALUE) return L"";
+  for (DWORD chunk : {4096u, 1u}) {
+    const std::vector<char> bytes(chunk, 'x');
+    DWORD written = 0;
+    while (WriteFile(filler, bytes.data(), chunk, &written, nullptr) && written == chunk) {
+    }
+  }
+  CloseHandle(filler);
+  return folder;
+}
+
+// Empties the small file system again.
+inline void EmptySmallDisk() {
+  const std::filesystem::path folder(std::wstring(CLIPMEND_SMALL_DISK_DIR));
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ignored))
+    if (entry.path().filename() != ".small-disk") std::filesystem::remove_all(entry.path(), ignored);
+}
+#endif
+
 }  // namespace settings_test
