@@ -32,7 +32,9 @@ cmake --build "$build" -j 2 --target "${target}_fuzzer" >/dev/null
 
 corpus="$build/corpus/$target"
 findings="$build/findings/$target"
-mkdir -p "$corpus" "$findings"
+# A log of this run's own: runs of the same target may overlap.
+log="$build/logs/$target-$(date +%Y%m%d-%H%M%S)-$$.log"
+mkdir -p "$corpus" "$findings" "$build/logs"
 echo "== fuzzing $target for $seconds s"
 # The timeout of one input is wall-clock time, and a run at the lowest
 # priority on a busy machine may wait many seconds for the processor: only
@@ -40,11 +42,11 @@ echo "== fuzzing $target for $seconds s"
 status=0
 nice -n 19 "$build/$(dirname "$(dirname "$seeds")")/${target}_fuzzer" \
   -max_total_time="$seconds" -max_len="$max_len" -timeout=120 -print_final_stats=1 \
-  -artifact_prefix="$findings/" -dict="$root/$dict" "$@" "$corpus" "$root/$seeds" 2>"$build/$target.log" || status=$?
+  -artifact_prefix="$findings/" -dict="$root/$dict" "$@" "$corpus" "$root/$seeds" 2>"$log" || status=$?
 grep -E '^stat::(number_of_executed_units|average_exec_per_sec|new_units_added|peak_rss_mb)|^Done|^INFO: -max_total_time' \
-  "$build/$target.log" || true
+  "$log" || true
 if [ $status -ne 0 ]; then
-  tail -n 60 "$build/$target.log" >&2
+  tail -n 60 "$log" >&2
   echo "fuzz.sh: $target found a fault; the input is in $findings/" >&2
 fi
 exit $status
