@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# ensure-deps.sh [native|windows|gui]...: installs the Debian packages that the
+# ensure-deps.sh [native|windows|gui|fuzz]...: installs the Debian packages that the
 # named builds need, when they are missing. As root it runs apt-get; otherwise
 # it prints the exact line to run and fails.
 set -euo pipefail
@@ -10,6 +10,7 @@ for part in "$@"; do
     native) ;;
     windows) packages+=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 fp-utils python3 nsis) ;;
     gui) packages+=(xvfb) ;;
+    fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
     *) echo "ensure-deps.sh: unknown part '$part'" >&2; exit 2 ;;
   esac
 done

@@ -1,15 +1,14 @@
 #include "ini_file.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cwctype>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <optional>
 #include <system_error>
 
 #include "text_encoding.h"
+#include "whole_file.h"
 
 namespace {
 
@@ -69,32 +68,25 @@ bool IsBlank(wchar_t c) {
   return c == L' ' || (c >= L'\t' && c <= L'\r') || c == 0x1A;
 }
 
-std::wstring Trim(const std::wstring& text) {
+std::wstring_view Trim(std::wstring_view text) {
   size_t first = 0, last = text.size();
   while (first < last && IsBlank(text[first])) ++first;
   while (last > first && IsBlank(text[last - 1])) --last;
   return text.substr(first, last - first);
 }
 
-bool SameName(const std::wstring& a, const std::wstring& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-  return true;
-}
-
 // The name of a section header line, or nullopt for any other line.
-std::optional<std::wstring> SectionName(const std::wstring& line) {
-  const std::wstring trimmed = Trim(line);
+std::optional<std::wstring_view> SectionName(std::wstring_view line) {
+  const std::wstring_view trimmed = Trim(line);
   if (trimmed.empty() || trimmed[0] != L'[') return std::nullopt;
   const size_t close = trimmed.rfind(L']');
-  if (close == std::wstring::npos) return std::nullopt;
+  if (close == std::wstring_view::npos) return std::nullopt;
   return Trim(trimmed.substr(1, close - 1));
 }
 
 // The name part of a value line: the text before "=", or the whole line.
-std::wstring NamePart(const std::wstring& line) {
-  const std::wstring trimmed = Trim(line);
+std::wstring_view NamePart(std::wstring_view line) {
+  const std::wstring_view trimmed = Trim(line);
   return Trim(trimmed.substr(0, trimmed.find(L'=')));
 }
 
@@ -106,27 +98,22 @@ fs::path FilePath(const std::wstring& path) {
 #endif
 }
 
-// The whole content of a file, or nullopt when it cannot be opened.
-std::optional<std::vector<uint8_t>> ReadBytes(const fs::path& path) {
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) return std::nullopt;
-  const std::streamoff size = in.tellg();
-  std::vector<uint8_t> bytes(size > 0 ? static_cast<size_t>(size) : 0);
-  in.seekg(0);
-  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
-  return bytes;
-}
-
-std::wstring Reason(int error) {
-  return FromUtf8(std::generic_category().message(error != 0 ? error : EIO));
-}
-
 constexpr uint8_t kUtf8Mark[] = {0xEF, 0xBB, 0xBF};
 
 }  // namespace
+
+size_t IniDocument::NoCaseHash::operator()(std::wstring_view text) const {
+  size_t hash = 14695981039346656037ull;
+  for (wchar_t c : text) hash = (hash ^ static_cast<size_t>(std::towlower(c))) * 1099511628211ull;
+  return hash;
+}
+
+bool IniDocument::NoCaseEqual::operator()(std::wstring_view a, std::wstring_view b) const {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
+  return true;
+}
 
 IniDocument IniDocument::Decode(const std::vector<uint8_t>& bytes) {
   IniDocument document;
@@ -145,17 +132,19 @@ IniDocument IniDocument::Decode(const std::vector<uint8_t>& bytes) {
   } else {
     text = DecodeAnsi(data, size);
   }
-  document.lines_.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), L'\n')) + 1);
   size_t start = 0;
   while (start < text.size()) {
     const size_t newline = text.find(L'\n', start);
-    if (newline == std::wstring::npos) {
-      document.lines_.push_back(Line{text.substr(start), Ending::None});
-      break;
+    Line line = newline == std::wstring::npos
+                    ? Line{text.substr(start), Ending::None}
+                    : Line{text.substr(start, newline - start - (newline > start && text[newline - 1] == L'\r')),
+                           newline > start && text[newline - 1] == L'\r' ? Ending::CrLf : Ending::Lf};
+    if (const std::optional<std::wstring_view> section = SectionName(line.text)) {
+      document.sections_.emplace(*section, document.blocks_.size());
+      document.blocks_.emplace_back();
     }
-    const bool crlf = newline > start && text[newline - 1] == L'\r';
-    document.lines_.push_back(
-        Line{text.substr(start, newline - start - (crlf ? 1 : 0)), crlf ? Ending::CrLf : Ending::Lf});
+    document.blocks_.back().Add(std::move(line));
+    if (newline == std::wstring::npos) break;
     start = newline + 1;
   }
   return document;
@@ -163,10 +152,12 @@ IniDocument IniDocument::Decode(const std::vector<uint8_t>& bytes) {
 
 std::vector<uint8_t> IniDocument::Encode() const {
   std::wstring text;
-  for (const Line& line : lines_) {
-    text += line.text;
-    if (line.end == Ending::CrLf) text += L"\r\n";
-    if (line.end == Ending::Lf) text += L'\n';
+  for (const Block& block : blocks_) {
+    for (const Line& line : block.lines) {
+      text += line.text;
+      if (line.end == Ending::CrLf) text += L"\r\n";
+      if (line.end == Ending::Lf) text += L'\n';
+    }
   }
   std::vector<uint8_t> bytes;
   switch (encoding_) {
@@ -191,36 +182,43 @@ std::vector<uint8_t> IniDocument::Encode() const {
   return bytes;
 }
 
-std::optional<IniDocument::SectionSpan> IniDocument::FindSection(const std::wstring& section) const {
-  const std::wstring wanted = Trim(section);
-  for (size_t i = 0; i < lines_.size(); ++i) {
-    const std::optional<std::wstring> name = SectionName(lines_[i].text);
-    if (!name || !SameName(*name, wanted)) continue;
-    size_t end = i + 1;
-    while (end < lines_.size() && !SectionName(lines_[end].text)) ++end;
-    return SectionSpan{i, end};
+void IniDocument::Block::Add(Line line) {
+  const size_t at = lines.size();
+  // A header is no value line; the first line of a name is the one that counts.
+  if (at > 0 || !SectionName(line.text)) {
+    if (Trim(line.text).empty()) {
+      lines.push_back(std::move(line));
+      return;
+    }
+    names.emplace(NamePart(line.text), at);
   }
-  return std::nullopt;
+  lastNonBlank = at;
+  lines.push_back(std::move(line));
 }
 
-std::optional<size_t> IniDocument::FindName(const SectionSpan& span, const std::wstring& name) const {
-  const std::wstring wanted = Trim(name);
-  for (size_t i = span.header + 1; i < span.end; ++i)
-    if (!Trim(lines_[i].text).empty() && SameName(NamePart(lines_[i].text), wanted)) return i;
-  return std::nullopt;
+std::optional<size_t> IniDocument::FindSection(const std::wstring& section) const {
+  const auto found = sections_.find(Trim(section));
+  return found == sections_.end() ? std::nullopt : std::optional<size_t>(found->second);
+}
+
+IniDocument::Line* IniDocument::LastLine() {
+  for (auto block = blocks_.rbegin(); block != blocks_.rend(); ++block)
+    if (!block->lines.empty()) return &block->lines.back();
+  return nullptr;
 }
 
 std::optional<std::wstring> IniDocument::Value(const std::wstring& section, const std::wstring& name,
                                                size_t bufferChars) const {
   if (Trim(name).empty() || bufferChars == 0) return std::nullopt;
-  const std::optional<SectionSpan> span = FindSection(section);
-  if (!span) return std::nullopt;
-  const std::optional<size_t> at = FindName(*span, name);
-  if (!at) return std::nullopt;
-  const std::wstring line = Trim(lines_[*at].text);
+  const std::optional<size_t> found = FindSection(section);
+  if (!found) return std::nullopt;
+  const Block* block = &blocks_[*found];
+  const auto at = block->names.find(Trim(name));
+  if (at == block->names.end()) return std::nullopt;
+  const std::wstring_view line = Trim(block->lines[at->second].text);
   const size_t equals = line.find(L'=');
-  if (equals == std::wstring::npos) return std::nullopt;
-  std::wstring value = Trim(line.substr(equals + 1));
+  if (equals == std::wstring_view::npos) return std::nullopt;
+  std::wstring value(Trim(line.substr(equals + 1)));
   // A quoted value loses its quotes. The closing one goes with the last
   // character copied, so a value that fills the buffer loses one more.
   const bool quoted = value.size() > 1 && (value[0] == L'"' || value[0] == L'\'') && value.back() == value[0];
@@ -232,77 +230,65 @@ std::optional<std::wstring> IniDocument::Value(const std::wstring& section, cons
 }
 
 void IniDocument::SetValue(const std::wstring& section, const std::wstring& name, const std::wstring& value) {
-  const std::optional<SectionSpan> span = FindSection(section);
-  if (!span) {
-    if (!lines_.empty() && lines_.back().end == Ending::None) lines_.back().end = Ending::CrLf;
-    lines_.push_back(Line{L"[" + section + L"]", Ending::CrLf});
-    lines_.push_back(Line{name + L"=" + value, Ending::CrLf});
+  const std::optional<size_t> found = FindSection(section);
+  if (!found) {
+    if (Line* last = LastLine(); last && last->end == Ending::None) last->end = Ending::CrLf;
+    Line header{L"[" + section + L"]", Ending::CrLf};
+    sections_.emplace(SectionName(header.text).value_or(L""), blocks_.size());
+    Block& added = blocks_.emplace_back();
+    added.Add(std::move(header));
+    added.Add(Line{name + L"=" + value, Ending::CrLf});
     return;
   }
-  if (const std::optional<size_t> at = FindName(*span, name)) {
-    lines_[*at].text = NamePart(lines_[*at].text) + L"=" + value;
+  Block* block = &blocks_[*found];
+  const auto at = block->names.find(Trim(name));
+  if (at != block->names.end()) {
+    Line& line = block->lines[at->second];
+    std::wstring text(NamePart(line.text));
+    text += L'=';
+    text += value;
+    line.text = std::move(text);
     return;
   }
-  size_t after = span->header;
-  for (size_t i = span->header + 1; i < span->end; ++i)
-    if (!Trim(lines_[i].text).empty()) after = i;
-  if (lines_[after].end == Ending::None) lines_[after].end = Ending::CrLf;
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(after + 1), Line{name + L"=" + value, Ending::CrLf});
+  // After the section's last non-blank line; the blank lines that close the
+  // section stay after the new value.
+  const size_t after = block->lastNonBlank;
+  if (block->lines[after].end == Ending::None) block->lines[after].end = Ending::CrLf;
+  block->lines.insert(block->lines.begin() + static_cast<std::ptrdiff_t>(after + 1),
+                      Line{name + L"=" + value, Ending::CrLf});
+  block->names.emplace(NamePart(block->lines[after + 1].text), after + 1);
+  block->lastNonBlank = after + 1;
 }
 
 IniDocument ReadIniFile(const std::wstring& path) {
-  const std::optional<std::vector<uint8_t>> bytes = ReadBytes(FilePath(path));
+  std::wstring reason;
+  const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(FilePath(path), reason);
   return bytes ? IniDocument::Decode(*bytes) : IniDocument{};
+}
+
+IniFileUpdate::IniFileUpdate(const std::wstring& path) : target_(FilePath(path)) {
+  std::error_code ec;
+  if (fs::is_symlink(target_, ec)) {
+    const fs::path resolved = fs::canonical(target_, ec);
+    if (!ec) target_ = resolved;
+  }
+  if (!fs::exists(target_, ec)) return;
+  std::wstring reason;
+  if (const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(target_, reason))
+    document_ = IniDocument::Decode(*bytes);
+  else
+    readFailure_ = reason;
+}
+
+std::optional<std::wstring> IniFileUpdate::Commit() {
+  // A file that was not read would lose its content.
+  if (readFailure_) return readFailure_;
+  return ReplaceWholeFile(target_, document_.Encode());
 }
 
 std::optional<std::wstring> WriteIniValue(const std::wstring& path, const std::wstring& section,
                                           const std::wstring& name, const std::wstring& value) {
-  fs::path target = FilePath(path);
-  std::error_code ec;
-  // A link is followed, so that the file it names is updated and the link stays.
-  if (fs::is_symlink(target, ec)) {
-    const fs::path resolved = fs::canonical(target, ec);
-    if (!ec) target = resolved;
-  }
-  IniDocument document;
-  const bool exists = fs::exists(target, ec);
-  if (exists) {
-    if (fs::is_directory(target, ec)) return Reason(EISDIR);
-    errno = 0;
-    const std::optional<std::vector<uint8_t>> bytes = ReadBytes(target);
-    if (!bytes) return Reason(errno);
-    document = IniDocument::Decode(*bytes);
-    // Replacing the file by renaming would pass over its protection, so it is
-    // tested first; an owner without write permission counts too, since a
-    // privileged user may open any file.
-    errno = 0;
-    if (!std::ofstream(target, std::ios::binary | std::ios::app)) return Reason(errno);
-    const fs::perms writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-    if ((fs::status(target, ec).permissions() & writable) == fs::perms::none) return Reason(EACCES);
-  }
-  document.SetValue(section, name, value);
-  const std::vector<uint8_t> bytes = document.Encode();
-
-  fs::path temporary = target;
-  temporary += ".partial";
-  {
-    errno = 0;
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return Reason(errno);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-      const int error = errno;
-      fs::remove(temporary, ec);
-      return Reason(error);
-    }
-  }
-  if (exists) fs::permissions(temporary, fs::status(target, ec).permissions(), ec);
-  fs::rename(temporary, target, ec);
-  if (ec) {
-    const std::wstring reason = FromUtf8(ec.message());
-    fs::remove(temporary, ec);
-    return reason;
-  }
-  return std::nullopt;
+  IniFileUpdate update(path);
+  update.Document().SetValue(section, name, value);
+  return update.Commit();
 }

@@ -19,8 +19,11 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
+#include <unordered_map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class IniDocument {
@@ -42,17 +45,34 @@ class IniDocument {
     std::wstring text;  // without its line ending
     Ending end;
   };
-  // Where a section's lines are: the header and the line after its last.
-  struct SectionSpan {
-    size_t header;
-    size_t end;
+  // Section and value names match without regard to case.
+  struct NoCaseHash {
+    using is_transparent = void;
+    size_t operator()(std::wstring_view text) const;
+  };
+  struct NoCaseEqual {
+    using is_transparent = void;
+    bool operator()(std::wstring_view a, std::wstring_view b) const;
+  };
+  using NameIndex = std::unordered_map<std::wstring, size_t, NoCaseHash, NoCaseEqual>;
+  // A section header and the lines up to the next one; the first block holds
+  // the lines before the first header and has no header. Each block knows
+  // where the first line of each name is, so that a lookup or an update does
+  // not scan the file: an options file makes 800 of them.
+  struct Block {
+    std::vector<Line> lines;
+    NameIndex names;            // each name's first line
+    size_t lastNonBlank = 0;    // where a new value goes after
+    void Add(Line line);
   };
 
-  std::optional<SectionSpan> FindSection(const std::wstring& section) const;
-  std::optional<size_t> FindName(const SectionSpan& span, const std::wstring& name) const;
+  // The first block of a section.
+  std::optional<size_t> FindSection(const std::wstring& section) const;
+  Line* LastLine();
 
   Encoding encoding_ = Encoding::Ansi;
-  std::vector<Line> lines_;
+  std::vector<Block> blocks_{1};
+  NameIndex sections_;  // each section's first block
 };
 
 // Buffer sizes of the reads: a string value and the text of an integer.
@@ -62,9 +82,27 @@ inline constexpr size_t kIniIntBuffer = 30;
 // The INI file at `path`; an absent or unreadable file reads as empty.
 IniDocument ReadIniFile(const std::wstring& path);
 
+// An INI file read once, changed in memory and written back in one piece:
+// the new content goes to a temporary file that then replaces the old one,
+// so a failure leaves the old file whole. A link is followed, so that the
+// file it names is updated and the link stays. A read-only file is not
+// replaced, and neither is a file that exists but cannot be read.
+class IniFileUpdate {
+ public:
+  explicit IniFileUpdate(const std::wstring& path);
+
+  IniDocument& Document() { return document_; }
+  // Writes the document; on failure returns the system's reason.
+  std::optional<std::wstring> Commit();
+
+ private:
+  std::filesystem::path target_;
+  std::optional<std::wstring> readFailure_;
+  IniDocument document_;
+};
+
 // Sets one value in the INI file at `path`, creating the file when it does
-// not exist. The new content goes to a temporary file that then replaces the
-// old one, so a failure leaves the old file whole. A read-only file is not
-// replaced. On failure returns the system's reason.
+// not exist (an IniFileUpdate of one value). On failure returns the system's
+// reason.
 std::optional<std::wstring> WriteIniValue(const std::wstring& path, const std::wstring& section,
                                           const std::wstring& name, const std::wstring& value);

@@ -4,6 +4,9 @@
 // programs keep it in memory.
 #pragma once
 
+#include <optional>
+
+#include "ini_file.h"
 #include "settings_store.h"
 #include "user_messages.h"
 
@@ -21,8 +24,23 @@ class IniFileStore : public SettingsStore {
                    const std::wstring& text) override;
   bool WriteInt(const std::wstring& section, const std::wstring& name, const std::wstring& path,
                 int value) override;
+  // A whole load reads the file once and a whole save writes it once.
+  void BeginFileTransfer(const std::wstring& path) override;
+  bool EndFileTransfer() override;
 
  private:
+  // The file of the transfer in progress, read at its beginning.
+  struct Transfer {
+    std::wstring path;
+    IniFileUpdate file;
+    bool changed = false;
+  };
+  // The transfer's file when `path` names it.
+  Transfer* TransferOf(const std::wstring& path);
+  std::optional<std::wstring> Lookup(const std::wstring& section, const std::wstring& name,
+                                     const std::wstring& path, size_t bufferChars);
+
   SettingsStore& registry_;
   UserMessages& messages_;
+  std::optional<Transfer> transfer_;
 };

@@ -39,6 +39,7 @@ bool IsOptionsFilePath(const std::wstring& path) {
 
 void ImportPc2(WmfSettings& settings, const std::wstring& path) {
   SettingsStore& store = settings.Store();
+  store.BeginFileTransfer(path);
   const int palette = std::clamp(settings.oPalette, 0, kPaletteCount - 1);
   for (int k = 1; k < kColorNumbers; ++k) {
     ColorEntry& entry = settings.colors[k];
@@ -47,11 +48,13 @@ void ImportPc2(WmfSettings& settings, const std::wstring& path) {
     std::swprintf(key, std::size(key), L"color%d", k);
     entry.width = ParseReal(ReadPc2Value(store, kPc2WidthSection, key, path), 0);
     if (settings.IsMetric == 1) entry.width = std::floor(entry.width * 25400 + 0.5) / 1000;  // inch to mm
+    if (!std::isfinite(entry.width)) entry.width = 0;  // a width in inches too large for millimetres
     entry.lineColor = AcadPalettes()[k][palette];
     int pen = 0;
     std::swscanf(ReadPc2Value(store, kPc2PenSection, key, path).c_str(), L"%d", &pen);
     entry.fillColor = (static_cast<uint32_t>(pen) & 0xFF) * 0x010101u;
   }
+  store.EndFileTransfer();
 }
 
 void ReadOptionsFile(WmfSettings& settings, const std::wstring& path) {

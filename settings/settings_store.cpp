@@ -1,6 +1,7 @@
 #include "settings_store.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cwchar>
 
 double SettingsStore::ReadReal(const std::wstring& section, const std::wstring& name,
@@ -28,6 +29,9 @@ double ParseReal(const std::wstring& text, double defaultValue) {
     swapped[point] = L',';
     std::swscanf(swapped.c_str(), L"%lf", &b);
   }
+  // "1e999" reads as infinity and "nan" as no number at all; neither is a
+  // setting anyone wrote, and either would reach the picture's arithmetic.
+  if (!std::isfinite(a) || !std::isfinite(b)) return defaultValue;
   return std::max(a, b);
 }
 

@@ -22,6 +22,13 @@ class SettingsStore {
   virtual bool WriteInt(const std::wstring& section, const std::wstring& name,
                         const std::wstring& path, int value) = 0;
 
+  // Around the reads or the writes of one whole file: a store may read the
+  // file once and write it once, instead of once per value. A write failure
+  // found at the end is reported then, and EndFileTransfer returns false.
+  // Values of other paths pass as usual in between.
+  virtual void BeginFileTransfer(const std::wstring& /*path*/) {}
+  virtual bool EndFileTransfer() { return true; }
+
   // Reals are text in both places, written with "%f".
   double ReadReal(const std::wstring& section, const std::wstring& name, const std::wstring& path,
                   double defaultValue);
@@ -30,7 +37,8 @@ class SettingsStore {
 };
 
 // Reads a real written with a point or a comma as decimal separator: the
-// larger of the two readings; the default only for an empty text.
+// larger of the two readings; the default for an empty text and for a text
+// that reads as infinity or as not a number.
 double ParseReal(const std::wstring& text, double defaultValue);
 
 // A real as "%f" writes it in the C locale (0.01 gives 0.010000).

@@ -58,27 +58,46 @@ std::string ToUtf8(const std::wstring& text) {
   return out;
 }
 
+// Strict decoding, as Unicode requires of a conforming decoder: an overlong
+// form, an encoded surrogate, a code point beyond U+10FFFF, a stray
+// continuation byte or a cut sequence is not a character. Each such maximal
+// part becomes one U+FFFD, so that no byte can hide a line break or a quote
+// behind a second spelling.
 std::wstring FromUtf8(const std::string& text) {
   std::wstring out;
   out.reserve(text.size());
   size_t i = 0;
   while (i < text.size()) {
     const uint8_t lead = static_cast<uint8_t>(text[i]);
-    const int extra = lead < 0x80 ? 0 : (lead >> 5) == 0x6 ? 1 : (lead >> 4) == 0xE ? 2 : (lead >> 3) == 0x1E ? 3 : -1;
-    bool valid = extra >= 0 && i + extra < text.size();
-    uint32_t cp = valid ? (extra == 0 ? lead : lead & (0x3Fu >> extra)) : 0;
-    for (int k = 1; valid && k <= extra; ++k) {
-      const uint8_t next = static_cast<uint8_t>(text[i + k]);
-      valid = (next & 0xC0) == 0x80;
-      cp = (cp << 6) | (next & 0x3F);
-    }
-    if (!valid) {
-      AppendWide(out, kReplacement);
+    if (lead < 0x80) {
+      out.push_back(static_cast<wchar_t>(lead));
       ++i;
       continue;
     }
-    AppendWide(out, cp);
-    i += 1 + extra;
+    // The length of the sequence and the range of its second byte.
+    int extra = 0;
+    uint8_t low = 0x80, high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      extra = 1;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      extra = 2;
+      if (lead == 0xE0) low = 0xA0;   // shorter forms are overlong
+      if (lead == 0xED) high = 0x9F;  // surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      extra = 3;
+      if (lead == 0xF0) low = 0x90;   // overlong
+      if (lead == 0xF4) high = 0x8F;  // beyond U+10FFFF
+    }
+    uint32_t cp = extra == 0 ? 0 : lead & (0x3Fu >> extra);
+    size_t used = 1;
+    for (int k = 1; k <= extra && i + used < text.size(); ++k) {
+      const uint8_t next = static_cast<uint8_t>(text[i + used]);
+      if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF)) break;
+      cp = (cp << 6) | (next & 0x3F);
+      ++used;
+    }
+    AppendWide(out, extra > 0 && used == static_cast<size_t>(extra) + 1 ? cp : kReplacement);
+    i += used;
   }
   return out;
 }

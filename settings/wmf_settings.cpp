@@ -79,8 +79,8 @@ bool ScalarSetting::IsValid(double value) const {
     case SettingRule::UpTo8: return whole && asUnsigned() <= 8;
     case SettingRule::Rotation: return value == 0 || value == 90 || value == 180 || value == 270;
     case SettingRule::PaletteOrNone: return whole && asUnsigned() + 1 <= 9;
-    case SettingRule::AtLeastZero: return value >= 0;  // false for NaN
-    case SettingRule::AboveZero: return value > 0;
+    case SettingRule::AtLeastZero: return std::isfinite(value) && value >= 0;
+    case SettingRule::AboveZero: return std::isfinite(value) && value > 0;
   }
   return false;
 }
@@ -133,6 +133,14 @@ int WmfSettings::PaletteInForce() const {
 }
 
 bool WmfSettings::TransferSettings(SettingsOp op, const std::wstring& path) {
+  if (op == SettingsOp::LoadRegistry || op == SettingsOp::SaveRegistry) return TransferAll(op, path);
+  // An options file is read once per load and written once per save.
+  store_.BeginFileTransfer(path);
+  const bool transferred = TransferAll(op, path);
+  return store_.EndFileTransfer() && transferred;
+}
+
+bool WmfSettings::TransferAll(SettingsOp op, const std::wstring& path) {
   if (IsSave(op)) {
     if (!store_.WriteString(kHeaderSection, L"Program Type", path, L"Clipmend.exe")) return false;
     store_.WriteString(kHeaderSection, L"Program Version", path, L"7,30,0,0");
@@ -189,7 +197,7 @@ bool WmfSettings::TransferColors(SettingsOp op, const std::wstring& path, bool c
     }
     if (!colorsOnly) {
       const double width = store_.ReadReal(kWidthSection, name, path, kDefaultEntryWidth);
-      entry.width = width >= 0 ? width : kDefaultEntryWidth;
+      entry.width = std::isfinite(width) && width >= 0 ? width : kDefaultEntryWidth;
     }
     const int paletteColor = static_cast<int>(palettes[c][std::clamp(oPalette, 0, kPaletteCount - 1)]);
     entry.lineColor = static_cast<uint32_t>(store_.ReadInt(kLineColorSection, name, path, paletteColor));

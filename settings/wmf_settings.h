@@ -120,6 +120,8 @@ class WmfSettings {
   bool saveAtExit = false;
 
  private:
+  // TransferSettings without the bracket of a file transfer.
+  bool TransferAll(SettingsOp op, const std::wstring& path);
   bool TransferColors(SettingsOp op, const std::wstring& path, bool colorsOnly);
 
   SettingsStore& store_;

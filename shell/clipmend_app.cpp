@@ -102,11 +102,22 @@ bool ClipmendApp::RegisterMainWindowClass(const wchar_t* name) {
 }
 
 void ClipmendApp::ComputeProgramFolder() {
-  wchar_t path[MAX_PATH] = L"";
-  GetModuleFileNameW(instance_, path, MAX_PATH);
-  wchar_t drive[3], directory[256], name[256], extension[256];
-  _wsplitpath_s(path, drive, directory, name, extension);
-  programFolder_ = std::wstring(drive) + directory;
+  // The program's path may be longer than MAX_PATH; the buffer grows until
+  // the whole path fits.
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(instance_, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) {
+      path.clear();
+      break;
+    }
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  programFolder_ = path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 
 void ClipmendApp::OnModifyNow() { intake_.ModifyClipboardPicture(true); }

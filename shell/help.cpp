@@ -9,7 +9,9 @@ constexpr UINT kDisplayTopic = 0;  // HH_DISPLAY_TOPIC
 
 HtmlHelpFunction HtmlHelp() {
   static const HtmlHelpFunction function = [] {
-    HMODULE library = LoadLibraryW(L"hhctrl.ocx");
+    // From the system folder only: a bare name would search the program's
+    // folder first, where anyone who can write there could plant a library.
+    HMODULE library = LoadLibraryExW(L"hhctrl.ocx", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     // Through a generic function pointer, as GetProcAddress's results must be.
     return library ? reinterpret_cast<HtmlHelpFunction>(reinterpret_cast<void (*)()>(GetProcAddress(library, "HtmlHelpW")))
                    : nullptr;

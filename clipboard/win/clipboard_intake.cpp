@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr size_t kLongestPath = 32768;
+
 // Sets a flag for the span of a scope.
 class BusyScope {
  public:
@@ -133,25 +135,38 @@ void ClipboardIntake::SaveLastAsFile() {
     host_.BringToForeground(main);
   }
   const std::wstring path = AskSaveFileName(L"Save as Velloform");
-  if (!path.empty()) wmf::win::SaveToFile(*lastPicture_, path, engine_.messages);
+  if (!path.empty()) SaveLastTo(path);
+}
+
+void ClipboardIntake::SaveLastTo(const std::wstring& path) {
+  if (!lastPicture_) return;
+  // Windows refuses to replace a read-only file; Wine run by a privileged
+  // user would replace it, so the attribute is tested here.
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    engine_.messages.ErrorBox(UnableToWriteMessage(path, SystemErrorText(ERROR_ACCESS_DENIED)));
+    return;
+  }
+  wmf::win::SaveToFile(*lastPicture_, path, engine_.messages);
 }
 
 std::wstring ClipboardIntake::AskSaveFileName(const std::wstring& title) {
-  wchar_t file[256] = L"";
+  // Room for the longest path the system allows, not only MAX_PATH.
+  std::vector<wchar_t> file(kLongestPath, L'\0');
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = host_.MainWindow();
   dialog.hInstance = resources_;
   dialog.lpstrFilter = L"Windows Metafile (*.wmf)\0*.wmf\0";
-  dialog.lpstrFile = file;
-  dialog.nMaxFile = static_cast<DWORD>(std::size(file));
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = static_cast<DWORD>(file.size());
   dialog.lpstrTitle = title.c_str();
   dialog.Flags = OFN_EXPLORER | OFN_ENABLETEMPLATE | OFN_ENABLEHOOK | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
   dialog.lpstrDefExt = L"wmf";
   dialog.lCustData = reinterpret_cast<LPARAM>(this);
   dialog.lpfnHook = &ClipboardIntake::SaveDialogHook;
   dialog.lpTemplateName = MAKEINTRESOURCEW(IDD_SAVE_AS_OPTIONS);
-  return GetSaveFileNameW(&dialog) ? std::wstring(file) : std::wstring();
+  return GetSaveFileNameW(&dialog) ? std::wstring(file.data()) : std::wstring();
 }
 
 // The check box below the Save-as dialog switches the dialog's automatic

@@ -36,6 +36,9 @@ class ClipboardIntake {
   void CopyLastToClipboard();
   // Asks for a file name and saves the last picture as a placeable WMF file.
   void SaveLastAsFile();
+  // Saves the last picture as a placeable WMF file at `path`; failures are
+  // shown. A read-only file is not replaced.
+  void SaveLastTo(const std::wstring& path);
   // The Save-as dialog; the chosen path, or empty when cancelled.
   std::wstring AskSaveFileName(const std::wstring& title);
 

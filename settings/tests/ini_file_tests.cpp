@@ -9,6 +9,9 @@
 #include "ini_file_store.h"
 #include "memory_store.h"
 #include "settings_test_support.h"
+#ifdef _WIN32
+#include "win/system_error_text.h"
+#endif
 
 namespace {
 
@@ -125,6 +128,16 @@ TEST(IniDocument, UpdatesInPlaceKeepingEverythingElse) {
             "Color1=0.010000\r\n");
 }
 
+// A strict decoder: the overlong form C0 8A of a line feed is no line break,
+// so it cannot smuggle a second value into a line.
+TEST(IniDocument, BrokenUtf8IsNoLineBreak) {
+  const IniDocument document =
+      IniDocument::Decode(Bytes("\xEF\xBB\xBF[Options]\r\nCrop=0\xC0\x8AMargin=1e999\r\nRotation=90\xE0\x80\n"));
+  EXPECT_EQ(document.Value(L"Options", L"Margin", kIniStringBuffer), std::nullopt);
+  EXPECT_EQ(document.Value(L"Options", L"Crop", kIniStringBuffer), L"0\uFFFD\uFFFDMargin=1e999");
+  EXPECT_EQ(document.Value(L"Options", L"Rotation", kIniStringBuffer), L"90\uFFFD\uFFFD");
+}
+
 TEST(IniDocument, NewFileIsWrittenAsWindowsWritesIt) {
   IniDocument document;
   document.SetValue(L"Velloform", L"Program Type", L"Clipmend.exe");
@@ -166,19 +179,31 @@ TEST(WriteIniValue, CreatesAndUpdatesTheFile) {
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
 }
 
+// The reasons in the system's words: the C library's off Windows, the
+// system's error texts on Windows.
+#ifdef _WIN32
+const std::wstring kNoSuchFolder = SystemErrorText(ERROR_PATH_NOT_FOUND);
+const std::wstring kIsAFolder = SystemErrorText(ERROR_ACCESS_DENIED);
+const std::wstring kReadOnly = SystemErrorText(ERROR_ACCESS_DENIED);
+#else
+const std::wstring kNoSuchFolder = L"No such file or directory";
+const std::wstring kIsAFolder = L"Is a directory";
+const std::wstring kReadOnly = L"Permission denied";
+#endif
+
 TEST(WriteIniValue, FailureLeavesTheOldFileWhole) {
   TempFolder folder;
   const std::optional<std::wstring> missing = WriteIniValue(folder.File("no-such-folder/a.vf3"), L"S", L"k", L"v");
-  EXPECT_EQ(missing, L"No such file or directory");
+  EXPECT_EQ(missing, kNoSuchFolder);
   EXPECT_FALSE(fs::exists(folder.path() / "no-such-folder"));
   fs::create_directory(folder.path() / "folder.vf3");
-  EXPECT_EQ(WriteIniValue(folder.File("folder.vf3"), L"S", L"k", L"v"), L"Is a directory");
+  EXPECT_EQ(WriteIniValue(folder.File("folder.vf3"), L"S", L"k", L"v"), kIsAFolder);
   fs::remove(folder.path() / "folder.vf3");
 
   const fs::path locked = folder.path() / "locked.vf3";
   PutFile(locked, "[S]\r\nk=old\r\n");
   fs::permissions(locked, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-  EXPECT_EQ(WriteIniValue(folder.File("locked.vf3"), L"S", L"k", L"new"), L"Permission denied");
+  EXPECT_EQ(WriteIniValue(folder.File("locked.vf3"), L"S", L"k", L"new"), kReadOnly);
   EXPECT_EQ(FileText(locked), "[S]\r\nk=old\r\n");
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
 }
@@ -217,6 +242,41 @@ TEST(IniFileStore, ReadsWithTheStoreRules) {
   EXPECT_EQ(f.store.ReadInt(L"Options", L"Crop", f.folder.File("absent.vf3"), 5), 5);
 }
 
+TEST(IniFileStore, InfiniteMarginLoadsAsTheDefault) {
+  StoreFixture f;
+  PutFile(f.folder.path() / "infinite.vf3", "[Options]\r\nMargin=1e999\r\nFixedWidth=-1e999\r\n"
+                                             "[Options\\Width]\r\nColor1=1e999\r\nColor2=nan\r\n");
+  WmfSettings settings(f.store, f.messages);
+  settings.Margin = 2;
+  settings.TransferSettings(SettingsOp::LoadFile, f.folder.File("infinite.vf3"));
+  EXPECT_EQ(settings.Margin, 0.5);
+  EXPECT_EQ(settings.FixedWidth, 0.01);
+  EXPECT_EQ(settings.colors[1].width, 0.01);
+  EXPECT_EQ(settings.colors[2].width, 0.01);
+}
+
+// A whole load works on the file as it was at its start, read once; a whole
+// save leaves the file alone until its end and then writes it once.
+TEST(IniFileStore, TransferReadsOnceAndWritesOnce) {
+  StoreFixture f;
+  const std::wstring path = f.folder.File("once.vf3");
+  PutFile(f.folder.path() / "once.vf3", "[Options]\r\nRotation=90\r\n");
+  f.store.BeginFileTransfer(path);
+  fs::remove(f.folder.path() / "once.vf3");
+  EXPECT_EQ(f.store.ReadInt(L"Options", L"Rotation", path, 0), 90);
+  EXPECT_TRUE(f.store.EndFileTransfer());
+  EXPECT_FALSE(fs::exists(f.folder.path() / "once.vf3"));
+
+  f.store.BeginFileTransfer(path);
+  EXPECT_TRUE(f.store.WriteInt(L"Options", L"Crop", path, 0));
+  EXPECT_TRUE(f.store.WriteString(L"Velloform", L"Program Type", path, L"Clipmend.exe"));
+  EXPECT_FALSE(fs::exists(f.folder.path() / "once.vf3"));
+  EXPECT_EQ(f.store.ReadInt(L"Options", L"Crop", path, 1), 0);  // read back before it is written
+  EXPECT_TRUE(f.store.EndFileTransfer());
+  EXPECT_EQ(FileText(f.folder.path() / "once.vf3"), "[Options]\r\nCrop=0\r\n[Velloform]\r\nProgram Type=Clipmend.exe\r\n");
+  EXPECT_TRUE(f.messages.errors.empty());
+}
+
 TEST(IniFileStore, RegistrySideGoesToTheOtherStore) {
   StoreFixture f;
   f.store.SetRegistryRoot(L"Software\\Test");
@@ -232,7 +292,7 @@ TEST(IniFileStore, UnwritableFileIsReportedOnce) {
   const std::wstring path = f.folder.File("no-such-folder/a.vf3");
   EXPECT_FALSE(settings.TransferSettings(SettingsOp::SaveFile, path));
   ASSERT_EQ(f.messages.errors.size(), 1u);
-  EXPECT_EQ(f.messages.errors[0], L"Unable to write " + path + L":\nNo such file or directory");
+  EXPECT_EQ(f.messages.errors[0], L"Unable to write " + path + L":\n" + kNoSuchFolder);
   EXPECT_EQ(f.registry.RegistryValueCount(), 0u);
 }
 
@@ -262,7 +322,7 @@ TEST(IniFileStore, SavingOverAFileKeepsWhatTheProgramDoesNotWrite) {
   WmfSettings settings(f.store, f.messages);
   settings.Rotation = 90;
   settings.colors[3].lineColor = 0x123456;
-  ASSERT_TRUE(settings.TransferSettings(SettingsOp::SaveFile, path));
+  ASSERT_TRUE(settings.TransferSettings(SettingsOp::SaveFile, path)) << ToUtf8(f.messages.errors.at(0));
   const std::string text = FileText(f.folder.path() / "colours.vf3");
   EXPECT_EQ(text.rfind("; from the plug-in\r\n[Velloform]\r\nColorOnly=1\r\nProgram Type=Clipmend.exe\r\n", 0), 0u);
   EXPECT_NE(text.find("\r\n\r\n[Foreign]\r\nKeep=yes\r\n[Options]\r\n"), std::string::npos);

@@ -115,6 +115,10 @@ TEST(ImportPc2, WidthsAndPenGreys) {
       {0, L"0.1234567891", L"  12", 0.1234567, 0x0C0C0C},  // values are cut to nine characters
       {0, L"abc", nullptr, 0, 0x000000},
       {1, nullptr, L"255", 0, 0xFFFFFF},
+      // No width is infinite: not as read, nor after the turn into millimetres.
+      {0, L"1e999", L"0", 0, 0x000000},
+      {1, L"1e308", L"0", 0, 0x000000},
+      {0, L"1e308", L"0", 1e308, 0x000000},
   };
   for (const auto& c : cases) {
     Fixture f;

@@ -79,6 +79,9 @@ TEST(WmfSettings, InvalidStoredValuesLoadAsTheirDefaults) {
       {L"Options", L"Margin", Text(L"-1.000000"), 0.5},
       {L"Options", L"Margin", Text(L"0.000000"), 0},
       {L"Options", L"Margin", Text(L"nan"), 0.5},
+      {L"Options", L"Margin", Text(L"1e999"), 0.5},  // infinity is no margin
+      {L"Options", L"FixedWidth", Text(L"inf"), 0.01},
+      {L"Options", L"PictureWidth", Text(L"1,5e999"), 6},
       {L"Options", L"Margin", Dword(3), 0.5},  // a real is text
       {L"Options", L"FixedWidth", Text(L"0.000000"), 0},
       {L"Options", L"Percentage", Text(L"0"), 100},
@@ -253,6 +256,9 @@ TEST(ScalarSettings, RulesAndNames) {
   EXPECT_FALSE(forced->IsValid(-2));
   EXPECT_FALSE(FindScalarSetting(L"Crop")->IsValid(0.5));
   EXPECT_FALSE(FindScalarSetting(L"Margin")->IsValid(std::numeric_limits<double>::quiet_NaN()));
+  EXPECT_FALSE(FindScalarSetting(L"Margin")->IsValid(std::numeric_limits<double>::infinity()));
+  EXPECT_FALSE(FindScalarSetting(L"Percentage")->IsValid(std::numeric_limits<double>::infinity()));
+  EXPECT_FALSE(FindScalarSetting(L"Crop")->IsValid(std::numeric_limits<double>::infinity()));
   EXPECT_FALSE(FindScalarSetting(L"Percentage")->IsValid(0));
   EXPECT_EQ(FindScalarSetting(L"Jobs"), nullptr);
   EXPECT_EQ(ScalarSettings().size(), 29u);

@@ -15,7 +15,10 @@ TEST(ParseReal, AcceptsPointOrComma) {
     const wchar_t* text;
     double expected;
   } cases[] = {{L"0.25", 0.25}, {L"0,25", 0.25}, {L"6", 6}, {L"abc", 0}, {L"", 7.5},
-               {L"0,75", 0.75}, {L"100.000000", 100}};
+               {L"0,75", 0.75}, {L"100.000000", 100},
+               // A reading that is no finite number is refused as a whole.
+               {L"1e999", 7.5}, {L"-1e999", 7.5}, {L"1.5e999", 7.5}, {L"1,5e999", 7.5},
+               {L"inf", 7.5}, {L"nan", 7.5}, {L"1e308", 1e308}};
   for (const auto& c : cases) EXPECT_DOUBLE_EQ(ParseReal(c.text, 7.5), c.expected) << ToUtf8(c.text);
 }
 
@@ -82,8 +85,30 @@ TEST(TextEncoding, RoundTripsThroughUtf8) {
   const std::wstring text = L"Zeichnung \u00e4\u00f6 \u20ac \U0001F600";
   EXPECT_EQ(FromUtf8(ToUtf8(text)), text);
   EXPECT_EQ(ToUtf8(L"\u00e4"), "\xC3\xA4");
-  EXPECT_EQ(FromUtf8("a\xFF" "b"), L"a\uFFFDb");
-  EXPECT_EQ(FromUtf8("\xE2\x82"), L"\uFFFD\uFFFD");
+}
+
+// Only the shortest form of a character is that character: every overlong
+// form, encoded surrogate, code point beyond U+10FFFF, stray or missing
+// continuation byte gives U+FFFD, one for each maximal broken part.
+TEST(TextEncoding, Utf8DecodingIsStrict) {
+  const struct {
+    const char* bytes;
+    std::wstring text;
+  } cases[] = {
+      {"a\xFF" "b", L"a\uFFFDb"},
+      {"\xC0\x8A", L"\uFFFD\uFFFD"},  // an overlong line feed is no line break
+      {"\xC1\xBF", L"\uFFFD\uFFFD"},
+      {"\xE0\x80\x8A", L"\uFFFD\uFFFD\uFFFD"},
+      {"\xF0\x80\x80\x8A", L"\uFFFD\uFFFD\uFFFD\uFFFD"},
+      {"\xED\xA0\x80", L"\uFFFD\uFFFD\uFFFD"},  // a surrogate
+      {"\xF4\x90\x80\x80", L"\uFFFD\uFFFD\uFFFD\uFFFD"},  // beyond U+10FFFF
+      {"\xF5\x80", L"\uFFFD\uFFFD"},
+      {"\x80=", L"\uFFFD="},
+      {"\xE2\x82", L"\uFFFD"},  // cut short
+      {"\xE2\x82=", L"\uFFFD="},
+      {"\xDF\xBF\xEF\xBF\xBD\xF4\x8F\xBF\xBF", L"\u07FF\uFFFD\U0010FFFF"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FromUtf8(c.bytes), c.text) << c.bytes;
 }
 
 TEST(TextEncoding, RoundTripsThroughUtf16) {

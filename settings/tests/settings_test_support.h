@@ -7,6 +7,12 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
 #include "text_encoding.h"
 #include "user_messages.h"
 #include "wmf_settings.h"
@@ -65,8 +71,9 @@ class TempFolder {
  public:
   TempFolder() {
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    path_ = std::filesystem::temp_directory_path() /
-            (std::string("clipmend-") + test->test_suite_name() + "-" + test->name());
+    // The process number keeps apart the same test run by several builds at once.
+    path_ = std::filesystem::temp_directory_path() / (std::string("clipmend-") + test->test_suite_name() + "-" +
+                                                      test->name() + "-" + std::to_string(ProcessId()));
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
   }
@@ -93,7 +100,43 @@ class TempFolder {
   }
 
  private:
+  static unsigned long ProcessId() {
+#ifdef _WIN32
+    return GetCurrentProcessId();
+#else
+    return static_cast<unsigned long>(getpid());
+#endif
+  }
+
   std::filesystem::path path_;
 };
+
+#ifdef _WIN32
+// The tests' small file system (scripts/small-disk.sh), filled to the last
+// byte with a file of its own, and an empty path when the build has none.
+// Files written there before stay as they are.
+inline std::wstring FillSmallDisk() {
+  const std::wstring folder = CLIPMEND_SMALL_DISK_DIR;
+  if (GetFileAttributesW((folder + L"\\.small-disk").c_str()) == INVALID_FILE_ATTRIBUTES) return L"";
+  HANDLE filler = CreateFileW((folder + L"\\filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (filler == INVALID_HANDLE_VALUE) return L"";
+  for (DWORD chunk : {4096u, 1u}) {
+    const std::vector<char> bytes(chunk, 'x');
+    DWORD written = 0;
+    while (WriteFile(filler, bytes.data(), chunk, &written, nullptr) && written == chunk) {
+    }
+  }
+  CloseHandle(filler);
+  return folder;
+}
+
+// Empties the small file system again.
+inline void EmptySmallDisk() {
+  const std::filesystem::path folder(std::wstring(CLIPMEND_SMALL_DISK_DIR));
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ignored))
+    if (entry.path().filename() != ".small-disk") std::filesystem::remove_all(entry.path(), ignored);
+}
+#endif
 
 }  // namespace settings_test

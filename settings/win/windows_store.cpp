@@ -3,7 +3,6 @@
 #include <cwchar>
 
 #include "win/unique_handle.h"
-#include "win/system_error_text.h"
 
 namespace {
 
@@ -14,45 +13,32 @@ constexpr DWORD kStringChars = 1024;
 
 std::wstring WindowsSettingsStore::ReadString(const std::wstring& section, const std::wstring& name,
                                               const std::wstring& path, const std::wstring& defaultText) {
+  if (!path.empty()) return files_.ReadString(section, name, path, defaultText);
   wchar_t buffer[kStringChars];
-  if (!path.empty()) {
-    const DWORD copied = GetPrivateProfileStringW(section.c_str(), name.c_str(), defaultText.c_str(), buffer,
-                                                  kStringChars, path.c_str());
-    return copied ? std::wstring(buffer, copied) : defaultText;
-  }
-  RegistryKey key;
-  if (RegOpenKeyW(base_, KeyPath(section).c_str(), key.Out()) != ERROR_SUCCESS) return defaultText;
-  DWORD type = 0;
+  // Only a REG_SZ counts (not REG_EXPAND_SZ); RegGetValueW ends the text
+  // with a zero, and a text too long for the buffer gives ERROR_MORE_DATA.
   DWORD size = sizeof buffer;
-  if (RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
-          ERROR_SUCCESS ||
-      type != REG_SZ)
+  if (RegGetValueW(base_, KeyPath(section).c_str(), name.c_str(), RRF_RT_REG_SZ | RRF_NOEXPAND, nullptr, buffer,
+                   &size) != ERROR_SUCCESS)
     return defaultText;
-  // The stored text need not end with a zero; one that fills the buffer is
-  // too long.
-  const size_t length = wcsnlen(buffer, size / sizeof(wchar_t));
-  return length < kStringChars ? std::wstring(buffer, length) : defaultText;
+  return std::wstring(buffer, wcsnlen(buffer, kStringChars - 1));
 }
 
 int WindowsSettingsStore::ReadInt(const std::wstring& section, const std::wstring& name, const std::wstring& path,
                                   int defaultValue) {
-  if (!path.empty())
-    return static_cast<int>(GetPrivateProfileIntW(section.c_str(), name.c_str(), defaultValue, path.c_str()));
-  RegistryKey key;
-  if (RegOpenKeyW(base_, KeyPath(section).c_str(), key.Out()) != ERROR_SUCCESS) return defaultValue;
-  DWORD type = 0;
+  if (!path.empty()) return files_.ReadInt(section, name, path, defaultValue);
   DWORD value = 0;
   DWORD size = sizeof value;
-  if (RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+  if (RegGetValueW(base_, KeyPath(section).c_str(), name.c_str(), RRF_RT_REG_DWORD, nullptr, &value, &size) !=
           ERROR_SUCCESS ||
-      type != REG_DWORD)
+      size != sizeof value)
     return defaultValue;
   return static_cast<int>(value);
 }
 
 bool WindowsSettingsStore::WriteString(const std::wstring& section, const std::wstring& name,
                                        const std::wstring& path, const std::wstring& text) {
-  if (!path.empty()) return WriteProfileValue(section, name, path, text);
+  if (!path.empty()) return files_.WriteString(section, name, path, text);
   RegistryKey key;
   if (RegCreateKeyW(base_, KeyPath(section).c_str(), key.Out()) != ERROR_SUCCESS) return false;
   return RegSetValueExW(key.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
@@ -61,24 +47,10 @@ bool WindowsSettingsStore::WriteString(const std::wstring& section, const std::w
 
 bool WindowsSettingsStore::WriteInt(const std::wstring& section, const std::wstring& name, const std::wstring& path,
                                     int value) {
-  if (!path.empty()) return WriteProfileValue(section, name, path, std::to_wstring(value));
+  if (!path.empty()) return files_.WriteInt(section, name, path, value);
   RegistryKey key;
   if (RegCreateKeyW(base_, KeyPath(section).c_str(), key.Out()) != ERROR_SUCCESS) return false;
   const DWORD data = static_cast<DWORD>(value);
   return RegSetValueExW(key.Get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data) ==
          ERROR_SUCCESS;
-}
-
-bool WindowsSettingsStore::WriteProfileValue(const std::wstring& section, const std::wstring& name,
-                                             const std::wstring& path, const std::wstring& text) {
-  // Windows refuses to write a read-only file; Wine run by a privileged user
-  // would write it, so the attribute is tested here.
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
-                        !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-  if (!readOnly && WritePrivateProfileStringW(section.c_str(), name.c_str(), text.c_str(), path.c_str()))
-    return true;
-  const DWORD error = readOnly ? ERROR_ACCESS_DENIED : GetLastError();
-  messages_.ErrorBox(UnableToWriteMessage(path, SystemErrorText(error)));
-  return false;
 }

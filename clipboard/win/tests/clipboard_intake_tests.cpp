@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 // The engine's headers come before <windows.h>.
@@ -16,6 +19,8 @@
 #include <dlgs.h>
 
 #include "resource.h"
+#include "settings_test_support.h"
+#include "win/system_error_text.h"
 
 namespace {
 
@@ -183,45 +188,185 @@ TEST_F(IntakeFixture, PublishingDoesNotTriggerASecondModification) {
   EXPECT_FALSE(intake.ClipboardBusy());
 }
 
-// Another thread holds the clipboard open for `milliseconds`.
-std::thread HoldClipboard(int milliseconds, std::atomic<bool>& held) {
-  return std::thread([milliseconds, &held] {
-    HWND window = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    if (OpenClipboard(window)) {
-      held = true;
-      Sleep(milliseconds);
-      CloseClipboard();
-    }
-    held = true;
-    DestroyWindow(window);
-  });
-}
+// Another program, in a thread of its own, holds the clipboard open until it
+// is told to let go or its deadline passes.
+class ClipboardHolder {
+ public:
+  ClipboardHolder() {
+    thread_ = std::thread([this] {
+      HWND window = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, nullptr, nullptr);
+      opened_ = OpenClipboard(window) != FALSE;
+      SetEvent(holding_);
+      if (opened_) {
+        WaitForSingleObject(release_, kDeadlineMs);
+        CloseClipboard();
+      }
+      DestroyWindow(window);
+    });
+  }
+  ~ClipboardHolder() {
+    Release();
+    thread_.join();
+    CloseHandle(holding_);
+    CloseHandle(release_);
+  }
+  // Whether the clipboard is held once the thread has tried.
+  bool Holding() { return WaitForSingleObject(holding_, kDeadlineMs) == WAIT_OBJECT_0 && opened_; }
+  void Release() { SetEvent(release_); }
 
-TEST_F(IntakeFixture, ClipboardHeldForAMomentIsWaitedFor) {
-  PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"});
-  std::atomic<bool> held = false;
-  std::thread holder = HoldClipboard(100, held);
-  while (!held) Sleep(1);
-  intake.ModifyClipboardPicture(false);
-  holder.join();
-  EXPECT_TRUE(messages.errors.empty());
-  EXPECT_TRUE(Modified());
-}
+ private:
+  static constexpr DWORD kDeadlineMs = 60000;
+  HANDLE holding_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE release_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::atomic<bool> opened_ = false;
+  std::thread thread_;
+};
 
-TEST_F(IntakeFixture, ClipboardHeldLongerIsReportedAndNothingIsLost) {
+// A picture arrives while another program holds the clipboard for longer
+// than intake waits: it says so in clear words, changes nothing, and takes
+// the picture on the next try once the clipboard is free.
+TEST_F(IntakeFixture, ClipboardHeldByAnotherProgramIsReportedAndNothingIsLost) {
   PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"});
-  std::atomic<bool> held = false;
-  std::thread holder = HoldClipboard(1500, held);
-  while (!held) Sleep(1);
-  const bool available = IsClipboardFormatAvailable(CF_METAFILEPICT);
-  intake.ModifyClipboardPicture(false);
-  holder.join();
-  EXPECT_TRUE(available);
+  {
+    ClipboardHolder holder;
+    ASSERT_TRUE(holder.Holding()) << "the other program could not open the clipboard within 60 s";
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_METAFILEPICT));
+    intake.ModifyClipboardPicture(false);
+  }
   ASSERT_EQ(messages.errors.size(), 1u);
   EXPECT_EQ(messages.errors[0].rfind(L"Unable to open clipboard for reading:\n", 0), 0u);
+  EXPECT_GT(messages.errors[0].size(), std::wstring(L"Unable to open clipboard for reading:\n").size())
+      << "the reason is missing";
   EXPECT_EQ(intake.StatusText(), L"(unable to open clipboard for reading)");
-  EXPECT_FALSE(Modified());
   EXPECT_FALSE(intake.HaveLastPicture());
+  EXPECT_FALSE(intake.ClipboardBusy());
+  const ClipboardPicture untouched = ReadPicture();
+  EXPECT_TRUE(untouched.present);
+  EXPECT_FALSE(IsImproved(untouched));
+
+  intake.ModifyClipboardPicture(false);
+  EXPECT_TRUE(Modified());
+  EXPECT_TRUE(intake.HaveLastPicture());
+}
+
+// A clipboard held only for a moment is waited for. Whether the other
+// program lets go within intake's short wait depends on how busy the machine
+// is, so both outcomes are accepted as long as nothing is lost; which one
+// happened is printed.
+TEST_F(IntakeFixture, ClipboardHeldForAMomentIsWaitedFor) {
+  PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"});
+  std::thread releaser;
+  {
+    ClipboardHolder holder;
+    ASSERT_TRUE(holder.Holding()) << "the other program could not open the clipboard within 60 s";
+    releaser = std::thread([&holder] {
+      Sleep(20);
+      holder.Release();
+    });
+    intake.ModifyClipboardPicture(false);
+    releaser.join();
+  }
+  if (messages.errors.empty()) {
+    std::printf("the held clipboard was waited for\n");
+    EXPECT_TRUE(Modified());
+  } else {
+    std::printf("the machine was too busy for intake's wait: %ls\n", messages.errors[0].c_str());
+    EXPECT_EQ(intake.StatusText(), L"(unable to open clipboard for reading)");
+    EXPECT_TRUE(ReadPicture().present);
+    EXPECT_FALSE(Modified());
+  }
+}
+
+// Broken METAFILEPICT records from other programs: no metafile, extents of
+// zero or below, a metafile handle that is no metafile. Intake stays calm,
+// and whatever it cannot read stays on the clipboard as it was.
+TEST_F(IntakeFixture, BrokenPictureRecordsAreSurvived) {
+  const std::vector<uint8_t> bits = SmallCadPicture();
+  const struct {
+    const char* name;
+    LONG xExt, yExt;
+    bool noMetafile, notAMetafile;
+  } cases[] = {
+      {"no metafile", 20320, 15240, true, false},
+      {"a handle that is no metafile", 20320, 15240, false, true},
+      {"zero extents", 0, 0, false, false},
+      {"negative extents", -20320, -15240, false, false},
+      {"one negative extent", 20320, -15240, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    messages.errors.clear();
+    ASSERT_TRUE(OpenClipboard(otherProgram));
+    ASSERT_TRUE(EmptyClipboard());
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(METAFILEPICT));
+    ASSERT_NE(block, nullptr);
+    auto* pict = static_cast<METAFILEPICT*>(GlobalLock(block));
+    ASSERT_NE(pict, nullptr);
+    HMETAFILE metafile = c.noMetafile     ? nullptr
+                         : c.notAMetafile ? reinterpret_cast<HMETAFILE>(static_cast<INT_PTR>(0x4242))
+                                          : SetMetaFileBitsEx(static_cast<UINT>(bits.size()), bits.data());
+    *pict = METAFILEPICT{MM_ANISOTROPIC, c.xExt, c.yExt, metafile};
+    GlobalUnlock(block);
+    if (!SetClipboardData(CF_METAFILEPICT, block)) {
+      GlobalFree(block);
+      CloseClipboard();
+      std::printf("%s: the system refused the record itself\n", c.name);
+      continue;
+    }
+    ASSERT_NE(SetClipboardData(RegisterClipboardFormatW(L"AutoCAD"), GlobalAlloc(GMEM_MOVEABLE, 8)), nullptr);
+    ASSERT_TRUE(CloseClipboard());
+
+    intake.ModifyClipboardPicture(false);
+    EXPECT_FALSE(intake.ClipboardBusy());
+    if (c.noMetafile || c.notAMetafile) {
+      EXPECT_EQ(intake.StatusText(), L"(WMF not modified: unreadable picture)");
+      ASSERT_EQ(messages.errors.size(), 1u);
+      EXPECT_EQ(messages.errors[0], L"Metafile not properly loaded.");
+      EXPECT_TRUE(IsClipboardFormatAvailable(CF_METAFILEPICT)) << "the picture record was taken away";
+    } else {
+      // A picture without a suggested size is still a picture: it is improved.
+      EXPECT_TRUE(messages.errors.empty());
+      EXPECT_TRUE(Modified());
+    }
+  }
+}
+
+// Saving onto a read-only file or a full disk says so in clear words and
+// leaves the file that was there as it was, with no partial file beside it.
+TEST_F(IntakeFixture, UnwritableSaveTargetsAreReportedAndNothingIsLost) {
+  PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"});
+  intake.ModifyClipboardPicture(false);
+  ASSERT_TRUE(intake.HaveLastPicture());
+  settings_test::TempFolder folder;
+  const std::wstring readOnly = folder.File("read-only.wmf");
+  std::ofstream(folder.path() / "read-only.wmf", std::ios::binary) << "old picture";
+  ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+
+  settings_test::EmptySmallDisk();
+  const std::wstring fullDisk = std::wstring(CLIPMEND_SMALL_DISK_DIR) + L"\\kept.wmf";
+  std::ofstream(std::filesystem::path(fullDisk), std::ios::binary) << "old picture";
+  const bool haveFullDisk = !settings_test::FillSmallDisk().empty();
+
+  struct Target {
+    std::wstring path;
+    DWORD error;
+  };
+  std::vector<Target> targets = {{readOnly, ERROR_ACCESS_DENIED}};
+  if (haveFullDisk) targets.push_back({fullDisk, ERROR_DISK_FULL});
+  for (const Target& target : targets) {
+    SCOPED_TRACE(ToUtf8(target.path));
+    messages.errors.clear();
+    intake.SaveLastTo(target.path);
+    ASSERT_EQ(messages.errors.size(), 1u);
+    EXPECT_EQ(messages.errors[0], L"Unable to write " + target.path + L":\n" + SystemErrorText(target.error));
+    std::ifstream in(std::filesystem::path(target.path), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), "old picture");
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(target.path + L".partial")));
+  }
+  SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+  settings_test::EmptySmallDisk();
+  if (!haveFullDisk) GTEST_SKIP() << "the read-only file was tested; no small file system to fill for the full disk: "
+                                     "scripts/small-disk.sh mounts one only as root";
 }
 
 TEST_F(IntakeFixture, SavedFileIsAPlaceablePictureOfTheLastCapture) {
@@ -246,12 +391,26 @@ TEST_F(IntakeFixture, SavedFileIsAPlaceablePictureOfTheLastCapture) {
 
 namespace {
 
-HWND FindDialog(const wchar_t* title) {
-  for (int i = 0; i < 500; ++i) {
-    if (HWND dialog = FindWindowW(L"#32770", title); dialog && IsWindowVisible(dialog)) return dialog;
-    Sleep(20);
-  }
-  return nullptr;
+// A visible dialog of `thread` with this title, or null.
+HWND DialogOf(DWORD thread, const wchar_t* title) {
+  struct Search {
+    const wchar_t* title;
+    HWND found;
+  } search{title, nullptr};
+  EnumThreadWindows(
+      thread,
+      [](HWND window, LPARAM data) {
+        auto* s = reinterpret_cast<Search*>(data);
+        wchar_t className[16] = L"", text[128] = L"";
+        GetClassNameW(window, className, 16);
+        GetWindowTextW(window, text, 128);
+        if (!IsWindowVisible(window) || std::wstring(className) != L"#32770") return TRUE;
+        if (s->title && std::wstring(text) != s->title) return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 HWND FindControl(HWND dialog, int id) {
@@ -278,28 +437,63 @@ struct DialogVisit {
   std::wstring cancelText;
 };
 
-// Waits for the dialog, toggles the pop-up box when asked, and either saves
-// under `path` or closes the dialog.
-std::thread VisitSaveDialog(DialogVisit& visit, bool toggle, const std::wstring& path) {
-  return std::thread([&visit, toggle, path] {
-    HWND dialog = FindDialog(L"Save as Velloform");
-    if (!dialog) return;
-    visit.found = true;
+// The user of the Save-as dialog, in a second thread: waits for the dialog
+// of the test's thread, toggles the pop-up box when asked, and either saves
+// under `path` or closes the dialog. A dialog that has not appeared within
+// the deadline, or that is still open after it, is cancelled, so that the
+// test fails with a message instead of waiting for ever.
+class SaveDialogUser {
+ public:
+  SaveDialogUser(DialogVisit& visit, bool toggle, std::wstring path)
+      : visit_(visit), toggle_(toggle), path_(std::move(path)), testThread_(GetCurrentThreadId()) {
+    thread_ = std::thread([this] { Run(); });
+  }
+  ~SaveDialogUser() { Finish(); }
+  // Called once the dialog's run has returned.
+  void Finish() {
+    done_ = true;
+    if (thread_.joinable()) thread_.join();
+  }
+  static constexpr int kDeadlineSeconds = 60;
+
+ private:
+  void Run() {
+    const ULONGLONG deadline = GetTickCount64() + kDeadlineSeconds * 1000;
+    while (!done_) {
+      if (GetTickCount64() >= deadline) {
+        // Any box of the test's thread, the dialog or a question over it.
+        if (HWND open = DialogOf(testThread_, nullptr)) PostMessageW(open, WM_COMMAND, IDCANCEL, 0);
+      } else if (HWND dialog = !visit_.found ? DialogOf(testThread_, L"Save as Velloform") : nullptr) {
+        Visit(dialog);
+      }
+      Sleep(20);
+    }
+  }
+
+  void Visit(HWND dialog) {
+    visit_.found = true;
     HWND box = FindControl(dialog, IDC_POPUP_SAVE_AS);
-    visit.checkedAtFirst = box && SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    if (toggle && box) SendMessageW(box, BM_CLICK, 0, 0);
+    visit_.checkedAtFirst = box && SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    if (toggle_ && box) SendMessageW(box, BM_CLICK, 0, 0);
     wchar_t text[64] = L"";
     GetDlgItemTextW(dialog, IDCANCEL, text, 64);
-    visit.cancelText = text;
-    if (path.empty()) {
+    visit_.cancelText = text;
+    if (path_.empty()) {
       PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     } else {
-      SendMessageW(dialog, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(path.c_str()));
-      SendMessageW(dialog, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(path.c_str()));
+      SendMessageW(dialog, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(path_.c_str()));
+      SendMessageW(dialog, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(path_.c_str()));
       PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     }
-  });
-}
+  }
+
+  DialogVisit& visit_;
+  const bool toggle_;
+  const std::wstring path_;
+  const DWORD testThread_;
+  std::atomic<bool> done_ = false;
+  std::thread thread_;
+};
 
 TEST_F(IntakeFixture, SaveAsDialogSavesTheLastPicture) {
   PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"});
@@ -307,10 +501,10 @@ TEST_F(IntakeFixture, SaveAsDialogSavesTheLastPicture) {
   const std::filesystem::path path = std::filesystem::temp_directory_path() / "dialog-save-test.wmf";
   std::filesystem::remove(path);
   DialogVisit visit;
-  std::thread user = VisitSaveDialog(visit, false, path.wstring());
+  SaveDialogUser user(visit, false, path.wstring());
   intake.SaveLastAsFile();
-  user.join();
-  ASSERT_TRUE(visit.found);
+  user.Finish();
+  ASSERT_TRUE(visit.found) << "the Save-as dialog did not appear within " << SaveDialogUser::kDeadlineSeconds << " s";
   EXPECT_FALSE(visit.checkedAtFirst);
   ASSERT_TRUE(std::filesystem::exists(path));
   EXPECT_TRUE(wmf::test::ReadOrFail(wmf::test::FileBytes(path)).placeable.has_value());
@@ -322,10 +516,10 @@ TEST_F(IntakeFixture, ClearingThePopUpBoxAndClosingKeepsItCleared) {
   settings.PopupSaveas = 1;
   DialogVisit visit;
   // With the box set, intake opens the dialog itself after publishing.
-  std::thread user = VisitSaveDialog(visit, true, L"");
+  SaveDialogUser user(visit, true, L"");
   intake.ModifyClipboardPicture(false);
-  user.join();
-  ASSERT_TRUE(visit.found);
+  user.Finish();
+  ASSERT_TRUE(visit.found) << "the Save-as dialog did not appear within " << SaveDialogUser::kDeadlineSeconds << " s";
   EXPECT_TRUE(visit.checkedAtFirst);
   EXPECT_EQ(visit.cancelText, L"&Close");
   EXPECT_EQ(settings.PopupSaveas, 0);

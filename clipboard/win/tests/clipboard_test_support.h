@@ -2,6 +2,8 @@
 // there, and read back the picture that is there.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <vector>
 
@@ -22,27 +24,53 @@ inline std::vector<uint8_t> SmallCadPicture() {
                         wmf::test::Poly(META_POLYLINE, {{1000, 1000}, {3000, 2500}})});
 }
 
+// Opens the clipboard for `owner`, waiting up to 10 s while another program
+// (the one under test) holds it.
+inline bool OpenClipboardWaiting(HWND owner) {
+  const ULONGLONG giveUp = GetTickCount64() + 10000;
+  while (!OpenClipboard(owner)) {
+    if (GetTickCount64() >= giveUp) return false;
+    Sleep(5);
+  }
+  return true;
+}
+
 // Puts a picture on the clipboard, suggested at 8 by 6 inches, with formats
 // registered under `names` and the predefined `formats` beside it; returns
-// the clipboard's sequence number afterwards.
+// the clipboard's sequence number afterwards, or 0 when a step failed (the
+// test then fails with a message).
 inline DWORD PutPicture(HWND owner, const std::vector<uint8_t>& bits, const std::vector<const wchar_t*>& names = {},
                         const std::vector<UINT>& formats = {}) {
-  if (!OpenClipboard(owner)) return 0;
-  EmptyClipboard();
+  if (!OpenClipboardWaiting(owner)) {
+    ADD_FAILURE() << "the test could not open the clipboard within 10 s: error " << GetLastError();
+    return 0;
+  }
+  bool put = EmptyClipboard() != FALSE;
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(METAFILEPICT));
-  auto* pict = static_cast<METAFILEPICT*>(GlobalLock(block));
-  *pict = METAFILEPICT{MM_ANISOTROPIC, 20320, 15240, SetMetaFileBitsEx(static_cast<UINT>(bits.size()), bits.data())};
-  GlobalUnlock(block);
-  SetClipboardData(CF_METAFILEPICT, block);
-  for (const wchar_t* name : names) SetClipboardData(RegisterClipboardFormatW(name), GlobalAlloc(GMEM_MOVEABLE, 8));
-  for (UINT format : formats) SetClipboardData(format, GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 8));
+  auto* pict = block ? static_cast<METAFILEPICT*>(GlobalLock(block)) : nullptr;
+  if (pict) {
+    *pict = METAFILEPICT{MM_ANISOTROPIC, 20320, 15240, SetMetaFileBitsEx(static_cast<UINT>(bits.size()), bits.data())};
+    GlobalUnlock(block);
+  }
+  put = put && pict && SetClipboardData(CF_METAFILEPICT, block);
+  if (!put && block) GlobalFree(block);
+  for (const wchar_t* name : names)
+    put = put && SetClipboardData(RegisterClipboardFormatW(name), GlobalAlloc(GMEM_MOVEABLE, 8));
+  for (UINT format : formats) put = put && SetClipboardData(format, GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 8));
   CloseClipboard();
+  if (!put) {
+    ADD_FAILURE() << "the test could not put its picture on the clipboard: error " << GetLastError();
+    return 0;
+  }
   return GetClipboardSequenceNumber();
 }
 
 inline void EmptyTheClipboard(HWND owner) {
-  if (!OpenClipboard(owner)) return;
-  EmptyClipboard();
+  if (!OpenClipboardWaiting(owner)) {
+    ADD_FAILURE() << "the test could not open the clipboard within 10 s: error " << GetLastError();
+    return;
+  }
+  if (!EmptyClipboard()) ADD_FAILURE() << "the test could not empty the clipboard: error " << GetLastError();
   CloseClipboard();
 }
 
@@ -56,8 +84,9 @@ struct ClipboardPicture {
 inline ClipboardPicture ReadPicture() {
   ClipboardPicture result;
   if (!OpenClipboard(nullptr)) return result;
-  if (HANDLE handle = GetClipboardData(CF_METAFILEPICT)) {
-    result.pict = *static_cast<METAFILEPICT*>(GlobalLock(handle));
+  HANDLE handle = GetClipboardData(CF_METAFILEPICT);
+  if (const auto* pict = handle ? static_cast<const METAFILEPICT*>(GlobalLock(handle)) : nullptr) {
+    result.pict = *pict;
     GlobalUnlock(handle);
     std::vector<uint8_t> bits(GetMetaFileBitsEx(result.pict.hMF, 0, nullptr));
     GetMetaFileBitsEx(result.pict.hMF, static_cast<UINT>(bits.size()), bits.data());

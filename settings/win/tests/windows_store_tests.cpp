@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -108,6 +109,19 @@ TEST_F(WindowsStore, RefusesValuesOfTheWrongKind) {
   EXPECT_EQ(store().ReadString(L"Velloform", L"TooLong", L"", L"d"), L"d");
   EXPECT_EQ(store().ReadString(L"Velloform", L"Expandable", L"", L"d"), L"d");
   EXPECT_EQ(store().ReadInt(L"Options", L"Binary", L"", 7), 7);
+  const uint64_t wide = 5;
+  PutRaw(L"Options", L"Quad", REG_QWORD, &wide, sizeof wide);
+  EXPECT_EQ(store().ReadInt(L"Options", L"Quad", L"", 7), 7);
+  const uint16_t half = 5;
+  PutRaw(L"Options", L"Short", REG_DWORD, &half, sizeof half);  // a DWORD of two bytes
+  EXPECT_EQ(store().ReadInt(L"Options", L"Short", L"", 7), 7);
+  const wchar_t multi[] = L"a\0b\0";
+  PutRaw(L"Velloform", L"Multi", REG_MULTI_SZ, multi, sizeof multi);
+  EXPECT_EQ(store().ReadString(L"Velloform", L"Multi", L"", L"d"), L"d");
+  const std::wstring unterminated(1023, L'z');  // stored without its zero
+  PutRaw(L"Velloform", L"Unterminated", REG_SZ, unterminated.data(),
+         static_cast<DWORD>(unterminated.size() * sizeof(wchar_t)));
+  EXPECT_EQ(store().ReadString(L"Velloform", L"Unterminated", L"", L"d"), unterminated);
   EXPECT_EQ(store().ReadInt(L"Options", L"Absent", L"", 7), 7);
   EXPECT_EQ(store().ReadInt(L"No Such Section", L"Crop", L"", 7), 7);
 }
@@ -236,6 +250,32 @@ TEST_F(WindowsStoreFiles, UnwritableFilesAreReportedOnceWithTheSystemsText) {
   std::ifstream in(folder_.path() / "read-only.vf3", std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()),
             "[Velloform]\r\nColorOnly=1\r\n");
+}
+
+// Saving options onto a full disk says so once, in the system's words, and
+// an options file saved there before keeps its content.
+TEST_F(WindowsStoreFiles, FullDiskIsReportedOnceAndNothingIsLost) {
+  settings_test::EmptySmallDisk();
+  const std::wstring folder = CLIPMEND_SMALL_DISK_DIR;
+  const std::wstring kept = folder + L"\\kept.vf3";
+  const std::wstring added = folder + L"\\added.vf3";
+  ASSERT_TRUE(WritePrivateProfileStringW(L"Velloform", L"ColorOnly", L"1", kept.c_str()));
+  if (settings_test::FillSmallDisk().empty())
+    GTEST_SKIP() << "no small file system to fill: scripts/small-disk.sh mounts one only as root";
+
+  for (const std::wstring& path : {added, kept}) {
+    CollectedMessages messages;
+    WindowsSettingsStore store(messages);
+    WmfSettings settings(store, messages);
+    EXPECT_FALSE(settings.TransferSettings(SettingsOp::SaveFile, path));
+    ASSERT_EQ(messages.errors.size(), 1u) << ToUtf8(path);
+    EXPECT_EQ(messages.errors[0], L"Unable to write " + path + L":\n" + SystemErrorText(ERROR_DISK_FULL));
+  }
+  std::ifstream in(std::filesystem::path(kept), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()),
+            "[Velloform]\r\nColorOnly=1\r\n");
+  in.close();
+  settings_test::EmptySmallDisk();
 }
 
 TEST(SystemErrorText, IsTheSystemsMessageWithItsLineBreak) {

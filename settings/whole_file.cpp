@@ -1,0 +1,73 @@
+#include "whole_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fstream>
+#include <system_error>
+
+#include "text_encoding.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::wstring Reason(int error) { return FromUtf8(std::generic_category().message(error != 0 ? error : EIO)); }
+
+}  // namespace
+
+std::optional<std::vector<uint8_t>> ReadWholeFile(const fs::path& path, std::wstring& reason) {
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) {
+    reason = Reason(EISDIR);
+    return std::nullopt;
+  }
+  errno = 0;
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) {
+    reason = Reason(errno);
+    return std::nullopt;
+  }
+  const std::streamoff size = in.tellg();
+  std::vector<uint8_t> bytes(size > 0 ? static_cast<size_t>(size) : 0);
+  in.seekg(0);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+  return bytes;
+}
+
+std::optional<std::wstring> ReplaceWholeFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
+  std::error_code ec;
+  const bool exists = fs::exists(path, ec);
+  if (exists) {
+    if (fs::is_directory(path, ec)) return Reason(EISDIR);
+    // Replacing the file by renaming would pass over its protection, so it is
+    // tested first; an owner without write permission counts too, since a
+    // privileged user may open any file.
+    errno = 0;
+    if (!std::ofstream(path, std::ios::binary | std::ios::app)) return Reason(errno);
+    const fs::perms writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    if ((fs::status(path, ec).permissions() & writable) == fs::perms::none) return Reason(EACCES);
+  }
+  fs::path partial = path;
+  partial += ".partial";
+  {
+    errno = 0;
+    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+    if (!out) return Reason(errno);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+      const int error = errno;
+      fs::remove(partial, ec);
+      return Reason(error);
+    }
+  }
+  if (exists) fs::permissions(partial, fs::status(path, ec).permissions(), ec);
+  fs::rename(partial, path, ec);
+  if (ec) {
+    const std::wstring reason = FromUtf8(ec.message());
+    fs::remove(partial, ec);
+    return reason;
+  }
+  return std::nullopt;
+}
