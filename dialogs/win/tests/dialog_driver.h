@@ -7,10 +7,22 @@
 #include <windows.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <thread>
 
 namespace dialog_driver {
+
+// Waits up to `seconds` for `done`, which another thread makes true; false
+// when it still is not.
+inline bool WaitFor(const std::function<bool()>& done, double seconds = 20) {
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= giveUp) return false;
+    Sleep(10);
+  }
+  return true;
+}
 
 // Waits up to `seconds` for a visible top-level dialog with `title`.
 inline HWND WaitForDialog(const wchar_t* title, double seconds = 20) {

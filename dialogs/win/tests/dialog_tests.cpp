@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 // The engine's headers come before <windows.h>.
@@ -40,9 +41,22 @@ constexpr wchar_t kOptionsTitle[] = L"Velloform Options";
 constexpr wchar_t kAdvancedTitle[] = L"Velloform Advanced Options";
 constexpr wchar_t kPreferencesTitle[] = L"Velloform User Preferences";
 
+// What the dialogs asked to show; written on the dialogs' thread, read on
+// the driver's too.
+std::mutex shownLock;
 std::vector<std::wstring> helpShown, addressesOpened;
-void RecordHelp(const std::wstring& path) { helpShown.push_back(path); }
-void RecordAddress(const std::wstring& address) { addressesOpened.push_back(address); }
+void RecordHelp(const std::wstring& path) {
+  std::lock_guard<std::mutex> lock(shownLock);
+  helpShown.push_back(path);
+}
+void RecordAddress(const std::wstring& address) {
+  std::lock_guard<std::mutex> lock(shownLock);
+  addressesOpened.push_back(address);
+}
+size_t HelpShownCount() {
+  std::lock_guard<std::mutex> lock(shownLock);
+  return helpShown.size();
+}
 
 class QuietHost : public IntakeHost {
  public:
@@ -82,7 +96,7 @@ class TestApp : public CCmdTarget {
 void KeepScreenshot(HWND window, const wchar_t* name) {
   // Every control painted first; the window's thread paints when asked.
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  Sleep(100);
+  Sleep(100);  // for the picture only: the X server shows what was drawn
   RECT area;
   GetWindowRect(window, &area);
   const shell_test::ScreenCopy copy = shell_test::CaptureScreen(area);
@@ -252,8 +266,7 @@ TEST_F(DialogTest, EachBadEntryIsNamedFocusedAndNothingIsTaken) {
       EXPECT_EQ(seen.owner, dialog);
       EXPECT_TRUE(IsWindowVisible(dialog)) << "the dialog stays open";
       if (c.mode) {
-        for (int i = 0; i < 200 && FocusedControl(dialog) != c.box; ++i) Sleep(10);
-        EXPECT_EQ(FocusedControl(dialog), c.box);
+        EXPECT_TRUE(WaitFor([&] { return FocusedControl(dialog) == c.box; })) << "focus on " << FocusedControl(dialog);
       }
       Click(dialog, IDCANCEL);
     });
@@ -326,8 +339,8 @@ TEST_F(DialogTest, UnitChangeInThePreferencesConvertsTheDialogsLengths) {
     Click(preferences, IDOK);
     ASSERT_TRUE(WaitUntilGone(kPreferencesTitle));
     // The dialog converts once the preferences have closed.
-    for (int i = 0; i < 200 && Text(dialog, IDC_FIXED_WIDTH) == L"0.01"; ++i) Sleep(10);
-    EXPECT_EQ(Text(dialog, IDC_FIXED_WIDTH), L"0.254");
+    EXPECT_TRUE(WaitFor([&] { return Text(dialog, IDC_FIXED_WIDTH) == L"0.254"; }))
+        << "the fixed width reads " << testing::PrintToString(Text(dialog, IDC_FIXED_WIDTH));
     EXPECT_EQ(Text(dialog, IDC_PICTURE_WIDTH), L"15.2");
     EXPECT_EQ(Text(dialog, IDC_WMF_SCALE), L"25.4");
     EXPECT_EQ(Text(dialog, IDC_LINES_FIXED), L"Fixed linewidth (mm)");
@@ -362,7 +375,7 @@ TEST_F(DialogTest, OptionsFilesThroughTheSystemsFileDialogs) {
     SendMessageW(save, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(file.c_str()));
     PostMessageW(save, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitUntilGone(L"Save As"));
-    for (int i = 0; i < 500 && !std::filesystem::exists(file); ++i) Sleep(10);
+    EXPECT_TRUE(WaitFor([&] { return std::filesystem::exists(file); })) << "nothing saved";
 
     Choose(dialog, IDC_ROTATION, 3);  // shown, not taken over
     PostCommand(dialog, ID_LOAD_OPTIONS);
@@ -372,8 +385,8 @@ TEST_F(DialogTest, OptionsFilesThroughTheSystemsFileDialogs) {
     SendMessageW(open, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(file.c_str()));
     PostMessageW(open, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitUntilGone(L"Open"));
-    for (int i = 0; i < 500 && SendDlgItemMessageW(dialog, IDC_ROTATION, CB_GETCURSEL, 0, 0) != 1; ++i) Sleep(10);
-    EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_ROTATION, CB_GETCURSEL, 0, 0), 1) << "the file's rotation is shown";
+    EXPECT_TRUE(WaitFor([&] { return SendDlgItemMessageW(dialog, IDC_ROTATION, CB_GETCURSEL, 0, 0) == 1; }))
+        << "the file's rotation is not shown";
 
     PostCommand(dialog, ID_LOAD_OPTIONS);
     open = WaitForDialog(L"Open");
@@ -382,8 +395,7 @@ TEST_F(DialogTest, OptionsFilesThroughTheSystemsFileDialogs) {
     SendMessageW(open, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(pc2.c_str()));
     PostMessageW(open, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitUntilGone(L"Open"));
-    Sleep(200);
-    Click(dialog, IDCANCEL);
+    Click(dialog, IDCANCEL);  // handled once the import is done
   });
   ASSERT_TRUE(std::filesystem::exists(file));
   EXPECT_EQ(GetPrivateProfileIntW(L"Options", L"Rotation", -1, file.c_str()), 90);
@@ -396,10 +408,9 @@ TEST_F(DialogTest, OptionsFilesThroughTheSystemsFileDialogs) {
 TEST_F(DialogTest, OneOptionsDialogAtATime) {
   DriveOptions([&](HWND dialog) {
     // A second start of the program hands over with its message.
+    // Both return at once: the open dialog is only brought forward.
     SendMessageW(frame->Handle(), settings.InstanceMessage, 0, 0);
-    PostMessageW(frame->Handle(), WM_COMMAND, ID_MAIN_OPTIONS, 0);
-    SendMessageW(frame->Handle(), WM_NULL, 0, 0);
-    Sleep(200);
+    SendMessageW(frame->Handle(), WM_COMMAND, ID_MAIN_OPTIONS, 0);
     EXPECT_EQ(CountDialogs(kOptionsTitle), 1);
     Click(dialog, IDCANCEL);
   });
@@ -426,7 +437,7 @@ TEST_F(DialogTest, MenuCommandsTakeTheirRoute) {
     SendMessageW(dialog, WM_COMMAND, ID_CHECK_UPDATES, 0);
     Focus(dialog, IDC_PERCENTAGE);
     PressKey(dialog, VK_F1);
-    Sleep(200);
+    EXPECT_TRUE(WaitFor([] { return HelpShownCount() == 2; })) << "F1 showed no help";
     Click(dialog, IDCANCEL);
   });
   EXPECT_FALSE(frame->AutoModifyEnabled());
@@ -502,11 +513,11 @@ TEST_F(AdvancedTest, ResetAllAndTheMarginSteps) {
       PressKey(dialog, VK_DOWN);
       SendMessageW(dialog, WM_NULL, 0, 0);
     }
-    for (int i = 0; i < 200 && Text(dialog, IDC_MARGIN) != L"0"; ++i) Sleep(10);
-    EXPECT_EQ(Text(dialog, IDC_MARGIN), L"0") << "exactly 0 after five steps down";
+    EXPECT_TRUE(WaitFor([&] { return Text(dialog, IDC_MARGIN) == L"0"; }))
+        << "five steps down from 0.5 end at " << testing::PrintToString(Text(dialog, IDC_MARGIN));
     PressKey(dialog, VK_UP);
-    for (int i = 0; i < 200 && Text(dialog, IDC_MARGIN) != L"0.1"; ++i) Sleep(10);
-    EXPECT_EQ(Text(dialog, IDC_MARGIN), L"0.1");
+    EXPECT_TRUE(WaitFor([&] { return Text(dialog, IDC_MARGIN) == L"0.1"; }))
+        << "one step up shows " << testing::PrintToString(Text(dialog, IDC_MARGIN));
     Click(dialog, IDOK);
   });
   EXPECT_EQ(settings.colors[5].lineColor, AcadPalettes()[5][0]);
@@ -572,14 +583,13 @@ TEST_F(DialogTest, AboutShowsTheCountAndOpensItsLinks) {
     EXPECT_EQ(Text(dialog, IDC_VERSION), L"2018 (v7.30)");
     KeepScreenshot(dialog, L"about");
     // A second request only brings the open one forward.
-    PostMessageW(frame->Handle(), WM_COMMAND, ID_APP_ABOUT, 0);
-    SendMessageW(frame->Handle(), WM_NULL, 0, 0);
+    SendMessageW(frame->Handle(), WM_COMMAND, ID_APP_ABOUT, 0);
     EXPECT_EQ(CountDialogs(L"About Velloform"), 1);
     SendDlgItemMessageW(dialog, IDC_MAIL_LINK, WM_LBUTTONDOWN, MK_LBUTTON, 0);
     SendDlgItemMessageW(dialog, IDC_MAIL_LINK, WM_LBUTTONUP, 0, 0);
     Focus(dialog, IDOK);
     PressKey(dialog, VK_F1);
-    Sleep(200);
+    EXPECT_TRUE(WaitFor([] { return HelpShownCount() == 1; })) << "F1 showed no help";
     Click(dialog, IDOK);
   });
   EXPECT_EQ(addressesOpened, std::vector<std::wstring>{kMailAddress}) << "a link without target opens its text";
