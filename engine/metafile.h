@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "mapping_model.h"
 #include "text_measurer.h"
 #include "wmf_file.h"
 #include "wmf_recorder.h"
@@ -73,9 +74,11 @@ struct EngineContext {
 class CMetafile {
  public:
   // Captures `picture` (already read and checked) described by the clipboard
-  // record `header`, and analyses it.
+  // record `header`, and analyses it. `fromCadProgram`: the picture is known
+  // to come from a CAD program, so its first rectangle at the origin is the
+  // CAD background; other pictures are recognised by their background.
   CMetafile(const MetafilePict& header, WmfPicture picture, double drawingHeight, int fromIntelliCad,
-            EngineContext& context);
+            EngineContext& context, bool fromCadProgram = false);
 
   // Plays the rewritten picture into `surface`; returns the output window
   // size (w, h), already swapped for a rotation of 90 or 270 degrees.
@@ -92,12 +95,14 @@ class CMetafile {
 
   const WmfPicture& picture() const { return picture_; }
   const PassState& passState() const { return pass_; }
+  const PictureFrame& frame() const { return frame_; }
 
  private:
   void AnalyseExtents();
 
   WmfPicture picture_;
   EngineContext& context_;
+  PictureFrame frame_;
   PassState pass_;
 };
 

@@ -3,10 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "text_measurer.h"
 #include "wmf_file.h"
+#include "wmf_record_kinds.h"
 
 namespace wmf {
 
@@ -55,5 +58,27 @@ bool ReadExtTextLayout(const WmfRecord& record, ExtTextLayout& layout);
 
 // The string of a META_EXTTEXTOUT whose layout was read.
 std::string_view ExtTextString(const WmfRecord& record, const ExtTextLayout& layout, std::string& buffer);
+
+// The destination box of a record that paints a box of pixels: META_PATBLT,
+// the blits with or without a bitmap, META_STRETCHDIB, META_SETDIBTODEV.
+// The box stands as DestHeight, DestWidth, YDest, XDest from `box`.
+struct BlitView {
+  size_t box = 0;           // parameter index of DestHeight
+  size_t bitmap = 0;        // parameter index of the bitmap; 0 for none
+  bool sourceSize = false;  // SrcHeight and SrcWidth stand at parameters 2 and 3
+  int32_t x = 0, y = 0, width = 0, height = 0;
+
+  static std::optional<BlitView> Of(const WmfRecord& record);
+};
+
+// A META_TEXTOUT: StringLength, the string, YStart, XStart.
+struct TextOutView {
+  size_t count = 0;
+  size_t yParam = 0;  // XStart follows
+  int32_t x = 0, y = 0;
+
+  static std::optional<TextOutView> Of(const WmfRecord& record);
+  std::string_view String(const WmfRecord& record, std::string& buffer) const;
+};
 
 }  // namespace wmf

@@ -77,6 +77,32 @@ double ChooseScale(const WmfSettings& settings, Size output, double unitsPerInch
   return IsUsableScale(percentageScale) ? percentageScale : 1440.0;
 }
 
+Size WithFarEdgeRoom(const WmfSettings& settings, const Rect& extents, const Rect& bounds, Size output) {
+  const bool measured = extents.minX <= extents.maxX && extents.minY <= extents.maxY;
+  if (!settings.Crop || !measured || bounds != extents) return output;
+  const int64_t longest = std::max(output.x, output.y);
+  const int32_t room = static_cast<int32_t>(std::max<int64_t>(1, (longest + 399) / 400));
+  return Size{output.x + room, output.y + room};
+}
+
+int64_t OutputDivisor(Size output, double unitsPerInchOut) {
+  constexpr double kMaxInch = 65535;
+  constexpr int64_t kMaxSide = 32767;
+  int64_t divisor = 1;
+  if (unitsPerInchOut > kMaxInch) divisor = static_cast<int64_t>(std::ceil(std::min(unitsPerInchOut, 1e15) / kMaxInch));
+  const int64_t side = std::max(output.x, output.y);
+  divisor = std::max(divisor, (side + kMaxSide - 1) / kMaxSide);
+  return std::max<int64_t>(divisor, 1);
+}
+
+Size ShrinkSize(Size output, int64_t divisor) {
+  if (divisor <= 1) return output;
+  const auto shrink = [divisor](int32_t v) {
+    return static_cast<int32_t>(std::max<int64_t>(1, (static_cast<int64_t>(v) + divisor / 2) / divisor));
+  };
+  return Size{shrink(output.x), shrink(output.y)};
+}
+
 Size PhysicalSize(Size output, double unitsPerInchOut) {
   const double width = output.x * 2540.0 / unitsPerInchOut;
   const int32_t xExt = width >= 1 ? static_cast<int32_t>(std::min(width, 2147483647.0)) : 1;

@@ -46,21 +46,22 @@ TEST(RecordRewriter, PointsAreCroppedAndRotated) {
   }
 }
 
+// An exact crop (no margin) keeps one unit of room beyond the far edges,
+// where GDI leaves out a figure's last row and column.
 TEST(RecordRewriter, FirstWindowExtentBecomesTheRegion) {
-  for (auto [rotation, x, y] : {std::tuple{0, 200, 150}, std::tuple{90, 150, 200}}) {
+  for (auto [rotation, x, y] : {std::tuple{0, 201, 151}, std::tuple{90, 151, 201}}) {
     const auto out = Played(Cropped({}), Rotation(rotation), 0);
     EXPECT_EQ(out[0], test::WindowExt(x, y)) << rotation;
   }
 }
 
-TEST(RecordRewriter, MappingModeAndViewportRecordsGoWhenCropping) {
+// The picture's mapping is taken into its coordinates, so the records that
+// set it go, cropped or not.
+TEST(RecordRewriter, MappingModeAndViewportRecordsGo) {
   const std::vector<WmfRecord> extra = {Rec(META_SETMAPMODE, {8}), Rec(META_SETVIEWPORTORG, {0, 0}),
                                         Rec(META_SETVIEWPORTEXT, {600, 800})};
   EXPECT_TRUE(Played(Cropped(extra), [](WmfSettings&) {}).empty());
-  const auto uncropped = Played(Cropped(extra), [](WmfSettings& s) { s.Crop = 0; });
-  ASSERT_EQ(uncropped.size(), 2u);
-  EXPECT_EQ(uncropped[0].function, META_SETVIEWPORTORG);
-  EXPECT_EQ(uncropped[1].function, META_SETVIEWPORTEXT);
+  EXPECT_TRUE(Played(Cropped(extra), [](WmfSettings& s) { s.Crop = 0; }).empty());
 }
 
 TEST(RecordRewriter, BackgroundIsRemoved) {
@@ -83,7 +84,7 @@ TEST(RecordRewriter, KeptBackgroundFillsTheOutputInItsColourAndRestoresPenAndBru
   EXPECT_EQ(out[5], test::Brush(0x00FFFF));
   EXPECT_EQ(out[6], Rec(META_SELECTOBJECT, {2}));
   EXPECT_EQ(out[7], Rec(META_SELECTOBJECT, {3}));
-  EXPECT_EQ(out[8], test::Rectangle(0, 0, 200, 150));
+  EXPECT_EQ(out[8], test::Rectangle(0, 0, 201, 151));  // the output window, with room at the far edges
   EXPECT_EQ(out[9], Rec(META_SELECTOBJECT, {0}));
   EXPECT_EQ(out[10], Rec(META_SELECTOBJECT, {1}));
   EXPECT_EQ(out[11], Rec(META_DELETEOBJECT, {2}));
@@ -157,20 +158,30 @@ TEST(RecordRewriter, TextAndItsRectangleMoveTogether) {
   EXPECT_EQ(out[0], Rec(META_EXTTEXTOUT, {30, 50, 1, 2, 10, 10, 20, 20, 0x41}));
 }
 
-TEST(RecordRewriter, RecordsWithoutRulesKeepTheirCoordinates) {
-  const std::vector<WmfRecord> kept = {Rec(META_TEXTOUT, {1, 0x41, 80, 150}),
-                                       Rec(META_DIBBITBLT, {0x20, 0xCC, 0, 0, 10, 10, 80, 150})};
-  EXPECT_EQ(Played(Cropped(kept), Rotation(90)), kept);
+// Texts and blits without stretching move like every other record; a blit
+// takes its stretching form, which the output can scale and turn.
+TEST(RecordRewriter, TextOutAndBitBltMoveWithThePicture) {
+  const auto out = Played(Cropped({Rec(META_TEXTOUT, {1, 0x41, 80, 150}),
+                                   Rec(META_DIBBITBLT, {0x20, 0xCC, 0, 0, 0, 10, 10, 80, 150})}),
+                          Rotation(90));
+  ASSERT_EQ(out.size(), 2u);
+  EXPECT_EQ(out[0], Rec(META_TEXTOUT, {1, 0x41, 50, 120}));
+  EXPECT_EQ(out[1], Rec(META_DIBSTRETCHBLT, {0x20, 0xCC, 10, 10, 0, 0, 0, 10, 10, 50, 110}));
 }
 
-TEST(RecordRewriter, NestedWindowOriginsFollowTheCrop) {
+// A block drawn in a window of its own lands where GDI draws it; the output
+// keeps its one window.
+TEST(RecordRewriter, NestedWindowsAreTakenIntoTheDrawing) {
   const auto out = Played(Cropped({test::WindowOrg(0, 0), Rec(META_SAVEDC, {}), test::WindowOrg(150, 80),
-                                   test::WindowExt(4000, 3000), Rec(META_RESTOREDC, {0xFFFF})}),
+                                   test::WindowExt(4000, 3000), test::LineTo(190, 110), Rec(META_RESTOREDC, {0xFFFF}),
+                                   test::LineTo(190, 110)}),
                           Rotation(0));
-  ASSERT_EQ(out.size(), 5u);
-  EXPECT_EQ(out[0], test::WindowOrg(0, 0));                  // the first origin is played unchanged
-  EXPECT_EQ(out[2], test::WindowOrg(150 - 100 + 100, 80 - 50 + 50));
-  EXPECT_EQ(out[3], test::WindowExt(100, 75));               // in proportion to the first extent
+  ASSERT_EQ(out.size(), 7u);
+  EXPECT_EQ(out[0], test::WindowOrg(0, 0));
+  EXPECT_EQ(out[2], test::WindowOrg(0, 0));
+  EXPECT_EQ(out[3], test::WindowExt(201, 151));
+  EXPECT_EQ(out[4], test::LineTo(80 - 100, 60 - 50));  // (40, 30) from the block's origin, at twice the scale
+  EXPECT_EQ(out[6], test::LineTo(90, 60));
 }
 
 TEST(RecordRewriter, RecordsTooShortForTheirRulesPassUnchanged) {
