@@ -76,11 +76,9 @@ bool ReadWmf(std::span<const uint8_t> data, WmfPicture& picture, std::string& er
                    start + 2, header.headerWords);
     return false;
   }
-  if (static_cast<uint64_t>(header.sizeWords) * 2 > available) {
-    error = Format("metafile header at byte %zu declares %llu bytes, but only %zu bytes follow",
-                   start + 6, static_cast<unsigned long long>(header.sizeWords) * 2, available);
-    return false;
-  }
+  // The header's size, object count and largest record are not trusted:
+  // readers go by the records, which must be complete and end with the end
+  // record; the output's header is written fresh.
 
   size_t at = start + kStandardHeaderBytes;
   for (;;) {

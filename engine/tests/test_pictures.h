@@ -59,11 +59,11 @@ inline std::vector<uint8_t> FileBytes(const std::filesystem::path& path) {
 
 inline std::filesystem::path CorpusDir() { return CLIPMEND_CORPUS_DIR; }
 
-// Every sample picture of the corpus that is meant to be readable.
+// Every sample picture of the corpus.
 inline std::vector<std::filesystem::path> ReadableCorpus() {
   std::vector<std::filesystem::path> files;
   for (const auto& entry : std::filesystem::directory_iterator(CorpusDir()))
-    if (entry.path().extension() == ".wmf" && entry.path().filename().string().rfind("malformed", 0) != 0)
+    if (entry.path().extension() == ".wmf")
       files.push_back(entry.path());
   std::sort(files.begin(), files.end());
   return files;
