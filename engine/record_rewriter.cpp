@@ -352,15 +352,11 @@ int RecordRewriter::DefaultBrush() {
   return defaultBrush_;
 }
 
-// Arcs, pies and chords: the box and the points that aim the ends. GDI draws
-// them counterclockwise on the device; where the picture's mapping mirrors
-// the drawing, start and end change places to keep the same curve.
+// Arcs, pies and chords: the box and the points that aim the ends. GDI
+// draws them counterclockwise as seen on the device whatever the mapping,
+// so start and end keep their roles when a mirror is taken into the points.
 void RecordRewriter::Arc(WmfRecord& r) const {
   for (size_t i = 0; i < 8; i += 2) MovePoint(r, i + 1, i);
-  if (mapping_.ScaleX() * mapping_.ScaleY() < 0) {
-    std::swap(r.params[0], r.params[2]);
-    std::swap(r.params[1], r.params[3]);
-  }
 }
 
 // Fonts turn with the picture and keep their size in the output's units.
