@@ -25,7 +25,12 @@ int32_t MulDiv(int32_t a, int32_t b, int32_t c) {
 Size ChooseRegion(const WmfSettings& settings, const Rect& extents, const Rect& fullRect, Rect& bounds) {
   const bool measured = extents.minX <= extents.maxX && extents.minY <= extents.maxY;
   if (settings.Crop && measured) {
-    bounds = extents;
+    // What is measured may reach far beyond 16 bits (a text measured at its
+    // limit): the region is held within a quarter of the 32-bit range, where
+    // its sums and differences stay exact.
+    static constexpr int32_t kLimit = 1 << 29;
+    const auto held = [](int32_t v) { return std::clamp(v, -kLimit, kLimit); };
+    bounds = Rect{held(extents.minX), held(extents.minY), held(extents.maxX), held(extents.maxY)};
     if (settings.LeaveMargin) {
       const double margin = (static_cast<double>(bounds.maxX) - bounds.minX) * settings.Margin / 100.0;
       const int32_t m = static_cast<int32_t>(std::clamp(margin, 0.0, 32767.0));
