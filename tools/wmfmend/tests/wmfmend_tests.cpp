@@ -254,4 +254,48 @@ TEST_F(WmfmendTest, CadPicturesKeepTheirOutputs) {
   }
 }
 
+// The physical size follows the picture's frame whatever its mapping: y-up
+// pictures (negative extents), a window origin away from (0, 0), and a first
+// window of 1 × 1 with the real one set later.
+TEST_F(WmfmendTest, InfoGivesTheSizeOfPicturesOfAnyMapping) {
+  {
+    // Placeable box 2000 × 1000 at 1000 units per inch, first window 1 × 1.
+    std::vector<uint16_t> words = {0xCDD7, 0x9AC6, 0, 0, 0, 2000, 1000, 1000, 0, 0};
+    uint16_t sum = 0;
+    for (uint16_t w : words) sum ^= w;
+    words.push_back(sum);
+    const std::vector<uint16_t> records = {5, 0, 0x020C, 1, 1,         5, 0, 0x020B, 0, 0,
+                                           5, 0, 0x020C, 1000, 2000,   8, 0, 0x0325, 2, 100, 100, 1900, 900,
+                                           3, 0, 0};
+    const uint16_t size = static_cast<uint16_t>(9 + records.size());
+    for (uint16_t w : {uint16_t{1}, uint16_t{9}, uint16_t{0x0300}, size, uint16_t{0}, uint16_t{0}, uint16_t{8},
+                       uint16_t{0}, uint16_t{0}})
+      words.push_back(w);
+    words.insert(words.end(), records.begin(), records.end());
+    std::ofstream(Path("one-by-one.wmf"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(words.data()), static_cast<std::streamsize>(2 * words.size()));
+  }
+  const struct {
+    std::string input;
+    std::vector<std::string> options;
+    const char* status;
+  } cases[] = {
+      {(kCorpus / "lodoc-beef.wmf").string(), {"--set", "Crop=0"}, "(size: 2.79\\\" * 2.17\\\")"},
+      {(kCorpus / "libwmf-sample.wmf").string(), {"--set", "Crop=0"}, "(size: 3.15\\\" * 2.83\\\")"},
+      {(kCorpus / "libwmf-2doorvan.wmf").string(), {"--set", "Crop=0"}, "(size: 3.31\\\" * 1.20\\\")"},
+      {(kCorpus / "libwmf-formula1.wmf").string(), {"--set", "Crop=0"}, "(size: 2.31\\\" * 0.39\\\")"},
+      {Path("one-by-one.wmf"), {"--set", "Crop=0"}, "(size: 2.00\\\" * 1.00\\\")"},
+      {Path("one-by-one.wmf"), {"--set", "LeaveMargin=0"}, "(size: 1.80\\\" * 0.80\\\")"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.input);
+    std::vector<std::string> args = {"--info"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    args.push_back(c.input);
+    const Outcome run = Wmfmend(args);
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_NE(run.out.find(c.status), std::string::npos) << run.out;
+  }
+}
+
 }  // namespace
