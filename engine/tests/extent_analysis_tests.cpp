@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "engine_harness.h"
 
 namespace wmf {
@@ -144,6 +146,39 @@ TEST(ExtentAnalysis, PictureWithoutWindowExtentSpansToWhatIsDrawn) {
   test::EngineHarness h;
   auto p = h.Capture({test::LineTo(300, 200)});
   EXPECT_EQ(p->windowExt, (Size{300, 200}));
+}
+
+// What is measured is what shows: drawing with the null pen (and the null
+// brush, for figures) is left out, a line reaches from its move, and a
+// picture that is not from a CAD program is measured within its frame.
+TEST(ExtentAnalysis, OnlyVisibleDrawingWithinTheFrameIsMeasured) {
+  const WmfRecord nullPen = test::Pen(0, 0, 5), nullBrush = test::Brush(0, 1), select0 = Rec(META_SELECTOBJECT, {0}),
+                  select1 = Rec(META_SELECTOBJECT, {1});
+  const struct {
+    const char* name;
+    std::vector<WmfRecord> records;
+    Rect expected;
+  } cases[] = {
+      {"line with the null pen",
+       {nullPen, select0, test::Poly(META_POLYLINE, {{5, 5}, {90, 90}}), test::Pen(0), select1, test::LineTo(10, 10)},
+       {10, 10, 10, 10}},
+      {"figure with null pen and brush",
+       {nullPen, select0, nullBrush, select1, test::Poly(META_POLYGON, {{5, 5}, {90, 90}, {5, 90}}), Rec(META_SELECTOBJECT, {1}),
+        test::Pen(0), Rec(META_SELECTOBJECT, {2}), test::LineTo(10, 10)},
+       {10, 10, 10, 10}},
+      {"figure filled without outline",
+       {nullPen, select0, test::Poly(META_POLYGON, {{5, 5}, {90, 90}, {5, 90}})}, {5, 5, 90, 90}},
+      {"line from its move", {Rec(META_MOVETO, {20, 30}), test::LineTo(40, 50)}, {30, 20, 40, 50}},
+      {"drawing beyond the frame", {test::Poly(META_POLYLINE, {{50, 60}, {500, -300}})}, {50, 0, 100, 60}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::EngineHarness h;
+    std::vector<WmfRecord> records = {test::WindowExt(100, 100)};
+    records.insert(records.end(), c.records.begin(), c.records.end());
+    auto p = h.Capture(records, {8, 20320, 15240}, 0, false);
+    EXPECT_EQ(p->extents, c.expected);
+  }
 }
 
 }  // namespace

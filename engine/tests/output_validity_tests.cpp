@@ -70,12 +70,6 @@ TEST(OutputValidity, EveryCorpusPictureWithEveryKindOfOption) {
   }
 }
 
-}  // namespace
-}  // namespace wmf
-
-namespace wmf {
-namespace {
-
 // Crafted records at the limits of their fields: the arithmetic stays sound
 // (the native tests run under UBSan) and the output fits its fields.
 TEST(OutputValidity, CraftedRecordsAtTheLimitsGiveSoundOutput) {

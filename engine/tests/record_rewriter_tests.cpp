@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "engine_harness.h"
@@ -190,6 +191,40 @@ TEST(RecordRewriter, RecordsTooShortForTheirRulesPassUnchanged) {
                                             Rec(META_EXTTEXTOUT, {1, 2, 50, 0}), Rec(META_SETTEXTCOLOR, {1}),
                                             Rec(META_POLYPOLYGON, {3, 1})};
   EXPECT_EQ(Played(Cropped(shortOnes), Rotation(90)), shortOnes);
+}
+
+// The background rule is for CAD pictures: one known to be from a CAD
+// program, or one that draws the CAD background first (a rectangle from the
+// origin in a pen and brush of one colour). Other pictures keep their first
+// rectangle as drawn.
+TEST(RecordRewriter, OnlyCadPicturesHaveABackground) {
+  const std::vector<WmfRecord> filledFrame = {test::WindowExt(1000, 1000), test::Pen(0x800000), Rec(META_SELECTOBJECT, {0}),
+                                              test::Brush(0xF0C080), Rec(META_SELECTOBJECT, {1}),
+                                              test::Rectangle(0, 0, 1000, 1000), test::LineTo(500, 500)};
+  const std::vector<WmfRecord> cadBackground = {test::WindowExt(1000, 1000), test::Pen(0x202020), Rec(META_SELECTOBJECT, {0}),
+                                                test::Brush(0x202020), Rec(META_SELECTOBJECT, {1}),
+                                                test::Rectangle(0, 0, 1000, 1000), test::LineTo(500, 500)};
+  const auto rectangles = [](const std::vector<WmfRecord>& out) {
+    std::vector<WmfRecord> found;
+    for (const WmfRecord& r : out)
+      if (r.function == META_RECTANGLE) found.push_back(r);
+    return found;
+  };
+  for (const int removeBackground : {0, 1}) {
+    SCOPED_TRACE(removeBackground);
+    test::EngineHarness h;
+    auto other = h.Capture(filledFrame, {8, 20320, 15240}, 0, false);
+    h.settings.Crop = 0;
+    h.settings.RemoveBackground = removeBackground;
+    const auto out = h.Play(*other);
+    EXPECT_EQ(rectangles(out), std::vector<WmfRecord>{test::Rectangle(0, 0, 1000, 1000)});
+    EXPECT_EQ(std::count_if(out.begin(), out.end(), [](const WmfRecord& r) { return r.function == META_CREATEPENINDIRECT; }), 1);
+
+    auto cad = h.Capture(cadBackground, {8, 20320, 15240}, 0, false);
+    EXPECT_EQ(cad->extents, (Rect{500, 500, 500, 500}));
+    EXPECT_EQ(cad->passState().backgroundColor, 0x202020u);
+    EXPECT_EQ(rectangles(h.Play(*cad)).size(), removeBackground ? 0u : 1u);
+  }
 }
 
 }  // namespace
