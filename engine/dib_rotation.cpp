@@ -31,10 +31,10 @@ struct BitmapRecordLayout {
 
 bool FindBitmapRecordLayout(const WmfRecord& record, BitmapRecordLayout& layout) {
   switch (record.function) {
-    case META_DIBSTRETCHBLT:
+    case MetaDibStretchBlt:
       layout = {2, 10, kDibRgbColors};
       break;
-    case META_STRETCHDIB:
+    case MetaStretchDib:
       if (!Has(record, 3)) return false;
       layout = {3, 11, record.params[2]};
       break;

@@ -1,4 +1,4 @@
-// Turning the raster image of a META_DIBSTRETCHBLT or META_STRETCHDIB record
+// Turning the raster image of a MetaDibStretchBlt or MetaStretchDib record
 // with the picture, so that it matches the rotated drawing.
 #pragma once
 

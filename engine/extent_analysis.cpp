@@ -31,10 +31,10 @@ constexpr uint16_t kBsSolid = 0;
 // A pen or brush record as the analysis keeps it.
 ObjectInfo DrawingObjectOf(const WmfRecord& r) {
   ObjectInfo info;
-  if (r.function == META_CREATEPENINDIRECT && Has(r, 5)) {
+  if (r.function == MetaCreatePenIndirect && Has(r, 5)) {
     info.visible = (r.params[0] & 0x0F) != kPsNull;
     info.color = DoubleWordAt(r, 3) & 0x00FFFFFF;
-  } else if (r.function == META_CREATEBRUSHINDIRECT && Has(r, 3)) {
+  } else if (r.function == MetaCreateBrushIndirect && Has(r, 3)) {
     info.visible = r.params[0] != kBsNull;
     info.solid = r.params[0] == kBsSolid;
     info.color = DoubleWordAt(r, 1) & 0x00FFFFFF;
@@ -42,7 +42,7 @@ ObjectInfo DrawingObjectOf(const WmfRecord& r) {
   return info;
 }
 
-// A META_CREATEREGION's rectangles (its scans), in logical units.
+// A MetaCreateRegion's rectangles (its scans), in logical units.
 template <typename F>
 void ForEachRegionRect(const WmfRecord& r, F&& visit) {
   // nextInChain, ObjectType, ObjectCount, RegionSize, ScanCount, maxScan,
@@ -74,18 +74,18 @@ bool LooksLikeCadBackground(const std::vector<WmfRecord>& records, const Mapping
   brush.solid = true;
   for (const WmfRecord& r : records) {
     if (IsDrawingRecord(r.function)) {
-      return r.function == META_RECTANGLE && Has(r, 4) && Signed(r, 3) == 0 && Signed(r, 2) == 0 && pen.visible &&
+      return r.function == MetaRectangle && Has(r, 4) && Signed(r, 3) == 0 && Signed(r, 2) == 0 && pen.visible &&
              brush.solid && pen.color == brush.color;
     }
     if (const ObjectKind kind = CreatedObject(r.function); kind != ObjectKind::None) {
       const int slot = table.Create(kind);
       if (static_cast<size_t>(slot) >= info.size()) info.resize(slot + 1);
       info[slot] = DrawingObjectOf(r);
-    } else if (r.function == META_SELECTOBJECT && Has(r, 1)) {
+    } else if (r.function == MetaSelectObject && Has(r, 1)) {
       const ObjectKind kind = table.KindAt(r.params[0]);
       if (kind == ObjectKind::Pen) pen = info[r.params[0]];
       if (kind == ObjectKind::Brush) brush = info[r.params[0]];
-    } else if (r.function == META_DELETEOBJECT && Has(r, 1)) {
+    } else if (r.function == MetaDeleteObject && Has(r, 1)) {
       table.Delete(r.params[0]);
     }
   }
@@ -172,26 +172,26 @@ void ExtentAnalysis::AnalyseRecord(const WmfRecord& record) {
   const size_t n = record.params.size();
   mapping_.Apply(record);
   switch (record.function) {
-    case META_SAVEDC:
+    case MetaSaveDC:
       pass_.SaveDC();
       break;
-    case META_RESTOREDC:
+    case MetaRestoreDC:
       pass_.RestoreDC();
       break;
-    case META_SETWINDOWORG:
+    case MetaSetWindowOrg:
       if (n >= 2 && (record.params[0] != 0 || record.params[1] != 0)) {
         pass_.nestedEndDepth = pass_.saveDepth - 1;
         pass_.inNested = true;
       }
       pass_.awaitFirstWindowOrg = false;
       break;
-    case META_SETWINDOWEXT:
+    case MetaSetWindowExt:
       if (pass_.awaitFirstWindowExt && n >= 2) {
         pass_.firstWindowExt = Size{record.params[1], record.params[0]};  // unsigned here
         pass_.awaitFirstWindowExt = false;
       }
       break;
-    case META_SELECTOBJECT:
+    case MetaSelectObject:
       if (n >= 1) {
         const int slot = record.params[0];
         switch (objects_.KindAt(slot)) {
@@ -202,20 +202,20 @@ void ExtentAnalysis::AnalyseRecord(const WmfRecord& record) {
         }
       }
       break;
-    case META_DELETEOBJECT:
+    case MetaDeleteObject:
       if (n >= 1) objects_.Delete(record.params[0]);
       break;
-    case META_SETTEXTALIGN:
+    case MetaSetTextAlign:
       if (n >= 1) textAlign_ = record.params[0];
       break;
-    case META_CREATEPENINDIRECT:
+    case MetaCreatePenIndirect:
       if (n >= 5) pass_.lastPenColor = DoubleWordAt(record, 3);
       CreateObject(record, ObjectKind::Pen);
       break;
-    case META_MOVETO:
+    case MetaMoveTo:
       if (n >= 2) lineStart_ = mapping_.ToPicture(Signed(record, 1), Signed(record, 0));
       break;
-    case META_LINETO:
+    case MetaLineTo:
       // A line reaches from the point a move set (a chain of lines from the
       // end of the one before, already measured) to its own end.
       if (n >= 2 && PenDraws()) {
@@ -226,25 +226,25 @@ void ExtentAnalysis::AnalyseRecord(const WmfRecord& record) {
       }
       lineStart_.reset();
       break;
-    case META_POLYGON:
+    case MetaPolygon:
       if (n >= 1) MeasurePoints(record, 1, record.params[0], FillDraws());
       break;
-    case META_POLYLINE:
+    case MetaPolyline:
       if (n >= 1) MeasurePoints(record, 1, record.params[0], PenDraws());
       break;
-    case META_ELLIPSE:
-    case META_ROUNDRECT:
-    case META_PIE:
-    case META_CHORD:
-    case META_ARC: {
+    case MetaEllipse:
+    case MetaRoundRect:
+    case MetaPie:
+    case MetaChord:
+    case MetaArc: {
       // The box of the figure; an arc's start and end only aim its ends.
-      const size_t box = record.function == META_ROUNDRECT ? 2 : record.function == META_ELLIPSE ? 0 : 4;
-      const bool visible = record.function == META_ARC ? PenDraws() : FillDraws();
+      const size_t box = record.function == MetaRoundRect ? 2 : record.function == MetaEllipse ? 0 : 4;
+      const bool visible = record.function == MetaArc ? PenDraws() : FillDraws();
       if (n >= box + 4 && visible)
         MeasureCorners(Signed(record, box + 3), Signed(record, box + 2), Signed(record, box + 1), Signed(record, box));
       break;
     }
-    case META_RECTANGLE:
+    case MetaRectangle:
       if (n < 4) break;
       if (frame_.cad && (Signed(record, 3) == 0 || Signed(record, 2) == 0)) {
         BackgroundRectangle();
@@ -252,16 +252,16 @@ void ExtentAnalysis::AnalyseRecord(const WmfRecord& record) {
         MeasureCorners(Signed(record, 3), Signed(record, 2), Signed(record, 1), Signed(record, 0));
       }
       break;
-    case META_SETPIXEL:
+    case MetaSetPixel:
       if (n >= 4) MeasureCorners(Signed(record, 3), Signed(record, 2), Signed(record, 3), Signed(record, 2));
       break;
-    case META_FLOODFILL:
+    case MetaFloodFill:
       if (n >= 4) MeasureCorners(Signed(record, 3), Signed(record, 2), Signed(record, 3), Signed(record, 2));
       break;
-    case META_EXTFLOODFILL:
+    case MetaExtFloodFill:
       if (n >= 5) MeasureCorners(Signed(record, 4), Signed(record, 3), Signed(record, 4), Signed(record, 3));
       break;
-    case META_POLYPOLYGON: {
+    case MetaPolyPolygon: {
       if (n < 1) break;
       const size_t polygons = record.params[0];
       if (n < 1 + polygons) break;
@@ -270,14 +270,14 @@ void ExtentAnalysis::AnalyseRecord(const WmfRecord& record) {
       if (points > 0) MeasurePoints(record, 1 + polygons, points, FillDraws());
       break;
     }
-    case META_EXTTEXTOUT:
-    case META_TEXTOUT:
+    case MetaExtTextOut:
+    case MetaTextOut:
       TextBox(record);
       break;
-    case META_FILLREGION:
-    case META_PAINTREGION:
-    case META_INVERTREGION:
-    case META_FRAMEREGION:
+    case MetaFillRegion:
+    case MetaPaintRegion:
+    case MetaInvertRegion:
+    case MetaFrameRegion:
       if (n >= 1 && objects_.KindAt(record.params[0]) == ObjectKind::Region) Measure(info_[record.params[0]].region);
       break;
     default:
@@ -301,7 +301,7 @@ void ExtentAnalysis::BackgroundRectangle() {
 }
 
 void ExtentAnalysis::TextBox(const WmfRecord& record) {
-  if (record.function == META_TEXTOUT) {
+  if (record.function == MetaTextOut) {
     const std::optional<TextOutView> text = TextOutView::Of(record);
     if (text) TextAt(text->x, text->y, text->String(record, text_), nullptr);
     return;

@@ -45,12 +45,12 @@ void ScaleExtent(int32_t& extX, int32_t& extY, const WmfRecord& r) {
 
 bool IsDrawingRecord(uint16_t function) {
   switch (function) {
-    case META_LINETO: case META_POLYLINE: case META_POLYGON: case META_POLYPOLYGON:
-    case META_RECTANGLE: case META_ROUNDRECT: case META_ELLIPSE: case META_ARC: case META_PIE: case META_CHORD:
-    case META_TEXTOUT: case META_EXTTEXTOUT: case META_SETPIXEL: case META_PATBLT: case META_BITBLT:
-    case META_STRETCHBLT: case META_DIBBITBLT: case META_DIBSTRETCHBLT: case META_STRETCHDIB:
-    case META_SETDIBTODEV: case META_FLOODFILL: case META_EXTFLOODFILL: case META_FILLREGION:
-    case META_FRAMEREGION: case META_PAINTREGION: case META_INVERTREGION:
+    case MetaLineTo: case MetaPolyline: case MetaPolygon: case MetaPolyPolygon:
+    case MetaRectangle: case MetaRoundRect: case MetaEllipse: case MetaArc: case MetaPie: case MetaChord:
+    case MetaTextOut: case MetaExtTextOut: case MetaSetPixel: case MetaPatBlt: case MetaBitBlt:
+    case MetaStretchBlt: case MetaDibBitBlt: case MetaDibStretchBlt: case MetaStretchDib:
+    case MetaSetDibToDev: case MetaFloodFill: case MetaExtFloodFill: case MetaFillRegion:
+    case MetaFrameRegion: case MetaPaintRegion: case MetaInvertRegion:
       return true;
     default:
       return false;
@@ -64,34 +64,51 @@ void MappingModel::Begin(const Mapping& initial, const Mapping& reference) {
   const Point64 frame = FrameSize(reference);
   unitsX_ = reference.windowExtSet ? frame.x : std::abs(static_cast<int64_t>(reference.viewportExtX));
   unitsY_ = reference.windowExtSet ? frame.y : std::abs(static_cast<int64_t>(reference.viewportExtY));
+  NoteChange();
+}
+
+// Most pictures draw in one window with the reference's own extents: their
+// points need no more than a subtraction.
+void MappingModel::NoteChange() {
+  const Mapping& m = current_;
+  const Mapping& r = reference_;
+  translationOnly_ = m.viewportExtX == r.viewportExtX && m.viewportExtY == r.viewportExtY &&
+                     m.viewportOrgX == r.viewportOrgX && m.viewportOrgY == r.viewportOrgY &&
+                     m.windowExtX == unitsX_ && m.windowExtY == unitsY_;
 }
 
 bool MappingModel::Apply(const WmfRecord& r) {
+  const bool applied = Follow(r);
+  if (applied) NoteChange();
+  return applied;
+}
+
+bool MappingModel::Follow(const WmfRecord& r) {
   const size_t n = r.params.size();
   Mapping& m = current_;
   switch (r.function) {
-    case META_SETMAPMODE:
+    case MetaSetMapMode:
       if (n >= 1) m.mapMode = r.params[0];
       return true;
-    case META_SETWINDOWORG:
+    case MetaSetWindowOrg:
       if (n >= 2) m.windowOrgX = Param(r, 1), m.windowOrgY = Param(r, 0);
       return true;
-    case META_SETVIEWPORTORG:
+    case MetaSetViewportOrg:
       if (n >= 2) m.viewportOrgX = Param(r, 1), m.viewportOrgY = Param(r, 0);
       return true;
-    case META_OFFSETWINDOWORG:
+    case MetaOffsetWindowOrg:
       if (n >= 2) {
         m.windowOrgX = Saturate(static_cast<int64_t>(m.windowOrgX) + Param(r, 1));
         m.windowOrgY = Saturate(static_cast<int64_t>(m.windowOrgY) + Param(r, 0));
       }
       return true;
-    case META_OFFSETVIEWPORTORG:
+    case MetaOffsetViewportOrg:
       if (n >= 2) {
         m.viewportOrgX = Saturate(static_cast<int64_t>(m.viewportOrgX) + Param(r, 1));
         m.viewportOrgY = Saturate(static_cast<int64_t>(m.viewportOrgY) + Param(r, 0));
       }
       return true;
-    case META_SETWINDOWEXT:
+    case MetaSetWindowExt:
       // GDI refuses an extent of 0, and ignores extents in fixed mapping modes.
       if (n >= 2 && ScalesExtents(m) && Param(r, 0) != 0 && Param(r, 1) != 0) {
         m.windowExtX = Param(r, 1);
@@ -99,22 +116,22 @@ bool MappingModel::Apply(const WmfRecord& r) {
         m.windowExtSet = true;
       }
       return true;
-    case META_SETVIEWPORTEXT:
+    case MetaSetViewportExt:
       if (n >= 2 && ScalesExtents(m) && Param(r, 0) != 0 && Param(r, 1) != 0) {
         m.viewportExtX = Param(r, 1);
         m.viewportExtY = Param(r, 0);
       }
       return true;
-    case META_SCALEWINDOWEXT:
+    case MetaScaleWindowExt:
       if (n >= 4 && ScalesExtents(m)) ScaleExtent(m.windowExtX, m.windowExtY, r);
       return true;
-    case META_SCALEVIEWPORTEXT:
+    case MetaScaleViewportExt:
       if (n >= 4 && ScalesExtents(m)) ScaleExtent(m.viewportExtX, m.viewportExtY, r);
       return true;
-    case META_SAVEDC:
+    case MetaSaveDC:
       saved_.push_back(current_);
       return true;
-    case META_RESTOREDC: {
+    case MetaRestoreDC: {
       // -k restores the state saved k saves ago, +k the k-th saved state; a
       // level that does not exist leaves everything as it is.
       const int32_t level = n >= 1 ? Param(r, 0) : -1;
@@ -141,6 +158,9 @@ int64_t MappingModel::Axis(int64_t logical, int32_t windowOrg, int32_t windowExt
 
 Point64 MappingModel::ToPicture(int32_t x, int32_t y) const {
   const Mapping& m = current_;
+  if (translationOnly_) {
+    return Point64{static_cast<int64_t>(x) - m.windowOrgX, static_cast<int64_t>(y) - m.windowOrgY};
+  }
   const Mapping& r = reference_;
   return Point64{Axis(x, m.windowOrgX, m.windowExtX, m.viewportOrgX, m.viewportExtX, r.viewportOrgX, r.viewportExtX,
                       unitsX_),
@@ -174,7 +194,7 @@ Mapping MappingModel::FindReference(const std::vector<WmfRecord>& records, const
   for (const WmfRecord& record : records) {
     if (IsDrawingRecord(record.function)) break;
     model.Apply(record);
-    if (firstWindow && record.function == META_SETWINDOWEXT && model.current_.windowExtSet) break;
+    if (firstWindow && record.function == MetaSetWindowExt && model.current_.windowExtSet) break;
   }
   return model.current_;
 }

@@ -76,8 +76,12 @@ class MappingModel {
   int64_t Axis(int64_t logical, int32_t windowOrg, int32_t windowExt, int32_t viewportOrg, int32_t viewportExt,
                int32_t refViewportOrg, int32_t refViewportExt, int64_t units) const;
 
+  bool Follow(const WmfRecord& record);
+  void NoteChange();
+
   Mapping current_;
   Mapping reference_;
+  bool translationOnly_ = false;  // picture space is logical space moved by the window origin
   int64_t unitsX_ = 1, unitsY_ = 1;  // picture units across the reference viewport
   std::vector<Mapping> saved_;
 };

@@ -69,10 +69,10 @@ void CMetafile::AnalyseExtents() {
   }
 }
 
-Size CMetafile::Play(WmfRecorder& surface) {
+PlayResult CMetafile::Play(WmfRecorder& surface) {
   if (!loaded) {
     context_.messages.ErrorBox(L"Metafile not properly loaded.");
-    return Size{};
+    return PlayResult{};
   }
   WmfSettings& settings = context_.settings;
   const Size region =
@@ -101,7 +101,7 @@ Size CMetafile::Play(WmfRecorder& surface) {
   for (const WmfRecord& record : picture_.records) rewriter.RewriteRecord(record);
 
   ++settings.Jobs;
-  return output;
+  return PlayResult{output, pass_.unitsPerInchOut};
 }
 
 }  // namespace wmf

@@ -54,7 +54,7 @@ struct PassState {
   bool polygonPending = false;
   double unitsPerInchOut = 0;
 
-  // META_SAVEDC and META_RESTOREDC: a nested block ends with the restore
+  // MetaSaveDC and MetaRestoreDC: a nested block ends with the restore
   // that brings the depth back to where it began.
   void SaveDC() { ++saveDepth; }
   void RestoreDC() {
@@ -71,6 +71,12 @@ struct EngineContext {
   int displayBitsPerPixel = 32;  // for the palette choice
 };
 
+// What one play produced.
+struct PlayResult {
+  Size output;              // the output window (w, h), swapped for 90 and 270 degrees
+  double unitsPerInch = 0;  // the output's scale
+};
+
 class CMetafile {
  public:
   // Captures `picture` (already read and checked) described by the clipboard
@@ -81,8 +87,8 @@ class CMetafile {
             EngineContext& context, bool fromCadProgram = false);
 
   // Plays the rewritten picture into `surface`; returns the output window
-  // size (w, h), already swapped for a rotation of 90 or 270 degrees.
-  Size Play(WmfRecorder& surface);
+  // and its scale. A picture that is not loaded plays nothing: (0, 0).
+  PlayResult Play(WmfRecorder& surface);
 
   int loaded = 0;
   Rect extents;

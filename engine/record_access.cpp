@@ -45,18 +45,18 @@ std::optional<BlitView> BlitView::Of(const WmfRecord& r) {
   BlitView view;
   size_t needed = 0;
   switch (r.function) {
-    case META_PATBLT: view.box = 2; needed = 6; break;
-    case META_BITBLT:
-    case META_DIBBITBLT: view.box = noBitmap ? 5 : 4; view.bitmap = noBitmap ? 0 : 8; needed = noBitmap ? 9 : 8; break;
-    case META_STRETCHBLT:
-    case META_DIBSTRETCHBLT:
+    case MetaPatBlt: view.box = 2; needed = 6; break;
+    case MetaBitBlt:
+    case MetaDibBitBlt: view.box = noBitmap ? 5 : 4; view.bitmap = noBitmap ? 0 : 8; needed = noBitmap ? 9 : 8; break;
+    case MetaStretchBlt:
+    case MetaDibStretchBlt:
       view.box = noBitmap ? 7 : 6;
       view.bitmap = noBitmap ? 0 : 10;
       view.sourceSize = true;
       needed = noBitmap ? 11 : 10;
       break;
-    case META_STRETCHDIB: view.box = 7; view.bitmap = 11; view.sourceSize = true; needed = 11; break;
-    case META_SETDIBTODEV: view.box = 5; view.bitmap = 9; needed = 9; break;
+    case MetaStretchDib: view.box = 7; view.bitmap = 11; view.sourceSize = true; needed = 11; break;
+    case MetaSetDibToDev: view.box = 5; view.bitmap = 9; needed = 9; break;
     default: return std::nullopt;
   }
   if (n < needed) return std::nullopt;
@@ -69,7 +69,7 @@ std::optional<BlitView> BlitView::Of(const WmfRecord& r) {
 }
 
 std::optional<TextOutView> TextOutView::Of(const WmfRecord& r) {
-  if (r.function != META_TEXTOUT || !Has(r, 1)) return std::nullopt;
+  if (r.function != MetaTextOut || !Has(r, 1)) return std::nullopt;
   TextOutView view;
   view.count = r.params[0];
   view.yParam = 1 + (view.count + 1) / 2;

@@ -36,7 +36,7 @@ int64_t Divide(int64_t a, int64_t b) { return a >= 0 ? (a + b / 2) / b : -((-a +
 // source of the same size (DIBBITBLT to DIBSTRETCHBLT, BITBLT to
 // STRETCHBLT), so that it can be scaled and turned.
 void MakeStretching(WmfRecord& r, const BlitView& blit) {
-  const bool dib = r.function == META_DIBBITBLT;
+  const bool dib = r.function == MetaDibBitBlt;
   std::vector<uint16_t> params(r.params.begin(), r.params.begin() + 2);  // raster operation
   params.push_back(r.params[blit.box]);                                  // SrcHeight
   params.push_back(r.params[blit.box + 1]);                              // SrcWidth
@@ -45,11 +45,11 @@ void MakeStretching(WmfRecord& r, const BlitView& blit) {
   if (!blit.bitmap) params.push_back(0);                                 // reserved
   params.insert(params.end(), r.params.begin() + blit.box, r.params.begin() + blit.box + 4);
   if (blit.bitmap) params.insert(params.end(), r.params.begin() + blit.bitmap, r.params.end());
-  r.function = dib ? META_DIBSTRETCHBLT : META_STRETCHBLT;
+  r.function = dib ? MetaDibStretchBlt : MetaStretchBlt;
   r.params = std::move(params);
 }
 
-// A META_SETDIBTODEV of the whole image as the META_STRETCHDIB that draws the
+// A MetaSetDibToDev of the whole image as the MetaStretchDib that draws the
 // same pixels into the same box, so that it can be scaled and turned. False
 // for a band of an image.
 bool MakeStretchDib(WmfRecord& r, const BlitView& blit) {
@@ -60,7 +60,7 @@ bool MakeStretchDib(WmfRecord& r, const BlitView& blit) {
                                   r.params[5],  r.params[6], r.params[3], r.params[4],
                                   r.params[5],  r.params[6], r.params[7], r.params[8]};
   params.insert(params.end(), r.params.begin() + blit.bitmap, r.params.end());
-  r.function = META_STRETCHDIB;
+  r.function = MetaStretchDib;
   r.params = std::move(params);
   return true;
 }
@@ -137,52 +137,52 @@ void RecordRewriter::RewriteRecord(const WmfRecord& record) {
   // keeps the one window set by the play.
   mapping_.Apply(record);
   switch (r.function) {
-    case META_SAVEDC:
+    case MetaSaveDC:
       pass_.SaveDC();
       break;
-    case META_RESTOREDC:
+    case MetaRestoreDC:
       pass_.RestoreDC();
       break;
-    case META_SETMAPMODE:
-    case META_SETVIEWPORTORG:
-    case META_SETVIEWPORTEXT:
-    case META_OFFSETWINDOWORG:
-    case META_OFFSETVIEWPORTORG:
-    case META_SCALEWINDOWEXT:
-    case META_SCALEVIEWPORTEXT:
+    case MetaSetMapMode:
+    case MetaSetViewportOrg:
+    case MetaSetViewportExt:
+    case MetaOffsetWindowOrg:
+    case MetaOffsetViewportOrg:
+    case MetaScaleWindowExt:
+    case MetaScaleViewportExt:
       return;
-    case META_SETWINDOWORG:
+    case MetaSetWindowOrg:
       if (n >= 2) WindowOrigin(r);
       break;
-    case META_SETWINDOWEXT:
+    case MetaSetWindowExt:
       if (n >= 2) WindowExtent(r);
       break;
-    case META_SETPIXEL:
+    case MetaSetPixel:
       if (n >= 4) MovePoint(r, 3, 2);
       [[fallthrough]];
-    case META_SETBKCOLOR:
-    case META_SETTEXTCOLOR:
-    case META_CREATEBRUSHINDIRECT:
+    case MetaSetBkColor:
+    case MetaSetTextColor:
+    case MetaCreateBrushIndirect:
       if (!RewriteColorRecord(r, pass_, settings_)) r = record;
       break;
-    case META_CREATEPENINDIRECT:
+    case MetaCreatePenIndirect:
       Pen(r);
       if (!RewriteColorRecord(r, pass_, settings_)) r = record;
       break;
-    case META_LINETO:
-    case META_MOVETO:
+    case MetaLineTo:
+    case MetaMoveTo:
       if (n >= 2) MovePoint(r, 1, 0);
       break;
-    case META_FLOODFILL:
+    case MetaFloodFill:
       if (n >= 4) MovePoint(r, 3, 2);
       break;
-    case META_EXTFLOODFILL:
+    case MetaExtFloodFill:
       if (n >= 5) MovePoint(r, 4, 3);
       break;
-    case META_CREATEFONTINDIRECT:
+    case MetaCreateFontIndirect:
       Font(r);
       break;
-    case META_POLYGON: {
+    case MetaPolygon: {
       if (n < 1 || !PointsFit(r, 1, r.params[0])) break;
       if (pass_.savedPolygon) {
         if (IsDuplicatePolygon(r)) {
@@ -198,7 +198,7 @@ void RecordRewriter::RewriteRecord(const WmfRecord& record) {
       MovePoints(r, 1, r.params[0]);
       break;
     }
-    case META_POLYLINE:
+    case MetaPolyline:
       if (n < 1 || !PointsFit(r, 1, r.params[0])) break;
       if (IsDuplicateOutline(r)) {
         pass_.polygonPending = false;
@@ -208,22 +208,22 @@ void RecordRewriter::RewriteRecord(const WmfRecord& record) {
       Emit(r);
       pass_.polygonPending = false;
       return;
-    case META_EXCLUDECLIPRECT:
-    case META_INTERSECTCLIPRECT:
-    case META_ELLIPSE:
+    case MetaExcludeClipRect:
+    case MetaIntersectClipRect:
+    case MetaEllipse:
       if (n >= 4) {
         MovePoint(r, 3, 2);
         MovePoint(r, 1, 0);
       }
       break;
-    case META_ROUNDRECT:
+    case MetaRoundRect:
       if (n >= 6) {
         MovePoint(r, 5, 4);
         MovePoint(r, 3, 2);
         ScaleSize(r, 1, 0, quarter);
       }
       break;
-    case META_RECTANGLE:
+    case MetaRectangle:
       if (n < 4) break;
       if (frame_.cad) {
         Background(r);
@@ -232,7 +232,7 @@ void RecordRewriter::RewriteRecord(const WmfRecord& record) {
       MovePoint(r, 3, 2);
       MovePoint(r, 1, 0);
       break;
-    case META_POLYPOLYGON: {
+    case MetaPolyPolygon: {
       if (n < 1 || n < 1 + static_cast<size_t>(r.params[0])) break;
       size_t points = 0;
       for (size_t i = 0; i < r.params[0]; ++i) points += r.params[1 + i];
@@ -240,15 +240,15 @@ void RecordRewriter::RewriteRecord(const WmfRecord& record) {
       if (points > 0 && PointsFit(r, first, points)) MovePoints(r, first, points);
       break;
     }
-    case META_ARC:
-    case META_PIE:
-    case META_CHORD:
+    case MetaArc:
+    case MetaPie:
+    case MetaChord:
       if (n >= 8) Arc(r);
       break;
-    case META_TEXTOUT:
+    case MetaTextOut:
       if (const std::optional<TextOutView> text = TextOutView::Of(r)) MovePoint(r, text->yParam + 1, text->yParam);
       break;
-    case META_EXTTEXTOUT: {
+    case MetaExtTextOut: {
       ExtTextLayout layout;
       if (!ReadExtTextLayout(r, layout)) break;
       MovePoint(r, 1, 0);
@@ -259,17 +259,17 @@ void RecordRewriter::RewriteRecord(const WmfRecord& record) {
       if (layout.hasDx) Advances(r);
       break;
     }
-    case META_CREATEREGION:
+    case MetaCreateRegion:
       Region(r);
       break;
-    case META_OFFSETCLIPRGN:
+    case MetaOffsetClipRgn:
       if (n >= 2) {
         const Point64 d = DistanceToOutput(Signed(r, 1), Signed(r, 0));
         StoreClamped(r, 1, d.x);
         StoreClamped(r, 0, d.y);
       }
       break;
-    case META_FRAMEREGION:
+    case MetaFrameRegion:
       if (n >= 4) ScaleSize(r, 3, 2, quarter);
       break;
     default:
@@ -494,10 +494,10 @@ bool RecordRewriter::IsDuplicateOutline(const WmfRecord& r) const {
 // and keeps its shape for a quarter turn.
 void RecordRewriter::Blit(WmfRecord& r) {
   std::optional<BlitView> blit = BlitView::Of(r);
-  if (r.function == META_SETDIBTODEV) {
+  if (r.function == MetaSetDibToDev) {
     if (!MakeStretchDib(r, *blit)) return;  // a band of an image cannot be placed on its own
     blit = BlitView::Of(r);
-  } else if (r.function == META_DIBBITBLT || r.function == META_BITBLT) {
+  } else if (r.function == MetaDibBitBlt || r.function == MetaBitBlt) {
     MakeStretching(r, *blit);
     blit = BlitView::Of(r);
   }
@@ -512,7 +512,7 @@ void RecordRewriter::Blit(WmfRecord& r) {
   if (blit->bitmap == 0) {
     if (Rotated90Or270(rotation)) std::swap(box.x, box.y);
   } else if (rotation != 0) {
-    const bool turned = (r.function == META_DIBSTRETCHBLT || r.function == META_STRETCHDIB) &&
+    const bool turned = (r.function == MetaDibStretchBlt || r.function == MetaStretchDib) &&
                         RotateDibRecord(r, rotation);
     if (turned && Rotated90Or270(rotation)) std::swap(box.x, box.y);
     if (!turned && rotation == 180) box = {-box.x, -box.y};

@@ -41,7 +41,7 @@ struct EngineHarness {
   // Plays the picture and returns the output's records.
   std::vector<WmfRecord> Play(CMetafile& picture, Size* output = nullptr) {
     WmfRecorder surface;
-    const Size size = picture.Play(surface);
+    const Size size = picture.Play(surface).output;
     if (output) *output = size;
     return ReadOrFail(surface.Close()).records;
   }

@@ -54,7 +54,7 @@ TEST(WmfFile, PlaceableHeaderIsReadAndWritten) {
 }
 
 TEST(WmfFile, TrailingBytesAfterTheEndRecordAreIgnored) {
-  std::vector<uint8_t> bytes = WriteWmf({Rec(META_LINETO, {1, 2})});
+  std::vector<uint8_t> bytes = WriteWmf({Rec(MetaLineTo, {1, 2})});
   bytes.insert(bytes.end(), {0xAA, 0xBB, 0xCC});
   WmfPicture picture;
   std::string error;
@@ -64,8 +64,8 @@ TEST(WmfFile, TrailingBytesAfterTheEndRecordAreIgnored) {
 
 TEST(WmfFile, ObjectCountIsTheMostObjectsAliveAtOnce) {
   const std::vector<WmfRecord> records = {
-      test::Pen(0), test::Brush(0), Rec(META_DELETEOBJECT, {0}), test::Pen(0),  // reuses slot 0
-      Rec(META_CREATEFONTINDIRECT, {10}), Rec(META_DELETEOBJECT, {1}), Rec(META_DELETEOBJECT, {2})};
+      test::Pen(0), test::Brush(0), Rec(MetaDeleteObject, {0}), test::Pen(0),  // reuses slot 0
+      Rec(MetaCreateFontIndirect, {10}), Rec(MetaDeleteObject, {1}), Rec(MetaDeleteObject, {2})};
   EXPECT_EQ(PeakObjectSlots(records), 3);
 }
 
@@ -126,7 +126,7 @@ TEST(WmfFile, WrongHeaderFieldsAreForgivenWhenTheRecordsAreComplete) {
   // The sample whose size also counts the 22-byte placeable header.
   ASSERT_TRUE(ReadWmf(FileBytes(test::CorpusDir() / "malformed-poly-extreme.wmf"), picture, error)) << error;
   EXPECT_TRUE(picture.placeable.has_value());
-  EXPECT_EQ(picture.records.back().function, META_DELETEOBJECT);
+  EXPECT_EQ(picture.records.back().function, MetaDeleteObject);
 }
 
 TEST(WmfFile, EveryTruncationOfARealPictureIsRefusedCleanly) {
@@ -141,12 +141,12 @@ TEST(WmfFile, EveryTruncationOfARealPictureIsRefusedCleanly) {
 }
 
 TEST(WmfFile, RecordNamesComeFromTheTable) {
-  EXPECT_EQ(RecordName(META_POLYGON), "META_POLYGON");
+  EXPECT_EQ(RecordName(MetaPolygon), "META_POLYGON");
   EXPECT_EQ(RecordName(0x0F43), "META_STRETCHDIB");
   EXPECT_EQ(RecordName(0x1234), "0x1234");
-  EXPECT_EQ(CreatedObject(META_CREATEREGION), ObjectKind::Region);
-  EXPECT_EQ(CreatedObject(META_DIBCREATEPATTERNBRUSH), ObjectKind::Brush);
-  EXPECT_EQ(CreatedObject(META_LINETO), ObjectKind::None);
+  EXPECT_EQ(CreatedObject(MetaCreateRegion), ObjectKind::Region);
+  EXPECT_EQ(CreatedObject(MetaDibCreatePatternBrush), ObjectKind::Brush);
+  EXPECT_EQ(CreatedObject(MetaLineTo), ObjectKind::None);
 }
 
 }  // namespace

@@ -330,8 +330,7 @@ int RunWmfmend(const std::vector<std::string>& args, std::ostream& out, std::ost
   wmf::EngineContext context{settings, messages, *measurer, parsed.displayBits};
   wmf::CMetafile captured(pict, std::move(picture), 0, parsed.intelliCad ? 1 : 0, context);
   wmf::WmfRecorder surface;
-  const wmf::Size output = captured.Play(surface);
-  const double scale = captured.passState().unitsPerInchOut;
+  const auto [output, scale] = captured.Play(surface);
   const wmf::Size himetric = wmf::PhysicalSize(output, scale);
 
   if (parsed.info) {

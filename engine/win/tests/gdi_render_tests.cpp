@@ -14,12 +14,10 @@
 #include <fstream>
 #include <vector>
 
-// The engine's headers come before <windows.h>, which defines the record
-// names as macros.
 #include "engine_harness.h"
 #include "placeable_file.h"
-#include "text_measurer_factory.h"
 #include "record_access.h"
+#include "text_measurer_factory.h"
 #include "win/gdi_owners.h"
 
 namespace wmf {
@@ -150,7 +148,7 @@ void SaveBmp(const Image& image, const std::filesystem::path& path) {
   out.write(reinterpret_cast<const char*>(image.pixels.data()), pixelBytes);
 }
 
-// A META_STRETCHDIB of a `width` × `height` bitmap with `bits` per pixel,
+// A MetaStretchDib of a `width` × `height` bitmap with `bits` per pixel,
 // drawn at (x, y) scaled `scale` times; its pixels have no symmetry, so
 // that a wrongly turned image shows.
 WmfRecord StretchDib(int x, int y, int width, int height, int bits, int scale) {
@@ -172,7 +170,7 @@ WmfRecord StretchDib(int x, int y, int width, int height, int bits, int scale) {
       dib.push_back(ink ? 0x00 : 0xFF);
     }
   }
-  WmfRecord r{META_STRETCHDIB, {0x0020, 0x00CC, 0, static_cast<uint16_t>(height), static_cast<uint16_t>(width), 0, 0,
+  WmfRecord r{MetaStretchDib, {0x0020, 0x00CC, 0, static_cast<uint16_t>(height), static_cast<uint16_t>(width), 0, 0,
                                 static_cast<uint16_t>(height * scale), static_cast<uint16_t>(width * scale),
                                 static_cast<uint16_t>(y), static_cast<uint16_t>(x)}};
   if (dib.size() % 2) dib.push_back(0);
@@ -204,22 +202,22 @@ struct NamedPicture {
 // records of every kind that carries coordinates.
 WmfPicture MappedPicture() {
   using test::Rec;
-  const WmfRecord region = Rec(META_CREATEREGION, {0, 6, 0, 0, 44, 2, 4, 300, 300, 700, 500,
+  const WmfRecord region = Rec(MetaCreateRegion, {0, 6, 0, 0, 44, 2, 4, 300, 300, 700, 500,
                                                    4, 300, 400, 300, 500, 600, 700, 4,
                                                    4, 400, 500, 300, 400, 600, 700, 4});
   return test::PictureOf({
       test::WindowExt(1, 1), test::WindowOrg(-500, 1200), test::WindowExt(3000, -2000),
-      test::Pen(0x000000, 20), Rec(META_SELECTOBJECT, {0}), test::Brush(0x2060C0), Rec(META_SELECTOBJECT, {1}),
-      Rec(META_ROUNDRECT, {200, 300, 800, 1200, 1000, -300}),
-      Rec(META_PIE, {900, 1500, 1100, 2400, 400, 2400, 1100, 1500}),
-      Rec(META_ARC, {-700, 2300, -200, 1600, -800, 2400, -100, 1500}),
-      Rec(META_CHORD, {-700, 100, -200, 0, -800, 200, -100, -400}),
-      Rec(META_CREATEFONTINDIRECT, {-150, 0, 0, 0, 700, 0, 0, 0, 0x7241, 0x6C61}), Rec(META_SELECTOBJECT, {2}),
-      Rec(META_TEXTOUT, {4, 0x4241, 0x4443, 600, 0}),
-      Rec(META_SAVEDC, {}), test::WindowOrg(-1000, 1000), test::WindowExt(1500, -1000),
-      test::Poly(META_POLYGON, {{-900, 900}, {-600, 900}, {-900, 600}}), Rec(META_RESTOREDC, {0xFFFF}),
-      region, test::Brush(0x000000), Rec(META_FILLREGION, {3, 4}),
-      Rec(META_PATBLT, {0x0021, 0x00F0, 100, 300, -1500, 2000}),
+      test::Pen(0x000000, 20), Rec(MetaSelectObject, {0}), test::Brush(0x2060C0), Rec(MetaSelectObject, {1}),
+      Rec(MetaRoundRect, {200, 300, 800, 1200, 1000, -300}),
+      Rec(MetaPie, {900, 1500, 1100, 2400, 400, 2400, 1100, 1500}),
+      Rec(MetaArc, {-700, 2300, -200, 1600, -800, 2400, -100, 1500}),
+      Rec(MetaChord, {-700, 100, -200, 0, -800, 200, -100, -400}),
+      Rec(MetaCreateFontIndirect, {-150, 0, 0, 0, 700, 0, 0, 0, 0x7241, 0x6C61}), Rec(MetaSelectObject, {2}),
+      Rec(MetaTextOut, {4, 0x4241, 0x4443, 600, 0}),
+      Rec(MetaSaveDC, {}), test::WindowOrg(-1000, 1000), test::WindowExt(1500, -1000),
+      test::Poly(MetaPolygon, {{-900, 900}, {-600, 900}, {-900, 600}}), Rec(MetaRestoreDC, {0xFFFF}),
+      region, test::Brush(0x000000), Rec(MetaFillRegion, {3, 4}),
+      Rec(MetaPatBlt, {0x0021, 0x00F0, 100, 300, -1500, 2000}),
   });
 }
 
@@ -233,7 +231,7 @@ std::vector<NamedPicture> Pictures() {
                                                       StretchDib(700, 500, 29, 17, 8, 20),
                                                       StretchDib(100, 650, 41, 9, 1, 14),
                                                       StretchDib(1300, 60, 13, 30, 4, 7),
-                                                      test::Poly(META_POLYLINE, {{50, 50}, {1550, 950}})})});
+                                                      test::Poly(MetaPolyline, {{50, 50}, {1550, 950}})})});
   pictures.push_back({"mapped.wmf", MappedPicture()});
   return pictures;
 }
@@ -273,7 +271,7 @@ Played PlayWith(test::EngineHarness& h, const NamedPicture& p, const std::functi
   adjust(h.settings);
   WmfRecorder surface;
   Played played;
-  played.output = picture->Play(surface);
+  played.output = picture->Play(surface).output;
   played.frame = picture->windowExt;
   played.bits = surface.Close();
   played.improved = test::ReadOrFail(PlaceableFileBytes(played.bits, played.output, 1440));

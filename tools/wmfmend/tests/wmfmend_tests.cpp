@@ -53,8 +53,8 @@ TEST_F(WmfmendTest, WritesAPlaceablePictureThatReadsBack) {
   ASSERT_TRUE(picture.placeable.has_value());
   EXPECT_GT(picture.placeable->inch, 0);
   ASSERT_GE(picture.records.size(), 3u);
-  EXPECT_EQ(picture.records[0].function, wmf::META_SETMAPMODE);
-  EXPECT_EQ(picture.records[2].function, wmf::META_SETWINDOWEXT);
+  EXPECT_EQ(picture.records[0].function, wmf::MetaSetMapMode);
+  EXPECT_EQ(picture.records[2].function, wmf::MetaSetWindowExt);
   EXPECT_EQ(picture.records[2].params[1], picture.placeable->right);
   EXPECT_EQ(picture.records[2].params[0], picture.placeable->bottom);
   EXPECT_FALSE(fs::exists(Path("out.wmf.wmfmend-partial")));
@@ -199,7 +199,7 @@ TEST_F(WmfmendTest, CadPicturesKeepTheirOutputs) {
     const char* name;
     uint64_t hashes[6];  // FNV-1a of the output, by option set
   } expected[] = {
-      // changed: its text (META_TEXTOUT) is measured and moved; set 4 crops exactly: room at the far edges
+      // changed: its text (MetaTextOut) is measured and moved; set 4 crops exactly: room at the far edges
       {"cad-ASCII_R12",
        {0x20428dff30232745ull, 0x8c14c093be659c93ull, 0xa9cc5179eadd1d5aull, 0x4ad31810cbccbe71ull, 0x6f251d47e02c596bull, 0xbeaaaf9190e32c59ull}},
       // changed: set 4 crops exactly: room at the far edges
@@ -217,19 +217,19 @@ TEST_F(WmfmendTest, CadPicturesKeepTheirOutputs) {
       // changed: set 4 crops exactly: room at the far edges
       {"cad-hatches_1",
        {0xa0d351d269ab2f1dull, 0x21534e29dfc8796cull, 0x3c6d107fe0dfe5f6ull, 0xc33e243660bcbdfcull, 0x5e32a3479ee59872ull, 0x630c52c086c74319ull}},
-      // changed: its texts (META_TEXTOUT) are measured and moved; set 4 crops exactly: room at the far edges
+      // changed: its texts (MetaTextOut) are measured and moved; set 4 crops exactly: room at the far edges
       {"cad-multi_insert_with_attribs",
        {0xc36ba141b3c60402ull, 0x3925b47164e92525ull, 0xfc1cfde905581cabull, 0x3f96b8a368029ed6ull, 0xe07c8520f486690aull, 0x1a353cd5f3bbb246ull}},
-      // changed: its texts (META_TEXTOUT) are measured and moved; set 4 crops exactly: room at the far edges
+      // changed: its texts (MetaTextOut) are measured and moved; set 4 crops exactly: room at the far edges
       {"cad-text_alignments",
        {0xa5cb27f97c305d76ull, 0x75f37005cb3e813aull, 0x79436e8e5f7c514aull, 0x2e6fb47feb60aea6ull, 0x14128c0ee83da4b3ull, 0x01fe342568ddc1a2ull}},
-      // changed: its texts (META_TEXTOUT) are measured and moved; set 4 crops exactly: room at the far edges
+      // changed: its texts (MetaTextOut) are measured and moved; set 4 crops exactly: room at the far edges
       {"cad-text_fonts",
        {0x138052f73deb8f12ull, 0x898a0b4afcc92cdaull, 0x1a998af0b29f623eull, 0x62f7a9aeef00d9c7ull, 0xf5cca2dd74d2f52aull, 0xf27768053e5fa826ull}},
       // changed: set 4 crops exactly: room at the far edges
       {"cad-usa",
        {0x9191c8540592e019ull, 0x31634b3be729f6ccull, 0x1f005b2b1648ee65ull, 0xdae3cea3fd8ab269ull, 0xa0864b751d08a267ull, 0x328c33df345f56f5ull}},
-      // changed: its texts (META_TEXTOUT) are measured and moved; set 4 crops exactly: room at the far edges
+      // changed: its texts (MetaTextOut) are measured and moved; set 4 crops exactly: room at the far edges
       {"cad-valid_lineweights",
        {0x2819a593838b1b03ull, 0x426f1b4e1ceb302eull, 0xc303b503fcdc65c0ull, 0x0efe74dd22bbb8cbull, 0x00269160aad8c891ull, 0x28188ccda6022f4bull}},
       // changed: set 4 crops exactly: room at the far edges
