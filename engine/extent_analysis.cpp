@@ -24,6 +24,7 @@ constexpr uint16_t kTaBottom = 0x08;
 constexpr uint16_t kTaHorizontal = 0x06;
 constexpr uint16_t kTaCenter = 0x06;
 constexpr uint16_t kTaRight = 0x02;
+constexpr uint16_t kTaUpdateCp = 0x01;
 constexpr uint16_t kPsNull = 5;
 constexpr uint16_t kBsNull = 1;
 constexpr uint16_t kBsSolid = 0;
@@ -213,16 +214,20 @@ void ExtentAnalysis::AnalyseRecord(const WmfRecord& record) {
       CreateObject(record, ObjectKind::Pen);
       break;
     case MetaMoveTo:
-      if (n >= 2) lineStart_ = mapping_.ToPicture(Signed(record, 1), Signed(record, 0));
+      if (n >= 2) lineStart_ = position_ = mapping_.ToPicture(Signed(record, 1), Signed(record, 0));
       break;
     case MetaLineTo:
       // A line reaches from the point a move set (a chain of lines from the
       // end of the one before, already measured) to its own end.
-      if (n >= 2 && PenDraws()) {
-        Box64 box;
-        if (lineStart_) box.Add(*lineStart_);
-        box.Add(mapping_.ToPicture(Signed(record, 1), Signed(record, 0)));
-        Measure(box);
+      if (n >= 2) {
+        const Point64 to = mapping_.ToPicture(Signed(record, 1), Signed(record, 0));
+        if (PenDraws()) {
+          Box64 box;
+          if (lineStart_) box.Add(*lineStart_);
+          box.Add(to);
+          Measure(box);
+        }
+        position_ = to;
       }
       lineStart_.reset();
       break;
@@ -348,7 +353,16 @@ void ExtentAnalysis::TextAt(int32_t x0, int32_t y0, std::string_view text, const
                 r = Trunc(c * static_cast<double>(cx)), t = Trunc(s * static_cast<double>(cx));
   // The corners in logical units can lie beyond 16 bits; they are taken into
   // picture space as offsets from the reference point.
-  const Point64 origin = mapping_.ToPicture(x0, y0);
+  // With TA_UPDATECP the text stands at the current position, which it
+  // then moves along its baseline.
+  const bool atCurrentPosition = (textAlign_ & kTaUpdateCp) != 0;
+  const Point64 origin = atCurrentPosition ? position_ : mapping_.ToPicture(x0, y0);
+  if (atCurrentPosition && horizontal != kTaCenter) {
+    const int64_t advance = horizontal == kTaRight ? -cx : cx;
+    const Point64 step = mapping_.DistanceToPicture(Trunc(c * static_cast<double>(advance)),
+                                                    -Trunc(s * static_cast<double>(advance)));
+    position_ = Point64{position_.x + step.x, position_.y + step.y};
+  }
   Box64 box;
   for (const auto& [dx, dy] : {std::pair{x - x0, y - y0}, std::pair{x + p - x0, y + q - y0},
                                std::pair{x + r - x0, y - t - y0}, std::pair{x + p + r - x0, y + q - t - y0}}) {

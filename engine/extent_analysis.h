@@ -49,6 +49,7 @@ class ExtentAnalysis {
   MappingModel mapping_;
   Box64 drawn_;
   std::optional<Point64> lineStart_;  // set by a move, not yet measured
+  Point64 position_;                  // the current position
   // The scratch target's object table, with what it holds by slot.
   ObjectTable objects_;
   std::vector<ObjectInfo> info_;

@@ -118,6 +118,14 @@ TEST(ExtentAnalysis, TextIsBoxedByAlignmentAndAngle) {
   }
 }
 
+// With TA_UPDATECP a text stands at the current position and moves it on.
+TEST(ExtentAnalysis, TextAtTheCurrentPositionFollowsIt) {
+  test::EngineHarness h;
+  auto p = h.Capture({test::WindowExt(100, 100), Font(12), Rec(MetaSelectObject, {0}), Rec(MetaSetTextAlign, {0x01}),
+                      Rec(MetaMoveTo, {40, 30}), Text(0, 0, "abc"), Text(0, 0, "abc")});
+  EXPECT_EQ(p->extents, (Rect{30, 40, 60, 52}));
+}
+
 TEST(ExtentAnalysis, AdvancesGiveTheWidthWhenNoRectangle) {
   test::EngineHarness h;
   WmfRecord text = Text(10, 10, "abc");
