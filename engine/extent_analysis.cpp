@@ -43,6 +43,10 @@ ObjectInfo DrawingObjectOf(const WmfRecord& r) {
   return info;
 }
 
+Box64 Intersection(const Box64& a, const Box64& b) {
+  return Box64{std::max(a.minX, b.minX), std::max(a.minY, b.minY), std::min(a.maxX, b.maxX), std::min(a.maxY, b.maxY)};
+}
+
 // A MetaCreateRegion's rectangles (its scans), in logical units.
 template <typename F>
 void ForEachRegionRect(const WmfRecord& r, F&& visit) {
@@ -120,11 +124,9 @@ void ExtentAnalysis::Measure(Box64 box) {
   // CAD pictures are measured as they always were: the blocks drawn with a
   // window origin of their own are left out, and nothing is clipped.
   if (frame_.cad && pass_.inNested) return;
-  if (frame_.frameKnown && !frame_.cad) {
-    box.minX = std::max<int64_t>(box.minX, 0);
-    box.minY = std::max<int64_t>(box.minY, 0);
-    box.maxX = std::min(box.maxX, frame_.size.x);
-    box.maxY = std::min(box.maxY, frame_.size.y);
+  if (!frame_.cad) {
+    if (frame_.frameKnown) box = Intersection(box, Box64{0, 0, frame_.size.x, frame_.size.y});
+    if (clip_) box = Intersection(box, *clip_);
     if (box.Empty()) return;
   }
   drawn_.Add(Point64{box.minX, box.minY});
@@ -175,9 +177,32 @@ void ExtentAnalysis::AnalyseRecord(const WmfRecord& record) {
   switch (record.function) {
     case MetaSaveDC:
       pass_.SaveDC();
+      savedClips_.push_back(clip_);
       break;
-    case MetaRestoreDC:
+    case MetaRestoreDC: {
       pass_.RestoreDC();
+      // -k restores the clip saved k saves ago, +k the k-th saved one.
+      const int32_t level = n >= 1 ? Signed(record, 0) : -1;
+      const int64_t keep = level < 0 ? static_cast<int64_t>(savedClips_.size()) + level : level - 1;
+      if (level != 0 && keep >= 0 && keep < static_cast<int64_t>(savedClips_.size())) {
+        clip_ = savedClips_[static_cast<size_t>(keep)];
+        savedClips_.resize(static_cast<size_t>(keep));
+      }
+      break;
+    }
+    case MetaIntersectClipRect:
+      if (n >= 4) {
+        Box64 box;
+        box.Add(mapping_.ToPicture(Signed(record, 3), Signed(record, 2)));
+        box.Add(mapping_.ToPicture(Signed(record, 1), Signed(record, 0)));
+        clip_ = clip_ ? Intersection(*clip_, box) : box;
+      }
+      break;
+    case MetaOffsetClipRgn:
+      if (n >= 2 && clip_) {
+        const Point64 d = mapping_.DistanceToPicture(Signed(record, 1), Signed(record, 0));
+        *clip_ = Box64{clip_->minX + d.x, clip_->minY + d.y, clip_->maxX + d.x, clip_->maxY + d.y};
+      }
       break;
     case MetaSetWindowOrg:
       if (n >= 2 && (record.params[0] != 0 || record.params[1] != 0)) {

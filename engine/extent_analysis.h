@@ -50,6 +50,10 @@ class ExtentAnalysis {
   Box64 drawn_;
   std::optional<Point64> lineStart_;  // set by a move, not yet measured
   Point64 position_;                  // the current position
+  // The clip rectangle in picture space (none: unclipped), saved and
+  // restored with the device context.
+  std::optional<Box64> clip_;
+  std::vector<std::optional<Box64>> savedClips_;
   // The scratch target's object table, with what it holds by slot.
   ObjectTable objects_;
   std::vector<ObjectInfo> info_;

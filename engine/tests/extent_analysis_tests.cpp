@@ -158,7 +158,8 @@ TEST(ExtentAnalysis, PictureWithoutWindowExtentSpansToWhatIsDrawn) {
 
 // What is measured is what shows: drawing with the null pen (and the null
 // brush, for figures) is left out, a line reaches from its move, and a
-// picture that is not from a CAD program is measured within its frame.
+// picture that is not from a CAD program is measured within its frame and
+// its clip rectangle.
 TEST(ExtentAnalysis, OnlyVisibleDrawingWithinTheFrameIsMeasured) {
   const WmfRecord nullPen = test::Pen(0, 0, 5), nullBrush = test::Brush(0, 1), select0 = Rec(MetaSelectObject, {0}),
                   select1 = Rec(MetaSelectObject, {1});
@@ -178,6 +179,10 @@ TEST(ExtentAnalysis, OnlyVisibleDrawingWithinTheFrameIsMeasured) {
        {nullPen, select0, test::Poly(MetaPolygon, {{5, 5}, {90, 90}, {5, 90}})}, {5, 5, 90, 90}},
       {"line from its move", {Rec(MetaMoveTo, {20, 30}), test::LineTo(40, 50)}, {30, 20, 40, 50}},
       {"drawing beyond the frame", {test::Poly(MetaPolyline, {{50, 60}, {500, -300}})}, {50, 0, 100, 60}},
+      {"drawing beyond its clip rectangle",
+       {Rec(MetaSaveDC, {}), Rec(MetaIntersectClipRect, {50, 50, 10, 10}), test::Poly(MetaPolyline, {{5, 5}, {90, 90}}),
+        Rec(MetaRestoreDC, {-1}), test::LineTo(70, 80)},
+       {10, 10, 70, 80}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -236,9 +236,9 @@ std::vector<NamedPicture> Pictures() {
   return pictures;
 }
 
-// Whether a pixel carries ink: its darkest channel, as light CAD colours are
-// nearly white in brightness.
-bool Inked(uint32_t p) { return std::min({p & 0xFF, (p >> 8) & 0xFF, (p >> 16) & 0xFF}) < 160; }
+// Whether a pixel carries ink on the white page: its darkest channel, as
+// light CAD colours are nearly white in brightness.
+bool Inked(uint32_t p) { return std::min({p & 0xFF, (p >> 8) & 0xFF, (p >> 16) & 0xFF}) < 235; }
 
 // The distance in pixels from each edge (left, top, right, bottom) to the
 // nearest ink; the image's size when there is none.
@@ -318,10 +318,7 @@ TEST(GdiRender, ImprovedPicturesLookLikeTheOriginalTurned) {
 
 // Pictures whose exact crop still leaves an empty border, with the reason.
 const std::map<std::string, std::string> kCropLeftOut = {
-    {"libwmf-cell.wmf", "drawing that its clip rectangles cut away is still measured (14 to 58 pixels)"},
     {"mapped.wmf", "its arc and chord are measured by their whole box, though they draw part of it"},
-    {"libwmf-anim0002.wmf", "18 pixels of empty border at the bottom; cause not found yet"},
-    {"libwmf-p0000001.wmf", "46 pixels of empty border at the top; cause not found yet"},
 };
 
 // Cropped exactly, a picture reaches every edge of its output: nothing drawn
