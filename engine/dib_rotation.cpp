@@ -30,20 +30,11 @@ struct BitmapRecordLayout {
 };
 
 bool FindBitmapRecordLayout(const WmfRecord& record, BitmapRecordLayout& layout) {
-  switch (record.function) {
-    case MetaDibStretchBlt:
-      layout = {2, 10, kDibRgbColors};
-      break;
-    case MetaStretchDib:
-      if (!Has(record, 3)) return false;
-      layout = {3, 11, record.params[2]};
-      break;
-    default:
-      return false;
-  }
-  // The form that carries no bitmap is exactly (function >> 8) + 3 words long.
-  if (record.SizeWords() == (record.function >> 8) + 3u) return false;
-  return record.params.size() > layout.dib;
+  if (record.function != MetaDibStretchBlt && record.function != MetaStretchDib) return false;
+  const std::optional<BlitView> blit = BlitView::Of(record);
+  if (!blit || blit->bitmap == 0) return false;
+  layout = {blit->source, blit->bitmap, record.function == MetaStretchDib ? record.params[2] : kDibRgbColors};
+  return true;
 }
 
 uint16_t Read16(std::span<const uint8_t> bytes, size_t at) {

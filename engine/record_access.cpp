@@ -52,10 +52,10 @@ std::optional<BlitView> BlitView::Of(const WmfRecord& r) {
     case MetaDibStretchBlt:
       view.box = noBitmap ? 7 : 6;
       view.bitmap = noBitmap ? 0 : 10;
-      view.sourceSize = true;
+      view.source = 2;
       needed = noBitmap ? 11 : 10;
       break;
-    case MetaStretchDib: view.box = 7; view.bitmap = 11; view.sourceSize = true; needed = 11; break;
+    case MetaStretchDib: view.box = 7; view.bitmap = 11; view.source = 3; needed = 11; break;
     case MetaSetDibToDev: view.box = 5; view.bitmap = 9; needed = 9; break;
     default: return std::nullopt;
   }

@@ -64,8 +64,8 @@ std::string_view ExtTextString(const WmfRecord& record, const ExtTextLayout& lay
 // The box stands as DestHeight, DestWidth, YDest, XDest from `box`.
 struct BlitView {
   size_t box = 0;           // parameter index of DestHeight
-  size_t bitmap = 0;        // parameter index of the bitmap; 0 for none
-  bool sourceSize = false;  // SrcHeight and SrcWidth stand at parameters 2 and 3
+  size_t bitmap = 0;  // parameter index of the bitmap; 0 for none
+  size_t source = 0;  // parameter index of SrcHeight (SrcWidth, YSrc, XSrc follow); 0 for none
   int32_t x = 0, y = 0, width = 0, height = 0;
 
   static std::optional<BlitView> Of(const WmfRecord& record);
