@@ -489,7 +489,7 @@ bool RecordRewriter::IsDuplicateOutline(const WmfRecord& r) const {
 }
 
 // Boxes of pixels move with their centre; a bitmap's pixels turn with the
-// picture. A bitmap that cannot be turned (compressed, or a device-dependent
+// picture. A bitmap that cannot be turned (JPEG or PNG, or a device-dependent
 // one) is mirrored on both axes for a half turn, which is the same picture,
 // and keeps its shape for a quarter turn.
 void RecordRewriter::Blit(WmfRecord& r) {

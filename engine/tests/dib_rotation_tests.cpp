@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
 #include <ostream>
 #include <string>
@@ -385,6 +386,36 @@ TEST(DibRotationRefused, UnknownColourUsageStaysUnchanged) {
   const WmfRecord before = r;
   EXPECT_FALSE(RotateDibRecord(r, 270));
   EXPECT_EQ(r, before);
+}
+
+// A META_STRETCHDIB of a 3 × 2 eight-bit bitmap with four colours, its
+// pixels given as they are stored after the colour table.
+WmfRecord EightBitStretchDib(uint32_t compression, const std::vector<uint8_t>& pixels) {
+  std::vector<uint8_t> dib(40, 0);
+  const uint32_t header[10] = {40, 3, 2, 1u | (8u << 16), compression, 0, 0, 0, 4, 0};
+  std::memcpy(dib.data(), header, sizeof header);
+  for (uint8_t c = 0; c < 4; ++c) dib.insert(dib.end(), {static_cast<uint8_t>(c * 60), 0, 0, 0});
+  dib.insert(dib.end(), pixels.begin(), pixels.end());
+  if (dib.size() % 2) dib.push_back(0);
+  WmfRecord r{MetaStretchDib, {0x0020, 0x00CC, 0, 2, 3, 0, 0, 20, 30, 0, 0}};
+  for (size_t i = 0; i < dib.size(); i += 2) r.params.push_back(static_cast<uint16_t>(dib[i] | dib[i + 1] << 8));
+  return r;
+}
+
+// A run-length encoded bitmap turns as the uncompressed bitmap it draws.
+TEST(DibRotation, RunLengthEncodedBitmapsTurnLikeTheirPixels) {
+  // Bottom row: three pixels of colour 1; top row: colours 2, 3, 0 as they are.
+  const WmfRecord rle = EightBitStretchDib(1, {3, 1, 0, 0, 0, 3, 2, 3, 0, 0, 0, 1});
+  const WmfRecord plain = EightBitStretchDib(0, {1, 1, 1, 0, 2, 3, 0, 0});
+  for (int rotation : {90, 180, 270}) {
+    SCOPED_TRACE(rotation);
+    WmfRecord turnedRle = rle, turnedPlain = plain;
+    ASSERT_TRUE(RotateDibRecord(turnedRle, rotation));
+    ASSERT_TRUE(RotateDibRecord(turnedPlain, rotation));
+    EXPECT_EQ(turnedRle, turnedPlain);
+  }
+  WmfRecord overrun = EightBitStretchDib(1, {9, 1, 0, 1});  // a run wider than the image
+  EXPECT_FALSE(RotateDibRecord(overrun, 90));
 }
 
 }  // namespace

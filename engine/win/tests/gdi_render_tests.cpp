@@ -221,6 +221,21 @@ WmfPicture MappedPicture() {
   });
 }
 
+// A META_STRETCHDIB of an 8 × 6 run-length encoded (BI_RLE8) bitmap drawn at
+// (x, y) scaled `scale` times: row r holds r + 1 dark pixels, then light ones.
+WmfRecord RleStretchDib(int x, int y, int scale) {
+  std::vector<uint8_t> dib(40, 0);
+  const uint32_t header[10] = {40, 8, 6, 1u | (8u << 16), 1, 6 * 6 + 2, 0, 0, 2, 0};  // with the size of the runs
+  std::memcpy(dib.data(), header, 40);
+  dib.insert(dib.end(), {0x80, 0x20, 0x10, 0, 0xF0, 0xF0, 0xF0, 0});
+  for (uint8_t row = 0; row < 6; ++row) dib.insert(dib.end(), {static_cast<uint8_t>(row + 1), 0, static_cast<uint8_t>(7 - row), 1, 0, 0});
+  dib.insert(dib.end(), {0, 1});
+  WmfRecord r{MetaStretchDib, {0x0020, 0x00CC, 0, 6, 8, 0, 0, static_cast<uint16_t>(6 * scale),
+                               static_cast<uint16_t>(8 * scale), static_cast<uint16_t>(y), static_cast<uint16_t>(x)}};
+  for (size_t i = 0; i < dib.size(); i += 2) r.params.push_back(static_cast<uint16_t>(dib[i] | dib[i + 1] << 8));
+  return r;
+}
+
 // Every picture of the corpus and the project's own fixtures.
 std::vector<NamedPicture> Pictures() {
   std::vector<NamedPicture> pictures;
@@ -231,6 +246,7 @@ std::vector<NamedPicture> Pictures() {
                                                       StretchDib(700, 500, 29, 17, 8, 20),
                                                       StretchDib(100, 650, 41, 9, 1, 14),
                                                       StretchDib(1300, 60, 13, 30, 4, 7),
+                                                      RleStretchDib(1100, 600, 40),
                                                       test::Poly(MetaPolyline, {{50, 50}, {1550, 950}})})});
   pictures.push_back({"mapped.wmf", MappedPicture()});
   return pictures;
