@@ -7,7 +7,7 @@
 #include <exception>
 
 #include "resource.h"
-#include "win/clipboard_lock.h"
+#include "clipboard_lock.h"
 #include "win/system_error_text.h"
 
 namespace {

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <thread>
 
-// The engine's headers come before <windows.h>.
 #include "clipboard_intake.h"
 #include "clipboard_test_support.h"
 #include "engine_harness.h"

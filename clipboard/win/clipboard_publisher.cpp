@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
+#include "clipboard_lock.h"
 #include "placeable_file.h"
 #include "sizing.h"
-#include "win/clipboard_lock.h"
 #include "win/system_error_text.h"
 #include "win/unique_handle.h"
 
