@@ -11,9 +11,9 @@ namespace {
 // Where the colour stands in each record.
 size_t ColorParam(uint16_t function) {
   switch (function) {
-    case META_CREATEPENINDIRECT: return 3;
-    case META_CREATEBRUSHINDIRECT: return 1;
-    default: return 0;  // META_SETBKCOLOR, META_SETTEXTCOLOR, META_SETPIXEL
+    case MetaCreatePenIndirect: return 3;
+    case MetaCreateBrushIndirect: return 1;
+    default: return 0;  // MetaSetBkColor, MetaSetTextColor, MetaSetPixel
   }
 }
 
@@ -53,7 +53,7 @@ bool RewriteColorRecord(WmfRecord& record, const PassState& pass, WmfSettings& s
   enum class Next { BlackRule, WhiteRule, Store } next = Next::BlackRule;
 
   switch (record.function) {
-    case META_CREATEPENINDIRECT:
+    case MetaCreatePenIndirect:
       if (settings.Lineoptions == 2)
         SetPenWidth(record, PenWidthUnits(settings.FixedWidth, settings.IsMetric, pass.unitsPerInchOut));
       if (settings.Lineoptions == 3 && lookUp()) {
@@ -61,7 +61,7 @@ bool RewriteColorRecord(WmfRecord& record, const PassState& pass, WmfSettings& s
         color = entry->lineColor;
       }
       break;
-    case META_CREATEBRUSHINDIRECT:
+    case MetaCreateBrushIndirect:
       if (settings.Filledoptions == 0) {
         next = Next::WhiteRule;
       } else if (settings.Filledoptions == 2) {

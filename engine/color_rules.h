@@ -19,9 +19,9 @@ std::optional<int> ColorNumberOf(WmfSettings& settings, uint32_t color);
 // A line width in inches (millimetres when metric) in output logical units.
 int32_t PenWidthUnits(double width, bool metric, double unitsPerInchOut);
 
-// Applies the colour, width and fill rules to a copy of a META_SETBKCOLOR,
-// META_SETTEXTCOLOR, META_SETPIXEL, META_CREATEPENINDIRECT or
-// META_CREATEBRUSHINDIRECT record. Inside a nested block nothing changes.
+// Applies the colour, width and fill rules to a copy of a MetaSetBkColor,
+// MetaSetTextColor, MetaSetPixel, MetaCreatePenIndirect or
+// MetaCreateBrushIndirect record. Inside a nested block nothing changes.
 // False when the record is too short for its colour (it stays unchanged).
 bool RewriteColorRecord(WmfRecord& record, const PassState& pass, WmfSettings& settings);
 

@@ -14,6 +14,8 @@ namespace wmf {
 namespace {
 
 constexpr uint32_t kBiRgb = 0;
+constexpr uint32_t kBiRle8 = 1;
+constexpr uint32_t kBiRle4 = 2;
 constexpr uint32_t kBiBitfields = 3;
 constexpr uint32_t kCoreHeaderBytes = 12;
 constexpr uint32_t kInfoHeaderBytes = 40;
@@ -30,20 +32,11 @@ struct BitmapRecordLayout {
 };
 
 bool FindBitmapRecordLayout(const WmfRecord& record, BitmapRecordLayout& layout) {
-  switch (record.function) {
-    case META_DIBSTRETCHBLT:
-      layout = {2, 10, kDibRgbColors};
-      break;
-    case META_STRETCHDIB:
-      if (!Has(record, 3)) return false;
-      layout = {3, 11, record.params[2]};
-      break;
-    default:
-      return false;
-  }
-  // The form that carries no bitmap is exactly (function >> 8) + 3 words long.
-  if (record.SizeWords() == (record.function >> 8) + 3u) return false;
-  return record.params.size() > layout.dib;
+  if (record.function != MetaDibStretchBlt && record.function != MetaStretchDib) return false;
+  const std::optional<BlitView> blit = BlitView::Of(record);
+  if (!blit || blit->bitmap == 0) return false;
+  layout = {blit->source, blit->bitmap, record.function == MetaStretchDib ? record.params[2] : kDibRgbColors};
+  return true;
 }
 
 uint16_t Read16(std::span<const uint8_t> bytes, size_t at) {
@@ -224,6 +217,70 @@ bool TurnSourceRect(SourceRect& rect, const DibGeometry& g, int rotation, int64_
   return true;
 }
 
+// A run-length encoded bitmap (BI_RLE8 at 8 bits, BI_RLE4 at 4) as the
+// uncompressed bitmap it draws, so that its pixels can be turned. Pixels the
+// runs skip are colour 0. False, with `dib` unchanged, for any other bitmap
+// or for runs that do not fit the image.
+bool DecompressRle(std::vector<uint8_t>& dib, uint16_t colorUsage) {
+  if (dib.size() < kInfoHeaderBytes || !IsInfoHeaderSize(Read32(dib, 0))) return false;
+  const uint32_t compression = Read32(dib, 16);
+  const uint32_t bitCount = Read16(dib, 14);
+  if (!((compression == kBiRle8 && bitCount == 8) || (compression == kBiRle4 && bitCount == 4))) return false;
+  const auto width = static_cast<int32_t>(Read32(dib, 4));
+  const auto height = static_cast<int32_t>(Read32(dib, 8));
+  if (width <= 0 || height <= 0 || width > 0x10000 || height > 0x10000) return false;  // RLE rows are bottom-up
+  const uint64_t entryBytes = colorUsage == kDibPalColors ? 2 : colorUsage == kDibPalIndices ? 0 : 4;
+  const uint64_t colorsUsed = Read32(dib, 32);
+  const uint64_t infoBytes = Read32(dib, 0) + (colorsUsed ? colorsUsed : uint64_t{1} << bitCount) * entryBytes;
+  if (infoBytes > dib.size()) return false;
+
+  const uint64_t rowBytes = RowBytes(bitCount, static_cast<uint64_t>(width));
+  std::vector<uint8_t> pixels(rowBytes * static_cast<uint64_t>(height), 0);
+  const auto put = [&](int64_t x, int64_t y, uint8_t value) {
+    if (x < 0 || y < 0 || x >= width || y >= height) return false;
+    uint8_t& byte = pixels[static_cast<size_t>(y) * rowBytes + static_cast<size_t>(bitCount == 8 ? x : x / 2)];
+    if (bitCount == 8) byte = value;
+    else byte = x % 2 ? static_cast<uint8_t>((byte & 0xF0) | (value & 0x0F)) : static_cast<uint8_t>((byte & 0x0F) | (value << 4));
+    return true;
+  };
+  const auto nibbleOf = [&](uint8_t byte, uint64_t i) -> uint8_t {
+    return bitCount == 8 ? byte : static_cast<uint8_t>(i % 2 ? byte & 0x0F : byte >> 4);
+  };
+  size_t at = static_cast<size_t>(infoBytes);
+  int64_t x = 0, y = 0;
+  for (;;) {
+    if (at + 2 > dib.size()) return false;
+    const uint8_t count = dib[at], value = dib[at + 1];
+    at += 2;
+    if (count > 0) {  // a run of one value (two alternating nibbles at 4 bits)
+      for (uint64_t i = 0; i < count; ++i)
+        if (!put(x++, y, nibbleOf(value, i))) return false;
+    } else if (value == 0) {  // end of line
+      x = 0;
+      ++y;
+    } else if (value == 1) {  // end of bitmap
+      break;
+    } else if (value == 2) {  // move right and up
+      if (at + 2 > dib.size()) return false;
+      x += dib[at];
+      y += dib[at + 1];
+      at += 2;
+    } else {  // `value` pixels as they are, padded to whole words
+      const uint64_t bytes = bitCount == 8 ? value : (value + 1u) / 2;
+      if (at + bytes > dib.size()) return false;
+      for (uint64_t i = 0; i < value; ++i)
+        if (!put(x++, y, nibbleOf(dib[at + (bitCount == 8 ? i : i / 2)], i))) return false;
+      at += static_cast<size_t>((bytes + 1) / 2 * 2);
+    }
+  }
+  std::vector<uint8_t> decoded(dib.begin(), dib.begin() + static_cast<ptrdiff_t>(infoBytes));
+  Write32(decoded, 16, kBiRgb);
+  Write32(decoded, 20, 0);
+  decoded.insert(decoded.end(), pixels.begin(), pixels.end());
+  dib = std::move(decoded);
+  return true;
+}
+
 }  // namespace
 
 bool RotateDibRecord(WmfRecord& record, int rotation) {
@@ -233,6 +290,7 @@ bool RotateDibRecord(WmfRecord& record, int rotation) {
 
   std::vector<uint8_t> dib(2 * (record.params.size() - layout.dib));
   for (size_t i = 0; i < dib.size(); ++i) dib[i] = ByteAt(record, 2 * layout.dib + i);
+  DecompressRle(dib, layout.colorUsage);
   DibGeometry g;
   if (!ReadDibGeometry(dib, layout.colorUsage, g)) return false;
 

@@ -1,4 +1,4 @@
-// Turning the raster image of a META_DIBSTRETCHBLT or META_STRETCHDIB record
+// Turning the raster image of a MetaDibStretchBlt or MetaStretchDib record
 // with the picture, so that it matches the rotated drawing.
 #pragma once
 
@@ -22,11 +22,14 @@ namespace wmf {
 // counts stored rows, so from the bottom row of a bottom-up bitmap and from
 // the top row of a top-down one, as GDI reads it.
 //
+// A run-length encoded bitmap (BI_RLE8, BI_RLE4) is turned as the
+// uncompressed bitmap it draws, which replaces it.
+//
 // The destination box is left alone. Returns false, with the record
-// unchanged, for any other record or rotation, a record without a bitmap, a
-// compressed bitmap (anything but BI_RGB, or BI_BITFIELDS at 16 and 32
-// bits), an unknown header or colour usage, a bitmap that does not fit in
-// the record, a source rectangle that is empty or mirrored, or a result that
+// unchanged, for any other record or rotation, a record without a bitmap,
+// another compressed bitmap (JPEG, PNG) or runs that do not fit the image,
+// an unknown header or colour usage, a bitmap that does not fit in the
+// record, a source rectangle that is empty or mirrored, or a result that
 // the record cannot express.
 bool RotateDibRecord(WmfRecord& record, int rotation);
 

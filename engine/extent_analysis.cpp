@@ -8,11 +8,15 @@
 namespace wmf {
 namespace {
 
-// Conversion of a double to a 32-bit integer, truncating towards zero.
-int32_t Trunc(double value) {
-  if (!(value > -2147483648.0 && value < 2147483648.0)) return 0;
-  return static_cast<int32_t>(value);
+// Conversion of a double to a 64-bit integer, truncating towards zero and
+// clamped to what any coordinate arithmetic here can use.
+int64_t Trunc(double value) {
+  constexpr double kLimit = 4.0e15;
+  if (!(value > -kLimit && value < kLimit)) return value > 0 ? static_cast<int64_t>(kLimit) : value < 0 ? -static_cast<int64_t>(kLimit) : 0;
+  return static_cast<int64_t>(value);
 }
+
+int32_t ClampToInt32(int64_t value) { return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX)); }
 
 constexpr uint16_t kTaVertical = 0x18;
 constexpr uint16_t kTaBaseline = 0x18;
@@ -20,11 +24,88 @@ constexpr uint16_t kTaBottom = 0x08;
 constexpr uint16_t kTaHorizontal = 0x06;
 constexpr uint16_t kTaCenter = 0x06;
 constexpr uint16_t kTaRight = 0x02;
+constexpr uint16_t kTaUpdateCp = 0x01;
+constexpr uint16_t kPsNull = 5;
+constexpr uint16_t kBsNull = 1;
+constexpr uint16_t kBsSolid = 0;
+
+// A pen or brush record as the analysis keeps it.
+ObjectInfo DrawingObjectOf(const WmfRecord& r) {
+  ObjectInfo info;
+  if (r.function == MetaCreatePenIndirect && Has(r, 5)) {
+    info.visible = (r.params[0] & 0x0F) != kPsNull;
+    info.color = DoubleWordAt(r, 3) & 0x00FFFFFF;
+  } else if (r.function == MetaCreateBrushIndirect && Has(r, 3)) {
+    info.visible = r.params[0] != kBsNull;
+    info.solid = r.params[0] == kBsSolid;
+    info.color = DoubleWordAt(r, 1) & 0x00FFFFFF;
+  }
+  return info;
+}
+
+Box64 Intersection(const Box64& a, const Box64& b) {
+  return Box64{std::max(a.minX, b.minX), std::max(a.minY, b.minY), std::min(a.maxX, b.maxX), std::min(a.maxY, b.maxY)};
+}
+
+// A MetaCreateRegion's rectangles (its scans), in logical units.
+template <typename F>
+void ForEachRegionRect(const WmfRecord& r, F&& visit) {
+  // nextInChain, ObjectType, ObjectCount, RegionSize, ScanCount, maxScan,
+  // bounding box (4), then the scans: count, top, bottom, count pairs, count.
+  if (!Has(r, 11)) return;
+  const size_t scans = r.params[5];
+  size_t at = 11;
+  for (size_t s = 0; s < scans; ++s) {
+    if (!Has(r, at + 3)) return;
+    const size_t pairs = r.params[at] / 2;
+    const int32_t top = Signed(r, at + 1), bottom = Signed(r, at + 2);
+    if (!Has(r, at + 3 + 2 * pairs + 1)) return;
+    for (size_t i = 0; i < pairs; ++i) visit(Signed(r, at + 3 + 2 * i), top, Signed(r, at + 4 + 2 * i), bottom);
+    at += 3 + 2 * pairs + 1;
+  }
+}
+
+// AutoCAD and its kin draw their background first: a rectangle from the
+// origin of a window at (0, 0), with a pen and a solid brush of one colour.
+bool LooksLikeCadBackground(const std::vector<WmfRecord>& records, const Mapping& reference) {
+  if (reference.windowOrgX != 0 || reference.windowOrgY != 0 || reference.windowExtX <= 0 ||
+      reference.windowExtY <= 0 || reference.viewportOrgX != 0 || reference.viewportOrgY != 0 ||
+      reference.viewportExtX != 1 || reference.viewportExtY != 1)
+    return false;
+  ObjectTable table;
+  std::vector<ObjectInfo> info;
+  ObjectInfo pen, brush;
+  brush.color = 0xFFFFFF;
+  brush.solid = true;
+  for (const WmfRecord& r : records) {
+    if (IsDrawingRecord(r.function)) {
+      return r.function == MetaRectangle && Has(r, 4) && Signed(r, 3) == 0 && Signed(r, 2) == 0 && pen.visible &&
+             brush.solid && pen.color == brush.color;
+    }
+    if (const ObjectKind kind = CreatedObject(r.function); kind != ObjectKind::None) {
+      const int slot = table.Create(kind);
+      if (static_cast<size_t>(slot) >= info.size()) info.resize(slot + 1);
+      info[slot] = DrawingObjectOf(r);
+    } else if (r.function == MetaSelectObject && Has(r, 1)) {
+      const ObjectKind kind = table.KindAt(r.params[0]);
+      if (kind == ObjectKind::Pen) pen = info[r.params[0]];
+      if (kind == ObjectKind::Brush) brush = info[r.params[0]];
+    } else if (r.function == MetaDeleteObject && Has(r, 1)) {
+      table.Delete(r.params[0]);
+    }
+  }
+  return false;
+}
 
 }  // namespace
 
-ExtentAnalysis::ExtentAnalysis(PassState& pass, WmfSettings& settings, TextMeasurer& measurer)
-    : pass_(pass), settings_(settings), measurer_(measurer) {}
+ExtentAnalysis::ExtentAnalysis(PassState& pass, WmfSettings& settings, TextMeasurer& measurer,
+                               const PictureFrame& frame)
+    : pass_(pass), settings_(settings), measurer_(measurer), frame_(frame) {
+  pen_.color = 0;
+  brush_.color = 0xFFFFFF;
+  brush_.solid = true;
+}
 
 void ExtentAnalysis::Begin() {
   pass_.bounds = Rect{32767, 32767, -32767, -32767};
@@ -33,126 +114,208 @@ void ExtentAnalysis::Begin() {
   pass_.inNested = false;
   pass_.awaitFirstWindowExt = true;
   pass_.awaitFirstWindowOrg = true;
+  mapping_.Begin(frame_.initial, frame_.reference);
+  drawn_ = Box64{};
 }
 
-void ExtentAnalysis::ExtendBounds(int32_t x, int32_t y) {
-  if (pass_.inNested) return;
-  Rect& b = pass_.bounds;
-  b.minX = std::min(b.minX, x);
-  b.maxX = std::max(b.maxX, x);
-  b.minY = std::min(b.minY, y);
-  b.maxY = std::max(b.maxY, y);
+// What is drawn, clipped to the picture's frame, widens the extent.
+void ExtentAnalysis::Measure(Box64 box) {
+  if (box.Empty()) return;
+  // CAD pictures are measured as they always were: the blocks drawn with a
+  // window origin of their own are left out, and nothing is clipped.
+  if (frame_.cad && pass_.inNested) return;
+  if (!frame_.cad) {
+    if (frame_.frameKnown) box = Intersection(box, Box64{0, 0, frame_.size.x, frame_.size.y});
+    if (clip_) box = Intersection(box, *clip_);
+    if (box.Empty()) return;
+  }
+  drawn_.Add(Point64{box.minX, box.minY});
+  drawn_.Add(Point64{box.maxX, box.maxY});
+  pass_.bounds = Rect{ClampToInt32(drawn_.minX), ClampToInt32(drawn_.minY), ClampToInt32(drawn_.maxX),
+                      ClampToInt32(drawn_.maxY)};
 }
 
 // Points as x, y pairs from parameter `first`; never past the record's end.
-void ExtentAnalysis::ExtendPoints(const WmfRecord& record, size_t first, size_t count) {
+void ExtentAnalysis::MeasurePoints(const WmfRecord& record, size_t first, size_t count, bool visible) {
+  if (!visible) return;
   const size_t available = record.params.size() > first ? (record.params.size() - first) / 2 : 0;
   count = std::min(count, available);
-  for (size_t i = 0; i < count; ++i) ExtendBounds(Signed(record, first + 2 * i), Signed(record, first + 2 * i + 1));
+  Box64 box;
+  for (size_t i = 0; i < count; ++i)
+    box.Add(mapping_.ToPicture(Signed(record, first + 2 * i), Signed(record, first + 2 * i + 1)));
+  Measure(box);
 }
+
+void ExtentAnalysis::MeasureCorners(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+  Box64 box;
+  box.Add(mapping_.ToPicture(x0, y0));
+  box.Add(mapping_.ToPicture(x1, y1));
+  Measure(box);
+}
+
+bool ExtentAnalysis::PenDraws() const { return pen_.visible; }
+bool ExtentAnalysis::FillDraws() const { return pen_.visible || brush_.visible; }
 
 void ExtentAnalysis::CreateObject(const WmfRecord& record, ObjectKind kind) {
   // Every object-creating record takes a slot, as in playback on a device,
   // so that later selections find the right objects.
   const int slot = objects_.Create(kind);
-  if (kind != ObjectKind::Font) return;
-  if (static_cast<size_t>(slot) >= fonts_.size()) fonts_.resize(slot + 1);
-  fonts_[slot] = FontOf(record);
+  if (static_cast<size_t>(slot) >= info_.size()) info_.resize(slot + 1);
+  ObjectInfo info = DrawingObjectOf(record);
+  if (kind == ObjectKind::Font) info.font = FontOf(record);
+  if (kind == ObjectKind::Region)
+    ForEachRegionRect(record, [&](int32_t l, int32_t t, int32_t r, int32_t b) {
+      info.region.Add(mapping_.ToPicture(l, t));
+      info.region.Add(mapping_.ToPicture(r, b));
+    });
+  info_[slot] = std::move(info);
 }
 
 void ExtentAnalysis::AnalyseRecord(const WmfRecord& record) {
   const size_t n = record.params.size();
+  mapping_.Apply(record);
   switch (record.function) {
-    case META_SAVEDC:
+    case MetaSaveDC:
       pass_.SaveDC();
+      savedClips_.push_back(clip_);
       break;
-    case META_RESTOREDC:
+    case MetaRestoreDC: {
       pass_.RestoreDC();
+      // -k restores the clip saved k saves ago, +k the k-th saved one.
+      const int32_t level = n >= 1 ? Signed(record, 0) : -1;
+      const int64_t keep = level < 0 ? static_cast<int64_t>(savedClips_.size()) + level : level - 1;
+      if (level != 0 && keep >= 0 && keep < static_cast<int64_t>(savedClips_.size())) {
+        clip_ = savedClips_[static_cast<size_t>(keep)];
+        savedClips_.resize(static_cast<size_t>(keep));
+      }
       break;
-    case META_SETWINDOWORG:
+    }
+    case MetaIntersectClipRect:
+      if (n >= 4) {
+        Box64 box;
+        box.Add(mapping_.ToPicture(Signed(record, 3), Signed(record, 2)));
+        box.Add(mapping_.ToPicture(Signed(record, 1), Signed(record, 0)));
+        clip_ = clip_ ? Intersection(*clip_, box) : box;
+      }
+      break;
+    case MetaOffsetClipRgn:
+      if (n >= 2 && clip_) {
+        const Point64 d = mapping_.DistanceToPicture(Signed(record, 1), Signed(record, 0));
+        *clip_ = Box64{clip_->minX + d.x, clip_->minY + d.y, clip_->maxX + d.x, clip_->maxY + d.y};
+      }
+      break;
+    case MetaSetWindowOrg:
       if (n >= 2 && (record.params[0] != 0 || record.params[1] != 0)) {
         pass_.nestedEndDepth = pass_.saveDepth - 1;
         pass_.inNested = true;
       }
       pass_.awaitFirstWindowOrg = false;
       break;
-    case META_SETWINDOWEXT:
+    case MetaSetWindowExt:
       if (pass_.awaitFirstWindowExt && n >= 2) {
         pass_.firstWindowExt = Size{record.params[1], record.params[0]};  // unsigned here
         pass_.awaitFirstWindowExt = false;
       }
       break;
-    case META_SELECTOBJECT:
-      if (n >= 1 && objects_.KindAt(record.params[0]) == ObjectKind::Font) currentFont_ = fonts_[record.params[0]];
+    case MetaSelectObject:
+      if (n >= 1) {
+        const int slot = record.params[0];
+        switch (objects_.KindAt(slot)) {
+          case ObjectKind::Font: currentFont_ = info_[slot].font; break;
+          case ObjectKind::Pen: pen_ = info_[slot]; break;
+          case ObjectKind::Brush: brush_ = info_[slot]; break;
+          default: break;
+        }
+      }
       break;
-    case META_DELETEOBJECT:
+    case MetaDeleteObject:
       if (n >= 1) objects_.Delete(record.params[0]);
       break;
-    case META_SETTEXTALIGN:
+    case MetaSetTextAlign:
       if (n >= 1) textAlign_ = record.params[0];
       break;
-    case META_CREATEPENINDIRECT:
+    case MetaCreatePenIndirect:
       if (n >= 5) pass_.lastPenColor = DoubleWordAt(record, 3);
       CreateObject(record, ObjectKind::Pen);
       break;
-    case META_LINETO:
-    case META_MOVETO:
-      if (n >= 2) ExtendBounds(Signed(record, 1), Signed(record, 0));
+    case MetaMoveTo:
+      if (n >= 2) lineStart_ = position_ = mapping_.ToPicture(Signed(record, 1), Signed(record, 0));
       break;
-    case META_POLYGON:
-    case META_POLYLINE:
-      if (n >= 1) ExtendPoints(record, 1, record.params[0]);
-      break;
-    case META_ELLIPSE:
-      if (n >= 4) {
-        ExtendBounds(Signed(record, 1), Signed(record, 0));
-        ExtendBounds(Signed(record, 3), Signed(record, 2));
+    case MetaLineTo:
+      // A line reaches from the point a move set (a chain of lines from the
+      // end of the one before, already measured) to its own end.
+      if (n >= 2) {
+        const Point64 to = mapping_.ToPicture(Signed(record, 1), Signed(record, 0));
+        if (PenDraws()) {
+          Box64 box;
+          if (lineStart_) box.Add(*lineStart_);
+          box.Add(to);
+          Measure(box);
+        }
+        position_ = to;
       }
+      lineStart_.reset();
       break;
-    case META_RECTANGLE:
+    case MetaPolygon:
+      if (n >= 1) MeasurePoints(record, 1, record.params[0], FillDraws());
+      break;
+    case MetaPolyline:
+      if (n >= 1) MeasurePoints(record, 1, record.params[0], PenDraws());
+      break;
+    case MetaEllipse:
+    case MetaRoundRect:
+    case MetaPie:
+    case MetaChord:
+    case MetaArc: {
+      // The box of the figure; an arc's start and end only aim its ends.
+      const size_t box = record.function == MetaRoundRect ? 2 : record.function == MetaEllipse ? 0 : 4;
+      const bool visible = record.function == MetaArc ? PenDraws() : FillDraws();
+      if (n >= box + 4 && visible)
+        MeasureCorners(Signed(record, box + 3), Signed(record, box + 2), Signed(record, box + 1), Signed(record, box));
+      break;
+    }
+    case MetaRectangle:
       if (n < 4) break;
-      if (Signed(record, 3) == 0 || Signed(record, 2) == 0) {
+      if (frame_.cad && (Signed(record, 3) == 0 || Signed(record, 2) == 0)) {
         BackgroundRectangle();
-      } else {
-        ExtendBounds(Signed(record, 1), Signed(record, 0));
-        ExtendBounds(Signed(record, 3), Signed(record, 2));
+      } else if (FillDraws()) {
+        MeasureCorners(Signed(record, 3), Signed(record, 2), Signed(record, 1), Signed(record, 0));
       }
       break;
-    case META_SETPIXEL:
-      if (n >= 4) ExtendBounds(Signed(record, 3), Signed(record, 2));
+    case MetaSetPixel:
+      if (n >= 4) MeasureCorners(Signed(record, 3), Signed(record, 2), Signed(record, 3), Signed(record, 2));
       break;
-    case META_POLYPOLYGON: {
+    case MetaFloodFill:
+      if (n >= 4) MeasureCorners(Signed(record, 3), Signed(record, 2), Signed(record, 3), Signed(record, 2));
+      break;
+    case MetaExtFloodFill:
+      if (n >= 5) MeasureCorners(Signed(record, 4), Signed(record, 3), Signed(record, 4), Signed(record, 3));
+      break;
+    case MetaPolyPolygon: {
       if (n < 1) break;
       const size_t polygons = record.params[0];
       if (n < 1 + polygons) break;
       size_t points = 0;
       for (size_t i = 0; i < polygons; ++i) points += record.params[1 + i];
-      if (points > 0) ExtendPoints(record, 1 + polygons, points);
+      if (points > 0) MeasurePoints(record, 1 + polygons, points, FillDraws());
       break;
     }
-    case META_ARC:
-      if (n >= 8)
-        for (size_t i = 0; i < 8; i += 2) ExtendBounds(Signed(record, i + 1), Signed(record, i));
-      break;
-    case META_EXTTEXTOUT:
+    case MetaExtTextOut:
+    case MetaTextOut:
       TextBox(record);
       break;
-    case META_DIBSTRETCHBLT:
-      if (n >= 10) {
-        const int32_t x = Signed(record, 9), y = Signed(record, 8);
-        ExtendBounds(x, y);
-        ExtendBounds(x + Signed(record, 7), y + Signed(record, 6));
-      }
-      break;
-    case META_STRETCHDIB:
-      if (n >= 11) {
-        const int32_t x = Signed(record, 10), y = Signed(record, 9);
-        ExtendBounds(x, y);
-        ExtendBounds(x + Signed(record, 8), y + Signed(record, 7));
-      }
+    case MetaFillRegion:
+    case MetaPaintRegion:
+    case MetaInvertRegion:
+    case MetaFrameRegion:
+      if (n >= 1 && objects_.KindAt(record.params[0]) == ObjectKind::Region) Measure(info_[record.params[0]].region);
       break;
     default:
-      if (const ObjectKind kind = CreatedObject(record.function); kind != ObjectKind::None) CreateObject(record, kind);
+      if (const std::optional<BlitView> blit = BlitView::Of(record)) {
+        MeasureCorners(blit->x, blit->y, blit->x + blit->width, blit->y + blit->height);
+      } else if (const ObjectKind kind = CreatedObject(record.function); kind != ObjectKind::None) {
+        CreateObject(record, kind);
+      }
       break;
   }
 }
@@ -168,40 +331,95 @@ void ExtentAnalysis::BackgroundRectangle() {
 }
 
 void ExtentAnalysis::TextBox(const WmfRecord& record) {
+  if (record.function == MetaTextOut) {
+    const std::optional<TextOutView> text = TextOutView::Of(record);
+    if (text) TextAt(text->x, text->y, text->String(record, text_), nullptr);
+    return;
+  }
   ExtTextLayout layout;
   if (!ReadExtTextLayout(record, layout)) return;
-  const TextExtent measured = measurer_.Measure(currentFont_, ExtTextString(record, layout, text_));
-  int32_t cx = measured.cx;
-  const int32_t cy = measured.cy;
-  if (layout.options == 0 && record.params.size() == 4 + (layout.count + 1) / 2 + layout.count) {
-    cx = 0;
-    for (size_t i = 0; i < layout.count; ++i) cx += record.params[layout.dxWord + i];
-  }
+  const int32_t x = Signed(record, 1), y = Signed(record, 0);
+  if (layout.options & kEtoOpaque)
+    MeasureCorners(Signed(record, 4), Signed(record, 5), Signed(record, 6), Signed(record, 7));
+  int64_t advances = 0;
+  const bool fromAdvances =
+      layout.options == 0 && record.params.size() == 4 + (layout.count + 1) / 2 + layout.count;
+  if (fromAdvances)
+    for (size_t i = 0; i < layout.count; ++i) advances += record.params[layout.dxWord + i];
+  TextAt(x, y, ExtTextString(record, layout, text_), fromAdvances ? &advances : nullptr);
+}
+
+// The box of a text at (x, y) in logical units, by the text alignment and the
+// font's angle; its corners are measured in picture space.
+void ExtentAnalysis::TextAt(int32_t x0, int32_t y0, std::string_view text, const int64_t* advanceSum) {
+  const TextExtent measured = measurer_.Measure(currentFont_, text);
+  const int64_t cx = advanceSum ? *advanceSum : measured.cx;
+  const int64_t cy = measured.cy;
   const int angleTenths = currentFont_.orientation != 0 ? currentFont_.orientation : currentFont_.escapement;
   const double a = angleTenths / 1800.0 * 3.14159265;
   const double s = std::sin(a), c = std::cos(a);
-  int32_t x = Signed(record, 1);
-  int32_t y = Signed(record, 0);
+  int64_t x = x0, y = y0;
 
   const uint16_t vertical = textAlign_ & kTaVertical;
   if (vertical == kTaBaseline || vertical == kTaBottom) {
-    const int32_t v = vertical == kTaBaseline ? measured.ascent : cy;
-    x -= Trunc(s * v);
-    y -= Trunc(c * v);
+    const int64_t v = vertical == kTaBaseline ? measured.ascent : cy;
+    x -= Trunc(s * static_cast<double>(v));
+    y -= Trunc(c * static_cast<double>(v));
   }
   const uint16_t horizontal = textAlign_ & kTaHorizontal;
   if (horizontal == kTaCenter) {
-    x += Trunc(c * cx * -0.5);
-    y += Trunc(s * cx * 0.5);
+    x += Trunc(c * static_cast<double>(cx) * -0.5);
+    y += Trunc(s * static_cast<double>(cx) * 0.5);
   } else if (horizontal == kTaRight) {
-    x -= Trunc(c * cx);
-    y += Trunc(s * cx);
+    x -= Trunc(c * static_cast<double>(cx));
+    y += Trunc(s * static_cast<double>(cx));
   }
-  const int32_t p = Trunc(s * cy), q = Trunc(c * cy), r = Trunc(c * cx), t = Trunc(s * cx);
-  ExtendBounds(x, y);
-  ExtendBounds(x + p, y + q);
-  ExtendBounds(x + r, y - t);
-  ExtendBounds(x + p + r, y + q - t);
+  const int64_t p = Trunc(s * static_cast<double>(cy)), q = Trunc(c * static_cast<double>(cy)),
+                r = Trunc(c * static_cast<double>(cx)), t = Trunc(s * static_cast<double>(cx));
+  // The corners in logical units can lie beyond 16 bits; they are taken into
+  // picture space as offsets from the reference point.
+  // With TA_UPDATECP the text stands at the current position, which it
+  // then moves along its baseline.
+  const bool atCurrentPosition = (textAlign_ & kTaUpdateCp) != 0;
+  const Point64 origin = atCurrentPosition ? position_ : mapping_.ToPicture(x0, y0);
+  if (atCurrentPosition && horizontal != kTaCenter) {
+    const int64_t advance = horizontal == kTaRight ? -cx : cx;
+    const Point64 step = mapping_.DistanceToPicture(Trunc(c * static_cast<double>(advance)),
+                                                    -Trunc(s * static_cast<double>(advance)));
+    position_ = Point64{position_.x + step.x, position_.y + step.y};
+  }
+  Box64 box;
+  for (const auto& [dx, dy] : {std::pair{x - x0, y - y0}, std::pair{x + p - x0, y + q - y0},
+                               std::pair{x + r - x0, y - t - y0}, std::pair{x + p + r - x0, y + q - t - y0}}) {
+    const Point64 d = mapping_.DistanceToPicture(dx, dy);
+    box.Add(Point64{origin.x + d.x, origin.y + d.y});
+  }
+  Measure(box);
+}
+
+PictureFrame FindPictureFrame(const WmfPicture& picture, const MetafilePict& header, bool declaredCad) {
+  PictureFrame frame;
+  if (picture.placeable) {
+    // A program that places the picture sets its window to the header's box.
+    const PlaceableHeader& box = *picture.placeable;
+    frame.initial.windowOrgX = box.left;
+    frame.initial.windowOrgY = box.top;
+    const int32_t w = box.right - box.left, h = box.bottom - box.top;
+    if (w != 0 && h != 0) {
+      frame.initial.windowExtX = w;
+      frame.initial.windowExtY = h;
+      frame.initial.windowExtSet = true;
+    }
+  }
+  frame.reference = MappingModel::FindReference(picture.records, frame.initial, declaredCad);
+  frame.size = MappingModel::FrameSize(frame.reference);
+  frame.frameKnown = frame.size.x > 0 && frame.size.y > 0;
+  if (!frame.frameKnown && header.mm == kMmText && header.xExt > 0 && header.yExt > 0) {
+    frame.size = Point64{header.xExt, header.yExt};
+    frame.frameKnown = true;
+  }
+  frame.cad = declaredCad || LooksLikeCadBackground(picture.records, frame.reference);
+  return frame;
 }
 
 }  // namespace wmf

@@ -2,18 +2,29 @@
 // is drawn, the window extent, the background colour and the palette.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "mapping_model.h"
 #include "metafile.h"
 #include "object_table.h"
 #include "text_measurer.h"
 
 namespace wmf {
 
+// What the analysis keeps of the objects of the picture's table.
+struct ObjectInfo {
+  LogFont font;
+  bool visible = true;  // a pen or brush that draws (not PS_NULL, BS_NULL)
+  uint32_t color = 0;   // a pen's or solid brush's colour
+  bool solid = false;   // a solid brush
+  Box64 region;         // a region's bounds in picture space
+};
+
 class ExtentAnalysis {
  public:
-  ExtentAnalysis(PassState& pass, WmfSettings& settings, TextMeasurer& measurer);
+  ExtentAnalysis(PassState& pass, WmfSettings& settings, TextMeasurer& measurer, const PictureFrame& frame);
 
   // Resets the pass state for the analysis.
   void Begin();
@@ -21,22 +32,40 @@ class ExtentAnalysis {
   void AnalyseRecord(const WmfRecord& record);
 
  private:
-  void ExtendBounds(int32_t x, int32_t y);
-  void ExtendPoints(const WmfRecord& record, size_t first, size_t count);
+  void Measure(Box64 box);
+  void MeasurePoints(const WmfRecord& record, size_t first, size_t count, bool visible);
+  void MeasureCorners(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
   void BackgroundRectangle();
   void TextBox(const WmfRecord& record);
+  void TextAt(int32_t x, int32_t y, std::string_view text, const int64_t* advanceSum);
   void CreateObject(const WmfRecord& record, ObjectKind kind);
+  bool PenDraws() const;
+  bool FillDraws() const;
 
   PassState& pass_;
   WmfSettings& settings_;
   TextMeasurer& measurer_;
-  // The scratch target's object table, with the fonts it holds by slot.
+  const PictureFrame& frame_;
+  MappingModel mapping_;
+  Box64 drawn_;
+  std::optional<Point64> lineStart_;  // set by a move, not yet measured
+  Point64 position_;                  // the current position
+  // The clip rectangle in picture space (none: unclipped), saved and
+  // restored with the device context.
+  std::optional<Box64> clip_;
+  std::vector<std::optional<Box64>> savedClips_;
+  // The scratch target's object table, with what it holds by slot.
   ObjectTable objects_;
-  std::vector<LogFont> fonts_;
+  std::vector<ObjectInfo> info_;
+  ObjectInfo pen_, brush_;  // selected; GDI's defaults: black pen, white brush
   // The measuring surface: the current font and text alignment.
   LogFont currentFont_;
   uint16_t textAlign_ = 0;
   std::string text_;
 };
+
+// The frame of a captured picture: from the placeable header when there is
+// one, the picture's own window records, or the clipboard's MM_TEXT size.
+PictureFrame FindPictureFrame(const WmfPicture& picture, const struct MetafilePict& header, bool declaredCad);
 
 }  // namespace wmf

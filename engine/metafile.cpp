@@ -20,12 +20,13 @@ int32_t HimetricAt(int32_t units, double unitsPerInch) {
 }  // namespace
 
 CMetafile::CMetafile(const MetafilePict& pict, WmfPicture picture, double drawingHeight_, int fromIntelliCad_,
-                     EngineContext& context)
+                     EngineContext& context, bool fromCadProgram)
     : drawingHeight(drawingHeight_),
       header(pict),
       fromIntelliCad(fromIntelliCad_),
       picture_(std::move(picture)),
-      context_(context) {
+      context_(context),
+      frame_(FindPictureFrame(picture_, pict, fromCadProgram)) {
   loaded = 1;
   AnalyseExtents();
 
@@ -53,27 +54,35 @@ void CMetafile::AnalyseExtents() {
   if (fromIntelliCad) settings.oPalette = 8;
   else settings.oPalette = context_.displayBitsPerPixel > 8 ? 4 : 6;
 
-  ExtentAnalysis analysis(pass_, settings, context_.measurer);
+  ExtentAnalysis analysis(pass_, settings, context_.measurer, frame_);
   analysis.Begin();
   for (const WmfRecord& record : picture_.records) analysis.AnalyseRecord(record);
 
   extents = pass_.bounds;
-  if (!pass_.awaitFirstWindowExt) {
-    windowExt = pass_.firstWindowExt;
+  if (frame_.frameKnown) {
+    // The window the picture draws in, in picture space: (0, 0) to its size.
+    windowExt = Size{static_cast<int32_t>(frame_.size.x), static_cast<int32_t>(frame_.size.y)};
   } else if (extents.minX <= extents.maxX) {
     // No window extent: the window reaches from the origin to what is drawn.
     windowExt = Size{std::max(extents.maxX, 1), std::max(extents.maxY, 1)};
+    frame_.size = Point64{windowExt.x, windowExt.y};
   }
 }
 
-Size CMetafile::Play(WmfRecorder& surface) {
+PlayResult CMetafile::Play(WmfRecorder& surface) {
   if (!loaded) {
     context_.messages.ErrorBox(L"Metafile not properly loaded.");
-    return Size{};
+    return PlayResult{};
   }
   WmfSettings& settings = context_.settings;
-  const Size output = ChooseRegion(settings, extents, fullRect, pass_.bounds);
-  pass_.unitsPerInchOut = ChooseScale(settings, output, unitsPerInch, fullRect, drawingHeight);
+  const Size region =
+      WithFarEdgeRoom(settings, extents, pass_.bounds, ChooseRegion(settings, extents, fullRect, pass_.bounds));
+  const double scale = ChooseScale(settings, region, unitsPerInch, fullRect, drawingHeight);
+  // A region or scale beyond the output's 16-bit fields shrinks the output's
+  // coordinates by a whole factor.
+  const int64_t divisor = OutputDivisor(region, scale);
+  const Size output = ShrinkSize(region, divisor);
+  pass_.unitsPerInchOut = scale / static_cast<double>(divisor);
 
   surface.SetMapMode(kMmAnisotropic);
   surface.SetWindowOrg(0, 0);
@@ -88,11 +97,11 @@ Size CMetafile::Play(WmfRecorder& surface) {
   pass_.awaitFirstWindowExt = true;
   pass_.awaitFirstWindowOrg = true;
 
-  RecordRewriter rewriter(pass_, settings, surface);
+  RecordRewriter rewriter(pass_, settings, surface, frame_, divisor);
   for (const WmfRecord& record : picture_.records) rewriter.RewriteRecord(record);
 
   ++settings.Jobs;
-  return output;
+  return PlayResult{output, pass_.unitsPerInchOut};
 }
 
 }  // namespace wmf

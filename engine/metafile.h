@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "mapping_model.h"
 #include "text_measurer.h"
 #include "wmf_file.h"
 #include "wmf_recorder.h"
@@ -53,7 +54,7 @@ struct PassState {
   bool polygonPending = false;
   double unitsPerInchOut = 0;
 
-  // META_SAVEDC and META_RESTOREDC: a nested block ends with the restore
+  // MetaSaveDC and MetaRestoreDC: a nested block ends with the restore
   // that brings the depth back to where it began.
   void SaveDC() { ++saveDepth; }
   void RestoreDC() {
@@ -70,16 +71,24 @@ struct EngineContext {
   int displayBitsPerPixel = 32;  // for the palette choice
 };
 
+// What one play produced.
+struct PlayResult {
+  Size output;              // the output window (w, h), swapped for 90 and 270 degrees
+  double unitsPerInch = 0;  // the output's scale
+};
+
 class CMetafile {
  public:
   // Captures `picture` (already read and checked) described by the clipboard
-  // record `header`, and analyses it.
+  // record `header`, and analyses it. `fromCadProgram`: the picture is known
+  // to come from a CAD program, so its first rectangle at the origin is the
+  // CAD background; other pictures are recognised by their background.
   CMetafile(const MetafilePict& header, WmfPicture picture, double drawingHeight, int fromIntelliCad,
-            EngineContext& context);
+            EngineContext& context, bool fromCadProgram = false);
 
   // Plays the rewritten picture into `surface`; returns the output window
-  // size (w, h), already swapped for a rotation of 90 or 270 degrees.
-  Size Play(WmfRecorder& surface);
+  // and its scale. A picture that is not loaded plays nothing: (0, 0).
+  PlayResult Play(WmfRecorder& surface);
 
   int loaded = 0;
   Rect extents;
@@ -92,12 +101,14 @@ class CMetafile {
 
   const WmfPicture& picture() const { return picture_; }
   const PassState& passState() const { return pass_; }
+  const PictureFrame& frame() const { return frame_; }
 
  private:
   void AnalyseExtents();
 
   WmfPicture picture_;
   EngineContext& context_;
+  PictureFrame frame_;
   PassState pass_;
 };
 

@@ -1,5 +1,6 @@
 #include "placeable_file.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <iterator>
 
@@ -9,8 +10,9 @@ std::vector<uint8_t> PlaceableFileBytes(std::span<const uint8_t> metafileBits, S
   PlaceableHeader header;
   header.right = static_cast<int16_t>(output.x);
   header.bottom = static_cast<int16_t>(output.y);
-  const double inch = unitsPerInchOut > 0 && unitsPerInchOut < 2147483648.0 ? unitsPerInchOut : 0;
-  header.inch = static_cast<uint16_t>(static_cast<int32_t>(inch));
+  // The play keeps the scale within the field (it shrinks the coordinates
+  // instead); a scale below one unit per inch is written as 1.
+  header.inch = static_cast<uint16_t>(std::clamp(unitsPerInchOut, 1.0, 65535.0));
   return WritePlaceableWmf(header, metafileBits);
 }
 

@@ -3,10 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "text_measurer.h"
 #include "wmf_file.h"
+#include "wmf_record_kinds.h"
 
 namespace wmf {
 
@@ -33,11 +36,11 @@ inline uint8_t ByteAt(const WmfRecord& record, size_t offset) {
   return static_cast<uint8_t>(offset % 2 ? word >> 8 : word);
 }
 
-// The LOGFONT of a META_CREATEFONTINDIRECT; fields beyond the record's end
+// The LOGFONT of a MetaCreateFontIndirect; fields beyond the record's end
 // stay zero.
 LogFont FontOf(const WmfRecord& record);
 
-// The layout of a META_EXTTEXTOUT: where its string and advances stand.
+// The layout of a MetaExtTextOut: where its string and advances stand.
 struct ExtTextLayout {
   size_t count = 0;         // StringLength
   uint16_t options = 0;     // fwOpts
@@ -53,7 +56,29 @@ inline constexpr uint16_t kEtoClipped = 0x0004;
 // False when the record is too short for its header, rectangle or string.
 bool ReadExtTextLayout(const WmfRecord& record, ExtTextLayout& layout);
 
-// The string of a META_EXTTEXTOUT whose layout was read.
+// The string of a MetaExtTextOut whose layout was read.
 std::string_view ExtTextString(const WmfRecord& record, const ExtTextLayout& layout, std::string& buffer);
+
+// The destination box of a record that paints a box of pixels: MetaPatBlt,
+// the blits with or without a bitmap, MetaStretchDib, MetaSetDibToDev.
+// The box stands as DestHeight, DestWidth, YDest, XDest from `box`.
+struct BlitView {
+  size_t box = 0;           // parameter index of DestHeight
+  size_t bitmap = 0;  // parameter index of the bitmap; 0 for none
+  size_t source = 0;  // parameter index of SrcHeight (SrcWidth, YSrc, XSrc follow); 0 for none
+  int32_t x = 0, y = 0, width = 0, height = 0;
+
+  static std::optional<BlitView> Of(const WmfRecord& record);
+};
+
+// A MetaTextOut: StringLength, the string, YStart, XStart.
+struct TextOutView {
+  size_t count = 0;
+  size_t yParam = 0;  // XStart follows
+  int32_t x = 0, y = 0;
+
+  static std::optional<TextOutView> Of(const WmfRecord& record);
+  std::string_view String(const WmfRecord& record, std::string& buffer) const;
+};
 
 }  // namespace wmf

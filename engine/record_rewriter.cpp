@@ -1,6 +1,7 @@
 #include "record_rewriter.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "color_rules.h"
@@ -23,43 +24,106 @@ bool SamePoint(const WmfRecord& a, size_t i, const WmfRecord& b, size_t j) {
   return a.params[1 + 2 * i] == b.params[1 + 2 * j] && a.params[2 + 2 * i] == b.params[2 + 2 * j];
 }
 
+// Output coordinates are 16-bit: a value beyond them is held at the limit.
+void StoreClamped(WmfRecord& record, size_t i, int64_t value) {
+  Store(record, i, static_cast<int32_t>(std::clamp<int64_t>(value, INT16_MIN, INT16_MAX)));
+}
+
+// a / b rounded to the nearest integer, halves away from zero; b > 0.
+int64_t Divide(int64_t a, int64_t b) { return a >= 0 ? (a + b / 2) / b : -((-a + b / 2) / b); }
+
+// A record without a bitmap in its stretching form: the same box with a
+// source of the same size (DIBBITBLT to DIBSTRETCHBLT, BITBLT to
+// STRETCHBLT), so that it can be scaled and turned.
+void MakeStretching(WmfRecord& r, const BlitView& blit) {
+  const bool dib = r.function == MetaDibBitBlt;
+  std::vector<uint16_t> params(r.params.begin(), r.params.begin() + 2);  // raster operation
+  params.push_back(r.params[blit.box]);                                  // SrcHeight
+  params.push_back(r.params[blit.box + 1]);                              // SrcWidth
+  params.push_back(r.params[2]);                                         // YSrc
+  params.push_back(r.params[3]);                                         // XSrc
+  if (!blit.bitmap) params.push_back(0);                                 // reserved
+  params.insert(params.end(), r.params.begin() + blit.box, r.params.begin() + blit.box + 4);
+  if (blit.bitmap) params.insert(params.end(), r.params.begin() + blit.bitmap, r.params.end());
+  r.function = dib ? MetaDibStretchBlt : MetaStretchBlt;
+  r.params = std::move(params);
+}
+
+// A MetaSetDibToDev of the whole image as the MetaStretchDib that draws the
+// same pixels into the same box, so that it can be scaled and turned. False
+// for a band of an image.
+bool MakeStretchDib(WmfRecord& r, const BlitView& blit) {
+  const uint16_t scanCount = r.params[1], startScan = r.params[2];
+  if (startScan != 0 || blit.height <= 0 || scanCount < blit.height || !blit.bitmap) return false;
+  std::vector<uint16_t> params = {0x0020, 0x00CC,  // SRCCOPY
+                                  r.params[0],     // ColorUsage
+                                  r.params[5],  r.params[6], r.params[3], r.params[4],
+                                  r.params[5],  r.params[6], r.params[7], r.params[8]};
+  params.insert(params.end(), r.params.begin() + blit.bitmap, r.params.end());
+  r.function = MetaStretchDib;
+  r.params = std::move(params);
+  return true;
+}
+
 }  // namespace
 
-RecordRewriter::RecordRewriter(PassState& pass, WmfSettings& settings, WmfRecorder& surface)
-    : pass_(pass), settings_(settings), surface_(surface) {}
+RecordRewriter::RecordRewriter(PassState& pass, WmfSettings& settings, WmfRecorder& surface,
+                               const PictureFrame& frame, int64_t outputDivisor)
+    : pass_(pass), settings_(settings), surface_(surface), frame_(frame), divisor_(std::max<int64_t>(outputDivisor, 1)) {
+  mapping_.Begin(frame.initial, frame.reference);
+}
 
-void RecordRewriter::TransformPoint(int32_t& x, int32_t& y) const {
+Point64 RecordRewriter::TransformPoint(Point64 p) const {
   const Rect& b = pass_.bounds;
-  int32_t nx = x - b.minX, ny = y - b.minY;
+  Point64 out{p.x - b.minX, p.y - b.minY};
   switch (settings_.Rotation) {
-    case 90: nx = b.maxY - y; ny = x - b.minX; break;
-    case 180: nx = b.maxX - x; ny = b.maxY - y; break;
-    case 270: nx = y - b.minY; ny = b.maxX - x; break;
+    case 90: out = {b.maxY - p.y, p.x - b.minX}; break;
+    case 180: out = {b.maxX - p.x, b.maxY - p.y}; break;
+    case 270: out = {p.y - b.minY, b.maxX - p.x}; break;
     default: break;
   }
-  x = nx;
-  y = ny;
+  if (divisor_ > 1) out = {Divide(out.x, divisor_), Divide(out.y, divisor_)};
+  return out;
 }
 
-void RecordRewriter::TransformParams(WmfRecord& record, size_t xParam, size_t yParam) const {
-  int32_t x = Signed(record, xParam), y = Signed(record, yParam);
-  TransformPoint(x, y);
-  Store(record, xParam, x);
-  Store(record, yParam, y);
+Point64 RecordRewriter::ToOutput(int32_t x, int32_t y) const { return TransformPoint(mapping_.ToPicture(x, y)); }
+
+// A distance of the picture as a distance of the output: mapped, turned
+// (without the region's offset) and shrunk.
+Point64 RecordRewriter::DistanceToOutput(int64_t dx, int64_t dy) const {
+  Point64 d = mapping_.DistanceToPicture(dx, dy);
+  switch (settings_.Rotation) {
+    case 90: d = {-d.y, d.x}; break;
+    case 180: d = {-d.x, -d.y}; break;
+    case 270: d = {d.y, -d.x}; break;
+    default: break;
+  }
+  if (divisor_ > 1) d = {Divide(d.x, divisor_), Divide(d.y, divisor_)};
+  return d;
 }
 
-void RecordRewriter::TransformPoints(WmfRecord& record, size_t first, size_t count) const {
-  for (size_t i = 0; i < count; ++i) TransformParams(record, first + 2 * i, first + 2 * i + 1);
+void RecordRewriter::MovePoint(WmfRecord& record, size_t xParam, size_t yParam) const {
+  const Point64 p = ToOutput(Signed(record, xParam), Signed(record, yParam));
+  StoreClamped(record, xParam, p.x);
+  StoreClamped(record, yParam, p.y);
 }
 
-// A box given as a corner and a size turns about its centre.
-void RecordRewriter::ApplyBoxRule(WmfRecord& record, size_t x, size_t y, size_t w, size_t h, bool swapBox) const {
-  int32_t cx = Signed(record, x) + Signed(record, w) / 2;
-  int32_t cy = Signed(record, y) + Signed(record, h) / 2;
-  TransformPoint(cx, cy);
-  if (swapBox) std::swap(record.params[w], record.params[h]);
-  Store(record, x, cx - Signed(record, w) / 2);
-  Store(record, y, cy - Signed(record, h) / 2);
+void RecordRewriter::MovePoints(WmfRecord& record, size_t first, size_t count) const {
+  for (size_t i = 0; i < count; ++i) MovePoint(record, first + 2 * i, first + 2 * i + 1);
+}
+
+// Output units per logical unit along the picture's x or y axis, without sign.
+double RecordRewriter::SizeFactor(bool vertical) const {
+  return std::abs(vertical ? mapping_.ScaleY() : mapping_.ScaleX()) / static_cast<double>(divisor_);
+}
+
+// A size without direction (a corner's ellipse, a frame's brush): scaled,
+// and its sides swapped when the picture turns a quarter.
+void RecordRewriter::ScaleSize(WmfRecord& r, size_t w, size_t h, bool swap) const {
+  const double fx = SizeFactor(false), fy = SizeFactor(true);
+  if (fx != 1.0) StoreClamped(r, w, std::llround(Signed(r, w) * fx));
+  if (fy != 1.0) StoreClamped(r, h, std::llround(Signed(r, h) * fy));
+  if (swap) std::swap(r.params[w], r.params[h]);
 }
 
 void RecordRewriter::RewriteRecord(const WmfRecord& record) {
@@ -67,46 +131,58 @@ void RecordRewriter::RewriteRecord(const WmfRecord& record) {
   WmfRecord& r = copy_;
   const size_t n = r.params.size();
   const int rotation = settings_.Rotation;
+  const bool quarter = Rotated90Or270(rotation);
 
+  // The picture's mapping is taken into every coordinate below; the output
+  // keeps the one window set by the play.
+  mapping_.Apply(record);
   switch (r.function) {
-    case META_SAVEDC:
+    case MetaSaveDC:
       pass_.SaveDC();
       break;
-    case META_RESTOREDC:
+    case MetaRestoreDC:
       pass_.RestoreDC();
       break;
-    case META_SETMAPMODE:
-      return;  // the output's mapping mode is set by the play
-    case META_SETWINDOWORG:
+    case MetaSetMapMode:
+    case MetaSetViewportOrg:
+    case MetaSetViewportExt:
+    case MetaOffsetWindowOrg:
+    case MetaOffsetViewportOrg:
+    case MetaScaleWindowExt:
+    case MetaScaleViewportExt:
+      return;
+    case MetaSetWindowOrg:
       if (n >= 2) WindowOrigin(r);
       break;
-    case META_SETWINDOWEXT:
+    case MetaSetWindowExt:
       if (n >= 2) WindowExtent(r);
       break;
-    case META_SETVIEWPORTORG:
-    case META_SETVIEWPORTEXT:
-      if (settings_.Crop) return;
-      break;
-    case META_SETPIXEL:
-      if (n >= 4) TransformParams(r, 3, 2);
+    case MetaSetPixel:
+      if (n >= 4) MovePoint(r, 3, 2);
       [[fallthrough]];
-    case META_SETBKCOLOR:
-    case META_SETTEXTCOLOR:
-    case META_CREATEPENINDIRECT:
-    case META_CREATEBRUSHINDIRECT:
+    case MetaSetBkColor:
+    case MetaSetTextColor:
+    case MetaCreateBrushIndirect:
       if (!RewriteColorRecord(r, pass_, settings_)) r = record;
       break;
-    case META_LINETO:
-    case META_MOVETO:
-      if (n >= 2) TransformParams(r, 1, 0);
+    case MetaCreatePenIndirect:
+      Pen(r);
+      if (!RewriteColorRecord(r, pass_, settings_)) r = record;
       break;
-    case META_CREATEFONTINDIRECT:
-      if (n >= 4) {
-        Store(r, 2, Signed(r, 2) - 10 * rotation);
-        Store(r, 3, Signed(r, 3) - 10 * rotation);
-      }
+    case MetaLineTo:
+    case MetaMoveTo:
+      if (n >= 2) MovePoint(r, 1, 0);
       break;
-    case META_POLYGON: {
+    case MetaFloodFill:
+      if (n >= 4) MovePoint(r, 3, 2);
+      break;
+    case MetaExtFloodFill:
+      if (n >= 5) MovePoint(r, 4, 3);
+      break;
+    case MetaCreateFontIndirect:
+      Font(r);
+      break;
+    case MetaPolygon: {
       if (n < 1 || !PointsFit(r, 1, r.params[0])) break;
       if (pass_.savedPolygon) {
         if (IsDuplicatePolygon(r)) {
@@ -119,88 +195,108 @@ void RecordRewriter::RewriteRecord(const WmfRecord& record) {
         pass_.savedPolygon = record;
         pass_.polygonPending = true;
       }
-      TransformPoints(r, 1, r.params[0]);
+      MovePoints(r, 1, r.params[0]);
       break;
     }
-    case META_POLYLINE:
+    case MetaPolyline:
       if (n < 1 || !PointsFit(r, 1, r.params[0])) break;
       if (IsDuplicateOutline(r)) {
         pass_.polygonPending = false;
         return;
       }
-      TransformPoints(r, 1, r.params[0]);
+      MovePoints(r, 1, r.params[0]);
       Emit(r);
       pass_.polygonPending = false;
       return;
-    case META_EXCLUDECLIPRECT:
-    case META_INTERSECTCLIPRECT:
-    case META_ELLIPSE:
+    case MetaExcludeClipRect:
+    case MetaIntersectClipRect:
+    case MetaEllipse:
       if (n >= 4) {
-        TransformParams(r, 3, 2);
-        TransformParams(r, 1, 0);
+        MovePoint(r, 3, 2);
+        MovePoint(r, 1, 0);
       }
       break;
-    case META_RECTANGLE:
-      if (n >= 4) {
+    case MetaRoundRect:
+      if (n >= 6) {
+        MovePoint(r, 5, 4);
+        MovePoint(r, 3, 2);
+        ScaleSize(r, 1, 0, quarter);
+      }
+      break;
+    case MetaRectangle:
+      if (n < 4) break;
+      if (frame_.cad) {
         Background(r);
         return;
       }
+      MovePoint(r, 3, 2);
+      MovePoint(r, 1, 0);
       break;
-    case META_POLYPOLYGON: {
+    case MetaPolyPolygon: {
       if (n < 1 || n < 1 + static_cast<size_t>(r.params[0])) break;
       size_t points = 0;
       for (size_t i = 0; i < r.params[0]; ++i) points += r.params[1 + i];
       const size_t first = 1 + r.params[0];
-      if (points > 0 && PointsFit(r, first, points)) TransformPoints(r, first, points);
+      if (points > 0 && PointsFit(r, first, points)) MovePoints(r, first, points);
       break;
     }
-    case META_PATBLT:
-      if (n >= 6) ApplyBoxRule(r, 5, 4, 3, 2, Rotated90Or270(rotation));
+    case MetaArc:
+    case MetaPie:
+    case MetaChord:
+      if (n >= 8) Arc(r);
       break;
-    case META_ARC:
-      if (n >= 8)
-        for (size_t i = 0; i < 8; i += 2) TransformParams(r, i + 1, i);
+    case MetaTextOut:
+      if (const std::optional<TextOutView> text = TextOutView::Of(r)) MovePoint(r, text->yParam + 1, text->yParam);
       break;
-    case META_EXTTEXTOUT: {
+    case MetaExtTextOut: {
       ExtTextLayout layout;
       if (!ReadExtTextLayout(r, layout)) break;
-      TransformParams(r, 1, 0);
+      MovePoint(r, 1, 0);
       if (layout.hasRect) {
-        TransformParams(r, 4, 5);
-        TransformParams(r, 6, 7);
+        MovePoint(r, 4, 5);
+        MovePoint(r, 6, 7);
       }
+      if (layout.hasDx) Advances(r);
       break;
     }
-    case META_DIBSTRETCHBLT:
-      if (n >= 10) Bitmap(r, 6);
+    case MetaCreateRegion:
+      Region(r);
       break;
-    case META_STRETCHDIB:
-      if (n >= 11) Bitmap(r, 7);
+    case MetaOffsetClipRgn:
+      if (n >= 2) {
+        const Point64 d = DistanceToOutput(Signed(r, 1), Signed(r, 0));
+        StoreClamped(r, 1, d.x);
+        StoreClamped(r, 0, d.y);
+      }
+      break;
+    case MetaFrameRegion:
+      if (n >= 4) ScaleSize(r, 3, 2, quarter);
       break;
     default:
+      if (BlitView::Of(r)) {
+        Blit(r);
+        return;
+      }
       break;
   }
   Emit(r);
 }
 
+// Window records set the output's own window: the picture's mapping is
+// already in every coordinate.
 void RecordRewriter::WindowOrigin(WmfRecord& r) {
-  if (r.params[0] != 0 || r.params[1] != 0) pass_.inNested = true;
-  if (settings_.Crop && !pass_.awaitFirstWindowOrg) {
-    TransformParams(r, 1, 0);
-    const Rect& b = pass_.bounds;
-    const Size f = pass_.firstWindowExt, c = pass_.currentWindowExt;
-    int32_t dx = 0, dy = 0;
-    switch (settings_.Rotation) {
-      case 0: dx = MulDiv(b.minX, c.x, f.x); dy = MulDiv(b.minY, c.y, f.y); break;
-      case 90: dx = -MulDiv(b.maxY, c.y, f.y); dy = MulDiv(b.minX, c.x, f.x); break;
-      case 180: dx = -MulDiv(b.maxX, c.x, f.x); dy = -MulDiv(b.maxY, c.y, f.y); break;
-      case 270: dx = MulDiv(b.minY, c.y, f.y); dy = -MulDiv(b.maxX, c.x, f.x); break;
-      default: break;
-    }
-    Store(r, 1, Signed(r, 1) + dx);
-    Store(r, 0, Signed(r, 0) + dy);
+  const int32_t x = Signed(r, 1), y = Signed(r, 0);
+  if (!haveFirstOrigin_) {
+    haveFirstOrigin_ = true;
+    firstOriginX_ = x;
+    firstOriginY_ = y;
+  } else if (x != firstOriginX_ || y != firstOriginY_) {
+    // A block drawn with a window origin of its own: its colours stay.
+    pass_.inNested = true;
     pass_.nestedEndDepth = pass_.saveDepth - 1;
   }
+  Store(r, 1, 0);
+  Store(r, 0, 0);
   pass_.awaitFirstWindowOrg = false;
 }
 
@@ -208,12 +304,8 @@ void RecordRewriter::WindowExtent(WmfRecord& r) {
   const Size found{Signed(r, 1), Signed(r, 0)};
   if (pass_.awaitFirstWindowExt) pass_.firstWindowExt = found;
   pass_.currentWindowExt = found;
-  if (settings_.Crop) {
-    const Rect& b = pass_.bounds;
-    Store(r, 1, MulDiv(found.x, b.maxX - b.minX, pass_.firstWindowExt.x));
-    Store(r, 0, MulDiv(found.y, b.maxY - b.minY, pass_.firstWindowExt.y));
-  }
-  if (Rotated90Or270(settings_.Rotation)) std::swap(r.params[0], r.params[1]);
+  Store(r, 1, pass_.outputSize.x);
+  Store(r, 0, pass_.outputSize.y);
   pass_.awaitFirstWindowExt = false;
 }
 
@@ -221,8 +313,8 @@ void RecordRewriter::WindowExtent(WmfRecord& r) {
 void RecordRewriter::Background(WmfRecord& r) {
   const bool atOrigin = Signed(r, 3) == 0 && Signed(r, 2) == 0;
   if (!atOrigin) {
-    TransformParams(r, 3, 2);
-    TransformParams(r, 1, 0);
+    MovePoint(r, 3, 2);
+    MovePoint(r, 1, 0);
     Emit(r);
     return;
   }
@@ -241,13 +333,139 @@ void RecordRewriter::Background(WmfRecord& r) {
   surface_.SelectObject(brush);
   Emit(r);
   // Nothing selected before means the surface's defaults: a black pen and a
-  // white brush.
-  if (previousPen < 0) previousPen = surface_.CreatePenIndirect(0, 0, kBlack);
-  if (previousBrush < 0) previousBrush = surface_.CreateBrushIndirect(0, kWhite, 0);
+  // white brush, made once and used again for every later background.
+  if (previousPen < 0) previousPen = DefaultPen();
+  if (previousBrush < 0) previousBrush = DefaultBrush();
   surface_.SelectObject(previousPen);
   surface_.SelectObject(previousBrush);
   surface_.DeleteObject(pen);
   surface_.DeleteObject(brush);
+}
+
+int RecordRewriter::DefaultPen() {
+  if (!surface_.HoldsObject(defaultPen_)) defaultPen_ = surface_.CreatePenIndirect(0, 0, kBlack);
+  return defaultPen_;
+}
+
+int RecordRewriter::DefaultBrush() {
+  if (!surface_.HoldsObject(defaultBrush_)) defaultBrush_ = surface_.CreateBrushIndirect(0, kWhite, 0);
+  return defaultBrush_;
+}
+
+// Arcs, pies and chords: the box and the points that aim the ends. GDI
+// draws them counterclockwise as seen on the device whatever the mapping,
+// so start and end keep their roles when a mirror is taken into the points.
+void RecordRewriter::Arc(WmfRecord& r) const {
+  for (size_t i = 0; i < 8; i += 2) MovePoint(r, i + 1, i);
+}
+
+// Fonts turn with the picture and keep their size in the output's units.
+void RecordRewriter::Font(WmfRecord& r) const {
+  const int rotation = settings_.Rotation;
+  if (r.params.size() < 4) return;
+  Store(r, 2, Signed(r, 2) - 10 * rotation);
+  Store(r, 3, Signed(r, 3) - 10 * rotation);
+  const double fy = SizeFactor(true), fx = SizeFactor(false);
+  if (fy != 1.0 && Signed(r, 0) != 0) {
+    const int64_t height = std::llround(Signed(r, 0) * fy);
+    StoreClamped(r, 0, height != 0 ? height : (Signed(r, 0) < 0 ? -1 : 1));
+  }
+  if (fx != 1.0 && Signed(r, 1) != 0) StoreClamped(r, 1, std::max<int64_t>(1, std::llround(Signed(r, 1) * fx)));
+}
+
+// A pen's width is a length of the picture: it scales with the drawing.
+void RecordRewriter::Pen(WmfRecord& r) const {
+  const double fx = SizeFactor(false);
+  if (fx == 1.0 || r.params.size() < 2 || Signed(r, 1) <= 0) return;
+  StoreClamped(r, 1, std::max<int64_t>(1, std::llround(Signed(r, 1) * fx)));
+}
+
+// The advances of a text, scaled with its font; rounding is carried from
+// character to character so that the text keeps its length.
+void RecordRewriter::Advances(WmfRecord& r) const {
+  const double fx = SizeFactor(false);
+  if (fx == 1.0) return;
+  ExtTextLayout layout;
+  if (!ReadExtTextLayout(r, layout) || !layout.hasDx) return;
+  double exact = 0;
+  int64_t given = 0;
+  for (size_t i = 0; i < layout.count; ++i) {
+    exact += Signed(r, layout.dxWord + i) * fx;
+    const int64_t next = std::llround(exact);
+    StoreClamped(r, layout.dxWord + i, next - given);
+    given = next;
+  }
+}
+
+// A region is rebuilt from its rectangles, each taken into the output: a
+// turned or mirrored region has other scans than the original.
+void RecordRewriter::Region(WmfRecord& r) const {
+  if (!Has(r, 11)) return;
+  std::vector<Box64> rects;
+  const size_t scans = r.params[5];
+  size_t at = 11;
+  for (size_t s = 0; s < scans && Has(r, at + 3); ++s) {
+    const size_t pairs = r.params[at] / 2;
+    if (!Has(r, at + 3 + 2 * pairs + 1)) break;
+    const int32_t top = Signed(r, at + 1), bottom = Signed(r, at + 2);
+    for (size_t i = 0; i < pairs; ++i) {
+      Box64 box;
+      box.Add(ToOutput(Signed(r, at + 3 + 2 * i), top));
+      box.Add(ToOutput(Signed(r, at + 4 + 2 * i), bottom));
+      box.minX = std::clamp<int64_t>(box.minX, INT16_MIN, INT16_MAX);
+      box.maxX = std::clamp<int64_t>(box.maxX, INT16_MIN, INT16_MAX);
+      box.minY = std::clamp<int64_t>(box.minY, INT16_MIN, INT16_MAX);
+      box.maxY = std::clamp<int64_t>(box.maxY, INT16_MIN, INT16_MAX);
+      if (box.minX < box.maxX && box.minY < box.maxY) rects.push_back(box);
+    }
+    at += 3 + 2 * pairs + 1;
+  }
+  std::vector<int64_t> edges;
+  for (const Box64& b : rects) {
+    edges.push_back(b.minY);
+    edges.push_back(b.maxY);
+  }
+  std::sort(edges.begin(), edges.end());
+  edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+
+  std::vector<uint16_t> body;
+  Box64 bounds;
+  size_t scanCount = 0, maxScan = 0;
+  std::vector<std::pair<int64_t, int64_t>> spans;
+  for (size_t e = 0; e + 1 < edges.size(); ++e) {
+    const int64_t top = edges[e], bottom = edges[e + 1];
+    spans.clear();
+    for (const Box64& b : rects)
+      if (b.minY <= top && b.maxY >= bottom) spans.emplace_back(b.minX, b.maxX);
+    if (spans.empty()) continue;
+    std::sort(spans.begin(), spans.end());
+    std::vector<std::pair<int64_t, int64_t>> merged;
+    for (const auto& s : spans) {
+      if (!merged.empty() && s.first <= merged.back().second) merged.back().second = std::max(merged.back().second, s.second);
+      else merged.push_back(s);
+    }
+    const uint16_t count = static_cast<uint16_t>(2 * merged.size());
+    body.push_back(count);
+    body.push_back(static_cast<uint16_t>(top));
+    body.push_back(static_cast<uint16_t>(bottom));
+    for (const auto& [left, right] : merged) {
+      body.push_back(static_cast<uint16_t>(left));
+      body.push_back(static_cast<uint16_t>(right));
+      bounds.Add(Point64{left, top});
+      bounds.Add(Point64{right, bottom});
+    }
+    body.push_back(count);
+    ++scanCount;
+    maxScan = std::max<size_t>(maxScan, count);
+  }
+  if (bounds.Empty()) bounds = Box64{0, 0, 0, 0};
+  std::vector<uint16_t> params(r.params.begin(), r.params.begin() + 4);
+  params.push_back(static_cast<uint16_t>(std::min<size_t>(22 + 2 * body.size(), 0xFFFF)));  // bytes
+  params.push_back(static_cast<uint16_t>(std::min<size_t>(scanCount, 0xFFFF)));
+  params.push_back(static_cast<uint16_t>(std::min<size_t>(maxScan, 0xFFFF)));
+  for (int64_t v : {bounds.minX, bounds.minY, bounds.maxX, bounds.maxY}) params.push_back(static_cast<uint16_t>(v));
+  params.insert(params.end(), body.begin(), body.end());
+  r.params = std::move(params);
 }
 
 // A polygon that repeats the saved one and closes itself: its outline.
@@ -270,17 +488,40 @@ bool RecordRewriter::IsDuplicateOutline(const WmfRecord& r) const {
   return SamePoint(r, 0, saved, 0) || (count >= 2 && SamePoint(r, 1, saved, 0));
 }
 
-// Raster images move with their box; the pixels turn with the picture.
-// `box` is the parameter index of DestHeight (DestWidth, YDest, XDest follow).
-void RecordRewriter::Bitmap(WmfRecord& r, size_t box) {
-  const size_t h = box, w = box + 1, y = box + 2, x = box + 3;
-  int32_t cx = Signed(r, x) + Signed(r, w) / 2;
-  int32_t cy = Signed(r, y) + Signed(r, h) / 2;
-  TransformPoint(cx, cy);
-  const bool turned = settings_.Rotation != 0 && RotateDibRecord(r, settings_.Rotation);
-  if (turned && Rotated90Or270(settings_.Rotation)) std::swap(r.params[w], r.params[h]);
-  Store(r, x, cx - Signed(r, w) / 2);
-  Store(r, y, cy - Signed(r, h) / 2);
+// Boxes of pixels move with their centre; a bitmap's pixels turn with the
+// picture. A bitmap that cannot be turned (JPEG or PNG, or a device-dependent
+// one) is mirrored on both axes for a half turn, which is the same picture,
+// and keeps its shape for a quarter turn.
+void RecordRewriter::Blit(WmfRecord& r) {
+  std::optional<BlitView> blit = BlitView::Of(r);
+  if (r.function == MetaSetDibToDev) {
+    if (!MakeStretchDib(r, *blit)) return;  // a band of an image cannot be placed on its own
+    blit = BlitView::Of(r);
+  } else if (r.function == MetaDibBitBlt || r.function == MetaBitBlt) {
+    MakeStretching(r, *blit);
+    blit = BlitView::Of(r);
+  }
+  const size_t h = blit->box, w = blit->box + 1, y = blit->box + 2, x = blit->box + 3;
+  const Point64 corner = mapping_.ToPicture(blit->x, blit->y);
+  const Point64 size = mapping_.DistanceToPicture(blit->width, blit->height);
+  Point64 centre = TransformPoint(Point64{corner.x + size.x / 2, corner.y + size.y / 2});
+  Point64 box = size;
+  if (divisor_ > 1) box = {Divide(box.x, divisor_), Divide(box.y, divisor_)};
+
+  const int rotation = settings_.Rotation;
+  if (blit->bitmap == 0) {
+    if (Rotated90Or270(rotation)) std::swap(box.x, box.y);
+  } else if (rotation != 0) {
+    const bool turned = (r.function == MetaDibStretchBlt || r.function == MetaStretchDib) &&
+                        RotateDibRecord(r, rotation);
+    if (turned && Rotated90Or270(rotation)) std::swap(box.x, box.y);
+    if (!turned && rotation == 180) box = {-box.x, -box.y};
+  }
+  StoreClamped(r, w, box.x);
+  StoreClamped(r, h, box.y);
+  StoreClamped(r, x, centre.x - Signed(r, w) / 2);
+  StoreClamped(r, y, centre.y - Signed(r, h) / 2);
+  Emit(r);
 }
 
 }  // namespace wmf

@@ -2,35 +2,55 @@
 // options in force, played into the recording surface.
 #pragma once
 
+#include "mapping_model.h"
 #include "metafile.h"
 
 namespace wmf {
 
 class RecordRewriter {
  public:
-  RecordRewriter(PassState& pass, WmfSettings& settings, WmfRecorder& surface);
+  // `outputDivisor` shrinks the output's coordinates when the region or the
+  // scale would not fit the output's 16-bit fields (1: no change).
+  RecordRewriter(PassState& pass, WmfSettings& settings, WmfRecorder& surface, const PictureFrame& frame,
+                 int64_t outputDivisor = 1);
 
   // The rule for one record, in file order; `record` itself is not changed.
   void RewriteRecord(const WmfRecord& record);
 
-  // Moves one point into the output region and rotates it.
-  void TransformPoint(int32_t& x, int32_t& y) const;
+  // Moves one point of picture space into the output region and rotates it.
+  Point64 TransformPoint(Point64 p) const;
 
  private:
-  void TransformParams(WmfRecord& record, size_t xParam, size_t yParam) const;
-  void TransformPoints(WmfRecord& record, size_t first, size_t count) const;
-  void ApplyBoxRule(WmfRecord& record, size_t x, size_t y, size_t w, size_t h, bool swapBox) const;
+  Point64 ToOutput(int32_t x, int32_t y) const;
+  Point64 DistanceToOutput(int64_t dx, int64_t dy) const;
+  void MovePoint(WmfRecord& record, size_t xParam, size_t yParam) const;
+  void MovePoints(WmfRecord& record, size_t first, size_t count) const;
+  void ScaleSize(WmfRecord& record, size_t wParam, size_t hParam, bool swap) const;
+  double SizeFactor(bool vertical) const;
   void WindowOrigin(WmfRecord& record);
   void WindowExtent(WmfRecord& record);
   void Background(WmfRecord& record);
+  void Arc(WmfRecord& record) const;
+  void Font(WmfRecord& record) const;
+  void Pen(WmfRecord& record) const;
+  void Advances(WmfRecord& record) const;
+  void Region(WmfRecord& record) const;
   bool IsDuplicatePolygon(const WmfRecord& record) const;
   bool IsDuplicateOutline(const WmfRecord& record) const;
-  void Bitmap(WmfRecord& record, size_t firstBoxParam);
+  void Blit(WmfRecord& record);
   void Emit(const WmfRecord& record) { surface_.Play(record); }
+  int DefaultPen();
+  int DefaultBrush();
 
   PassState& pass_;
   WmfSettings& settings_;
   WmfRecorder& surface_;
+  const PictureFrame& frame_;
+  int64_t divisor_;
+  MappingModel mapping_;
+  bool haveFirstOrigin_ = false;
+  int32_t firstOriginX_ = 0, firstOriginY_ = 0;
+  int defaultPen_ = -1, defaultBrush_ = -1;  // made once, for restoring after the background
   WmfRecord copy_;  // the record being changed; the picture's own stays as it is
 };
 

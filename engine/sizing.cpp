@@ -25,7 +25,12 @@ int32_t MulDiv(int32_t a, int32_t b, int32_t c) {
 Size ChooseRegion(const WmfSettings& settings, const Rect& extents, const Rect& fullRect, Rect& bounds) {
   const bool measured = extents.minX <= extents.maxX && extents.minY <= extents.maxY;
   if (settings.Crop && measured) {
-    bounds = extents;
+    // What is measured may reach far beyond 16 bits (a text measured at its
+    // limit): the region is held within a quarter of the 32-bit range, where
+    // its sums and differences stay exact.
+    static constexpr int32_t kLimit = 1 << 29;
+    const auto held = [](int32_t v) { return std::clamp(v, -kLimit, kLimit); };
+    bounds = Rect{held(extents.minX), held(extents.minY), held(extents.maxX), held(extents.maxY)};
     if (settings.LeaveMargin) {
       const double margin = (static_cast<double>(bounds.maxX) - bounds.minX) * settings.Margin / 100.0;
       const int32_t m = static_cast<int32_t>(std::clamp(margin, 0.0, 32767.0));
@@ -75,6 +80,32 @@ double ChooseScale(const WmfSettings& settings, Size output, double unitsPerInch
   }
   if (IsUsableScale(scale)) return scale;
   return IsUsableScale(percentageScale) ? percentageScale : 1440.0;
+}
+
+Size WithFarEdgeRoom(const WmfSettings& settings, const Rect& extents, const Rect& bounds, Size output) {
+  const bool measured = extents.minX <= extents.maxX && extents.minY <= extents.maxY;
+  if (!settings.Crop || !measured || bounds != extents) return output;
+  const int64_t longest = std::max(output.x, output.y);
+  const int32_t room = static_cast<int32_t>(std::max<int64_t>(1, (longest + 399) / 400));
+  return Size{output.x + room, output.y + room};
+}
+
+int64_t OutputDivisor(Size output, double unitsPerInchOut) {
+  constexpr double kMaxInch = 65535;
+  constexpr int64_t kMaxSide = 32767;
+  int64_t divisor = 1;
+  if (unitsPerInchOut > kMaxInch) divisor = static_cast<int64_t>(std::ceil(std::min(unitsPerInchOut, 1e15) / kMaxInch));
+  const int64_t side = std::max(output.x, output.y);
+  divisor = std::max(divisor, (side + kMaxSide - 1) / kMaxSide);
+  return std::max<int64_t>(divisor, 1);
+}
+
+Size ShrinkSize(Size output, int64_t divisor) {
+  if (divisor <= 1) return output;
+  const auto shrink = [divisor](int32_t v) {
+    return static_cast<int32_t>(std::max<int64_t>(1, (static_cast<int64_t>(v) + divisor / 2) / divisor));
+  };
+  return Size{shrink(output.x), shrink(output.y)};
 }
 
 Size PhysicalSize(Size output, double unitsPerInchOut) {

@@ -20,6 +20,19 @@ Size ChooseRegion(const WmfSettings& settings, const Rect& extents, const Rect& 
 double ChooseScale(const WmfSettings& settings, Size output, double unitsPerInch, const Rect& fullRect,
                    double drawingHeight);
 
+// GDI leaves out a figure's right and bottom edge: the output window of an
+// exact crop (no margin) reaches a little beyond the far edges, so that
+// lines there stay visible. Other outputs are returned as they are.
+Size WithFarEdgeRoom(const WmfSettings& settings, const Rect& extents, const Rect& bounds, Size output);
+
+// The whole factor by which the output's coordinates shrink so that the
+// window (w, h) fits 16-bit fields and the scale the placeable header's Inch
+// field; 1 for every ordinary picture.
+int64_t OutputDivisor(Size output, double unitsPerInchOut);
+
+// (w, h) shrunk by `divisor`, rounded as the coordinates are; at least 1.
+Size ShrinkSize(Size output, int64_t divisor);
+
 // The suggested size of the output in HIMETRIC; both at least 1.
 Size PhysicalSize(Size output, double unitsPerInchOut);
 

@@ -10,7 +10,7 @@
 
 namespace wmf {
 
-// The LOGFONT of a META_CREATEFONTINDIRECT record.
+// The LOGFONT of a MetaCreateFontIndirect record.
 struct LogFont {
   int16_t height = 0;  // > 0 cell height, < 0 character height, 0 default
   int16_t width = 0;

@@ -76,11 +76,9 @@ bool ReadWmf(std::span<const uint8_t> data, WmfPicture& picture, std::string& er
                    start + 2, header.headerWords);
     return false;
   }
-  if (static_cast<uint64_t>(header.sizeWords) * 2 > available) {
-    error = Format("metafile header at byte %zu declares %llu bytes, but only %zu bytes follow",
-                   start + 6, static_cast<unsigned long long>(header.sizeWords) * 2, available);
-    return false;
-  }
+  // The header's size, object count and largest record are not trusted:
+  // readers go by the records, which must be complete and end with the end
+  // record; the output's header is written fresh.
 
   size_t at = start + kStandardHeaderBytes;
   for (;;) {
@@ -101,7 +99,7 @@ bool ReadWmf(std::span<const uint8_t> data, WmfPicture& picture, std::string& er
                      RecordName(function).c_str(), at, sizeWords, data.size());
       return false;
     }
-    if (function == META_EOF) break;
+    if (function == MetaEof) break;
     WmfRecord& record = picture.records.emplace_back();
     record.function = function;
     record.params.resize(sizeWords - 3);
@@ -117,7 +115,7 @@ uint16_t PeakObjectSlots(const std::vector<WmfRecord>& records) {
     const ObjectKind created = CreatedObject(record.function);
     if (created != ObjectKind::None) {
       table.Create(created);
-    } else if (record.function == META_DELETEOBJECT && !record.params.empty()) {
+    } else if (record.function == MetaDeleteObject && !record.params.empty()) {
       table.Delete(record.params[0]);
     }
   }
@@ -152,7 +150,7 @@ std::vector<uint8_t> AssembleWmf(std::span<const uint16_t> recordWords, uint16_t
   PutWord(out, 0);
   for (uint16_t word : recordWords) PutWord(out, word);
   PutDoubleWord(out, 3);
-  PutWord(out, META_EOF);
+  PutWord(out, MetaEof);
   return out;
 }
 

@@ -4,14 +4,14 @@
 
 namespace wmf {
 
-void WmfRecorder::SetMapMode(int mode) { Emit(META_SETMAPMODE, {static_cast<uint16_t>(mode)}); }
+void WmfRecorder::SetMapMode(int mode) { Emit(MetaSetMapMode, {static_cast<uint16_t>(mode)}); }
 
 void WmfRecorder::SetWindowOrg(int x, int y) {
-  Emit(META_SETWINDOWORG, {static_cast<uint16_t>(y), static_cast<uint16_t>(x)});
+  Emit(MetaSetWindowOrg, {static_cast<uint16_t>(y), static_cast<uint16_t>(x)});
 }
 
 void WmfRecorder::SetWindowExt(int x, int y) {
-  Emit(META_SETWINDOWEXT, {static_cast<uint16_t>(y), static_cast<uint16_t>(x)});
+  Emit(MetaSetWindowExt, {static_cast<uint16_t>(y), static_cast<uint16_t>(x)});
 }
 
 int WmfRecorder::OutputSlotOf(int sourceSlot) const {
@@ -43,9 +43,9 @@ void WmfRecorder::Play(const WmfRecord& record) {
     scratch_[i] = static_cast<uint16_t>(outputSlot);
   }
   Emit(record.function, scratch_.data(), scratch_.size());
-  if (record.function == META_SELECTOBJECT) {
+  if (record.function == MetaSelectObject) {
     NoteSelected(scratch_[0]);
-  } else if (record.function == META_DELETEOBJECT) {
+  } else if (record.function == MetaDeleteObject) {
     const int sourceSlot = record.params[0];
     source_.Delete(sourceSlot);
     sourceToOutput_[sourceSlot] = -1;
@@ -60,25 +60,25 @@ int WmfRecorder::CreateOwn(ObjectKind kind, uint16_t function, std::initializer_
 }
 
 int WmfRecorder::CreatePenIndirect(uint16_t style, int16_t width, uint32_t color) {
-  return CreateOwn(ObjectKind::Pen, META_CREATEPENINDIRECT,
+  return CreateOwn(ObjectKind::Pen, MetaCreatePenIndirect,
                    {style, static_cast<uint16_t>(width), 0, static_cast<uint16_t>(color),
                     static_cast<uint16_t>(color >> 16)});
 }
 
 int WmfRecorder::CreateBrushIndirect(uint16_t style, uint32_t color, uint16_t hatch) {
-  return CreateOwn(ObjectKind::Brush, META_CREATEBRUSHINDIRECT,
+  return CreateOwn(ObjectKind::Brush, MetaCreateBrushIndirect,
                    {style, static_cast<uint16_t>(color), static_cast<uint16_t>(color >> 16), hatch});
 }
 
 void WmfRecorder::SelectObject(int slot) {
   if (!output_.Holds(slot)) return;
-  Emit(META_SELECTOBJECT, {static_cast<uint16_t>(slot)});
+  Emit(MetaSelectObject, {static_cast<uint16_t>(slot)});
   NoteSelected(slot);
 }
 
 void WmfRecorder::DeleteObject(int slot) {
   if (!output_.Holds(slot)) return;
-  Emit(META_DELETEOBJECT, {static_cast<uint16_t>(slot)});
+  Emit(MetaDeleteObject, {static_cast<uint16_t>(slot)});
   NoteDeleted(slot);
 }
 

@@ -34,6 +34,7 @@ class WmfRecorder {
   // (the surface's default objects).
   int SelectedPen() const { return selectedPen_; }
   int SelectedBrush() const { return selectedBrush_; }
+  bool HoldsObject(int slot) const { return output_.Holds(slot); }
 
   size_t RecordCount() const { return recordCount_; }
 

@@ -7,7 +7,7 @@
 #include <exception>
 
 #include "resource.h"
-#include "win/clipboard_lock.h"
+#include "clipboard_lock.h"
 #include "win/system_error_text.h"
 
 namespace {
@@ -99,8 +99,10 @@ void ClipboardIntake::ModifyClipboardPicture(bool force) {
       return;
     }
     try {
+      // A picture that a CAD program put there has the CAD background.
       lastPicture_ = std::make_unique<wmf::CMetafile>(wmf::MetafilePict{pict->mm, pict->xExt, pict->yExt},
-                                                      std::move(picture), 0, facts.intelliCad ? 1 : 0, engine_);
+                                                      std::move(picture), 0, facts.intelliCad ? 1 : 0, engine_,
+                                                      facts.cadSource || facts.intelliCad);
     } catch (const std::exception&) {
       statusText_ = kStatusUnreadable;
       return;

@@ -7,10 +7,9 @@
 #include <string>
 #include <vector>
 
-// The engine's headers come before <windows.h>.
 #include "intake_decision.h"
 #include "metafile.h"
-#include "win/clipboard_publisher.h"
+#include "clipboard_publisher.h"
 
 #include <windows.h>
 

@@ -24,14 +24,14 @@ struct ColorFixture {
 };
 
 uint32_t ColorOf(const WmfRecord& r) {
-  const size_t at = r.function == META_CREATEPENINDIRECT ? 3 : r.function == META_CREATEBRUSHINDIRECT ? 1 : 0;
+  const size_t at = r.function == MetaCreatePenIndirect ? 3 : r.function == MetaCreateBrushIndirect ? 1 : 0;
   return r.params[at] | (static_cast<uint32_t>(r.params[at + 1]) << 16);
 }
 
 int32_t WidthOf(const WmfRecord& pen) { return pen.params[1] | (pen.params[2] << 16); }
 
-WmfRecord TextColor(uint32_t c) { return Rec(META_SETTEXTCOLOR, {static_cast<int>(c & 0xFFFF), static_cast<int>(c >> 16)}); }
-WmfRecord BkColor(uint32_t c) { return Rec(META_SETBKCOLOR, {static_cast<int>(c & 0xFFFF), static_cast<int>(c >> 16)}); }
+WmfRecord TextColor(uint32_t c) { return Rec(MetaSetTextColor, {static_cast<int>(c & 0xFFFF), static_cast<int>(c >> 16)}); }
+WmfRecord BkColor(uint32_t c) { return Rec(MetaSetBkColor, {static_cast<int>(c & 0xFFFF), static_cast<int>(c >> 16)}); }
 
 TEST(ColorRules, FixedWidthInInchesOrMillimetres) {
   ColorFixture f;

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
 #include <ostream>
 #include <string>
@@ -27,7 +28,7 @@ constexpr uint32_t kBitfields = 3;
 struct DibCase {
   const char* name;
   uint16_t function;
-  uint16_t colorUsage;  // META_STRETCHDIB only
+  uint16_t colorUsage;  // MetaStretchDib only
   uint32_t headerBytes;  // 12 (core) or 40
   uint16_t bitCount;
   int32_t width, height;  // a negative height stores the rows top-down
@@ -43,8 +44,8 @@ size_t RowBytes(size_t bitCount, size_t width) { return (bitCount * width + 31) 
 
 // Where the DIB and the source rectangle (SrcHeight, SrcWidth, YSrc, XSrc)
 // stand in the record.
-size_t DibWord(const WmfRecord& r) { return r.function == META_STRETCHDIB ? 11 : 10; }
-size_t SrcWord(const WmfRecord& r) { return r.function == META_STRETCHDIB ? 3 : 2; }
+size_t DibWord(const WmfRecord& r) { return r.function == MetaStretchDib ? 11 : 10; }
+size_t SrcWord(const WmfRecord& r) { return r.function == MetaStretchDib ? 3 : 2; }
 
 uint32_t Read32(const WmfRecord& r, size_t byte) {
   uint32_t v = 0;
@@ -114,9 +115,9 @@ void SetVisualPixel(WmfRecord& r, const DibCase& c, int x, int y, uint32_t value
 // every pixel set from the pattern; the source rectangle is the whole bitmap.
 WmfRecord MakeRecord(const DibCase& c) {
   const int w = c.width, h = std::abs(c.height);
-  WmfRecord r = c.function == META_STRETCHDIB
-                    ? test::Rec(META_STRETCHDIB, {0x0020, 0x00CC, c.colorUsage, h, w, 0, 0, 60, 90, 7, 5})
-                    : test::Rec(META_DIBSTRETCHBLT, {0x0020, 0x00CC, h, w, 0, 0, 60, 90, 7, 5});
+  WmfRecord r = c.function == MetaStretchDib
+                    ? test::Rec(MetaStretchDib, {0x0020, 0x00CC, c.colorUsage, h, w, 0, 0, 60, 90, 7, 5})
+                    : test::Rec(MetaDibStretchBlt, {0x0020, 0x00CC, h, w, 0, 0, 60, 90, 7, 5});
   const size_t dibBytes = c.pixelOffset + RowBytes(c.bitCount, w) * h;
   const size_t dib = DibWord(r);
   r.params.resize(dib + (dibBytes + 1) / 2);
@@ -157,24 +158,24 @@ std::pair<int, int> Turned(int x, int y, int w, int h, int rotation) {
 }
 
 const DibCase kCases[] = {
-    {"24-bit 3x2", META_DIBSTRETCHBLT, 0, 40, 24, 3, 2, 0, 0, 40, 0},
-    {"8-bit with 256 RGB colours", META_DIBSTRETCHBLT, 0, 40, 8, 5, 3, 0, 0, 40 + 1024, 0},
-    {"8-bit palette indices", META_STRETCHDIB, kPalColors, 40, 8, 5, 3, 0, 0, 40 + 512, 0},
-    {"8-bit RGB colours by STRETCHDIB", META_STRETCHDIB, 0, 40, 8, 6, 2, 0, 0, 40 + 1024, 0},
-    {"1-bit 13x5", META_DIBSTRETCHBLT, 0, 40, 1, 13, 5, 0, 0, 40 + 8, 0},
-    {"1-bit 37x3, rows over a DWORD", META_STRETCHDIB, 0, 40, 1, 37, 3, 0, 0, 40 + 8, 0},
-    {"4-bit 7x3", META_DIBSTRETCHBLT, 0, 40, 4, 7, 3, 0, 0, 40 + 64, 0},
-    {"4-bit with 5 colours used", META_STRETCHDIB, 0, 40, 4, 9, 4, 0, 5, 40 + 20, 0},
-    {"16-bit 5x3", META_DIBSTRETCHBLT, 0, 40, 16, 5, 3, 0, 0, 40, 0},
-    {"16-bit bitfields", META_DIBSTRETCHBLT, 0, 40, 16, 3, 5, kBitfields, 0, 40 + 12, 0},
-    {"32-bit bitfields", META_STRETCHDIB, 0, 40, 32, 4, 3, kBitfields, 0, 40 + 12, 0},
-    {"32-bit RGB", META_DIBSTRETCHBLT, 0, 40, 32, 2, 5, 0, 0, 40, 0},
-    {"24-bit top-down", META_DIBSTRETCHBLT, 0, 40, 24, 3, -2, 0, 0, 40, 0},
-    {"1-bit top-down", META_STRETCHDIB, 0, 40, 1, 13, -5, 0, 0, 40 + 8, 0},
-    {"24-bit with biSizeImage", META_DIBSTRETCHBLT, 0, 40, 24, 5, 2, 0, 0, 40, 32},
-    {"24-bit core header", META_DIBSTRETCHBLT, 0, 12, 24, 3, 2, 0, 0, 12, 0},
-    {"8-bit core header", META_DIBSTRETCHBLT, 0, 12, 8, 5, 3, 0, 0, 12 + 768, 0},
-    {"1-bit core header, palette indices", META_STRETCHDIB, kPalColors, 12, 1, 13, 5, 0, 0, 12 + 4, 0},
+    {"24-bit 3x2", MetaDibStretchBlt, 0, 40, 24, 3, 2, 0, 0, 40, 0},
+    {"8-bit with 256 RGB colours", MetaDibStretchBlt, 0, 40, 8, 5, 3, 0, 0, 40 + 1024, 0},
+    {"8-bit palette indices", MetaStretchDib, kPalColors, 40, 8, 5, 3, 0, 0, 40 + 512, 0},
+    {"8-bit RGB colours by STRETCHDIB", MetaStretchDib, 0, 40, 8, 6, 2, 0, 0, 40 + 1024, 0},
+    {"1-bit 13x5", MetaDibStretchBlt, 0, 40, 1, 13, 5, 0, 0, 40 + 8, 0},
+    {"1-bit 37x3, rows over a DWORD", MetaStretchDib, 0, 40, 1, 37, 3, 0, 0, 40 + 8, 0},
+    {"4-bit 7x3", MetaDibStretchBlt, 0, 40, 4, 7, 3, 0, 0, 40 + 64, 0},
+    {"4-bit with 5 colours used", MetaStretchDib, 0, 40, 4, 9, 4, 0, 5, 40 + 20, 0},
+    {"16-bit 5x3", MetaDibStretchBlt, 0, 40, 16, 5, 3, 0, 0, 40, 0},
+    {"16-bit bitfields", MetaDibStretchBlt, 0, 40, 16, 3, 5, kBitfields, 0, 40 + 12, 0},
+    {"32-bit bitfields", MetaStretchDib, 0, 40, 32, 4, 3, kBitfields, 0, 40 + 12, 0},
+    {"32-bit RGB", MetaDibStretchBlt, 0, 40, 32, 2, 5, 0, 0, 40, 0},
+    {"24-bit top-down", MetaDibStretchBlt, 0, 40, 24, 3, -2, 0, 0, 40, 0},
+    {"1-bit top-down", MetaStretchDib, 0, 40, 1, 13, -5, 0, 0, 40 + 8, 0},
+    {"24-bit with biSizeImage", MetaDibStretchBlt, 0, 40, 24, 5, 2, 0, 0, 40, 32},
+    {"24-bit core header", MetaDibStretchBlt, 0, 12, 24, 3, 2, 0, 0, 12, 0},
+    {"8-bit core header", MetaDibStretchBlt, 0, 12, 8, 5, 3, 0, 0, 12 + 768, 0},
+    {"1-bit core header, palette indices", MetaStretchDib, kPalColors, 12, 1, 13, 5, 0, 0, 12 + 4, 0},
 };
 
 class DibRotation : public testing::TestWithParam<DibCase> {};
@@ -267,7 +268,7 @@ TEST(DibRotationDirection, Bitmap24BitTurnsClockwiseAt90) {
 }
 
 TEST(DibRotationSize, ImageSizeFollowsTheTurnedRows) {
-  WmfRecord r = MakeRecord({"", META_DIBSTRETCHBLT, 0, 40, 24, 5, 2, 0, 0, 40, 32});
+  WmfRecord r = MakeRecord({"", MetaDibStretchBlt, 0, 40, 24, 5, 2, 0, 0, 40, 32});
   ASSERT_TRUE(RotateDibRecord(r, 90));
   EXPECT_EQ(Read32(r, 20), 40u);  // 5 rows of 2 pixels, 8 bytes each
   ASSERT_TRUE(RotateDibRecord(r, 180));
@@ -305,7 +306,7 @@ std::vector<uint32_t> PixelsInSource(const WmfRecord& r, const DibCase& c) {
 TEST(DibRotationSource, PartOfTheBitmapStaysTheSamePart) {
   const PartCase parts[] = {{4, 1, 0, 2, 3}, {4, 0, 1, 5, 1}, {-4, 1, 0, 2, 3}, {-4, 3, 2, 2, 2}};
   for (const PartCase& p : parts) {
-    const DibCase c{"", META_DIBSTRETCHBLT, 0, 40, 24, 5, p.height, 0, 0, 40, 0};
+    const DibCase c{"", MetaDibStretchBlt, 0, 40, 24, 5, p.height, 0, 0, 40, 0};
     WmfRecord original = MakeRecord(c);
     Store(original, 2, p.srcH);
     Store(original, 3, p.srcW);
@@ -349,7 +350,7 @@ const RefusedCase kRefused[] = {
     {"bitfields at 24 bits", [](WmfRecord& r) { SetDword(r, 16, kBitfields); }},
     {"mirrored source", [](WmfRecord& r) { Store(r, 3, -3); }},
     {"empty source", [](WmfRecord& r) { Store(r, 2, 0); }},
-    {"other record", [](WmfRecord& r) { r.function = META_DIBBITBLT; }},
+    {"other record", [](WmfRecord& r) { r.function = MetaDibBitBlt; }},
     {"no rotation", [](WmfRecord&) {}, 0},
     {"odd rotation", [](WmfRecord&) {}, 45},
 };
@@ -368,7 +369,7 @@ TEST(DibRotationRefused, RecordStaysUnchanged) {
 // A V5 header addresses its colour profile from the header; moving the rows
 // would leave the address wrong.
 TEST(DibRotationRefused, V5HeaderOnlyWithoutProfile) {
-  const DibCase c{"", META_DIBSTRETCHBLT, 0, 124, 24, 3, 2, 0, 0, 124, 0};
+  const DibCase c{"", MetaDibStretchBlt, 0, 124, 24, 3, 2, 0, 0, 124, 0};
   WmfRecord r = MakeRecord(c);  // header bytes past the first 40 are filler
   const WmfRecord before = r;
   EXPECT_FALSE(RotateDibRecord(r, 90));
@@ -385,6 +386,36 @@ TEST(DibRotationRefused, UnknownColourUsageStaysUnchanged) {
   const WmfRecord before = r;
   EXPECT_FALSE(RotateDibRecord(r, 270));
   EXPECT_EQ(r, before);
+}
+
+// A META_STRETCHDIB of a 3 × 2 eight-bit bitmap with four colours, its
+// pixels given as they are stored after the colour table.
+WmfRecord EightBitStretchDib(uint32_t compression, const std::vector<uint8_t>& pixels) {
+  std::vector<uint8_t> dib(40, 0);
+  const uint32_t header[10] = {40, 3, 2, 1u | (8u << 16), compression, 0, 0, 0, 4, 0};
+  std::memcpy(dib.data(), header, sizeof header);
+  for (uint8_t c = 0; c < 4; ++c) dib.insert(dib.end(), {static_cast<uint8_t>(c * 60), 0, 0, 0});
+  dib.insert(dib.end(), pixels.begin(), pixels.end());
+  if (dib.size() % 2) dib.push_back(0);
+  WmfRecord r{MetaStretchDib, {0x0020, 0x00CC, 0, 2, 3, 0, 0, 20, 30, 0, 0}};
+  for (size_t i = 0; i < dib.size(); i += 2) r.params.push_back(static_cast<uint16_t>(dib[i] | dib[i + 1] << 8));
+  return r;
+}
+
+// A run-length encoded bitmap turns as the uncompressed bitmap it draws.
+TEST(DibRotation, RunLengthEncodedBitmapsTurnLikeTheirPixels) {
+  // Bottom row: three pixels of colour 1; top row: colours 2, 3, 0 as they are.
+  const WmfRecord rle = EightBitStretchDib(1, {3, 1, 0, 0, 0, 3, 2, 3, 0, 0, 0, 1});
+  const WmfRecord plain = EightBitStretchDib(0, {1, 1, 1, 0, 2, 3, 0, 0});
+  for (int rotation : {90, 180, 270}) {
+    SCOPED_TRACE(rotation);
+    WmfRecord turnedRle = rle, turnedPlain = plain;
+    ASSERT_TRUE(RotateDibRecord(turnedRle, rotation));
+    ASSERT_TRUE(RotateDibRecord(turnedPlain, rotation));
+    EXPECT_EQ(turnedRle, turnedPlain);
+  }
+  WmfRecord overrun = EightBitStretchDib(1, {9, 1, 0, 1});  // a run wider than the image
+  EXPECT_FALSE(RotateDibRecord(overrun, 90));
 }
 
 }  // namespace

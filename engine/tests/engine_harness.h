@@ -28,15 +28,20 @@ struct EngineHarness {
   FakeTextMeasurer measurer;
   EngineContext context{settings, messages, measurer, 32};
 
+  // Pictures are taken as coming from a CAD program unless `fromCad` is false.
   std::unique_ptr<CMetafile> Capture(std::vector<WmfRecord> records, MetafilePict pict = {8, 20320, 15240},
-                                     int fromIntelliCad = 0) {
-    return std::make_unique<CMetafile>(pict, PictureOf(std::move(records)), 0, fromIntelliCad, context);
+                                     int fromIntelliCad = 0, bool fromCad = true) {
+    return std::make_unique<CMetafile>(pict, PictureOf(std::move(records)), 0, fromIntelliCad, context, fromCad);
+  }
+
+  std::unique_ptr<CMetafile> Capture(WmfPicture picture, MetafilePict pict, bool fromCad) {
+    return std::make_unique<CMetafile>(pict, std::move(picture), 0, 0, context, fromCad);
   }
 
   // Plays the picture and returns the output's records.
   std::vector<WmfRecord> Play(CMetafile& picture, Size* output = nullptr) {
     WmfRecorder surface;
-    const Size size = picture.Play(surface);
+    const Size size = picture.Play(surface).output;
     if (output) *output = size;
     return ReadOrFail(surface.Close()).records;
   }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "engine_harness.h"
 
 namespace wmf {
@@ -8,12 +10,12 @@ namespace {
 using test::Rec;
 
 WmfRecord Font(int height, int escapement = 0, int orientation = 0) {
-  return Rec(META_CREATEFONTINDIRECT, {height, 0, escapement, orientation, 400, 0, 0, 0, 0x7241, 0x6C61});
+  return Rec(MetaCreateFontIndirect, {height, 0, escapement, orientation, 400, 0, 0, 0, 0x7241, 0x6C61});
 }
 
 // ExtTextOut at (x, y) without rectangle or advances.
 WmfRecord Text(int x, int y, const std::string& text) {
-  WmfRecord r = Rec(META_EXTTEXTOUT, {y, x, static_cast<int>(text.size()), 0});
+  WmfRecord r = Rec(MetaExtTextOut, {y, x, static_cast<int>(text.size()), 0});
   for (size_t i = 0; i < text.size(); i += 2)
     r.params.push_back(static_cast<uint8_t>(text[i]) | (i + 1 < text.size() ? static_cast<uint8_t>(text[i + 1]) << 8 : 0));
   return r;
@@ -21,7 +23,7 @@ WmfRecord Text(int x, int y, const std::string& text) {
 
 TEST(ExtentAnalysis, ExtentCoversTheDrawing) {
   test::EngineHarness h;
-  auto p = h.Capture({test::WindowExt(8000, 6000), test::Poly(META_POLYLINE, {{100, 200}, {300, 50}})});
+  auto p = h.Capture({test::WindowExt(8000, 6000), test::Poly(MetaPolyline, {{100, 200}, {300, 50}})});
   EXPECT_EQ(p->extents, (Rect{100, 50, 300, 200}));
   EXPECT_EQ(p->windowExt, (Size{8000, 6000}));
 }
@@ -33,15 +35,17 @@ TEST(ExtentAnalysis, EveryGeometryRecordIsMeasured) {
     Rect expected;
   } cases[] = {
       {"lineto", test::LineTo(5, 7), {5, 7, 5, 7}},
-      {"moveto", Rec(META_MOVETO, {-3, 4}), {4, -3, 4, -3}},
-      {"ellipse", Rec(META_ELLIPSE, {40, 30, 20, 10}), {10, 20, 30, 40}},
+      // A move alone draws nothing; an arc is measured by its box (its start
+      // and end only aim its ends).
+      {"moveto", Rec(MetaMoveTo, {-3, 4}), {32767, 32767, -32767, -32767}},
+      {"ellipse", Rec(MetaEllipse, {40, 30, 20, 10}), {10, 20, 30, 40}},
       {"rectangle", test::Rectangle(10, 20, 30, 40), {10, 20, 30, 40}},
-      {"pixel", Rec(META_SETPIXEL, {0xFF, 0, 9, 8}), {8, 9, 8, 9}},
-      {"polypolygon", Rec(META_POLYPOLYGON, {2, 1, 2, 1, 2, 3, 4, 5, 6}), {1, 2, 5, 6}},
-      {"arc", Rec(META_ARC, {1, 2, 3, 4, 50, 60, 7, 8}), {2, 1, 60, 50}},
-      {"dibstretchblt", Rec(META_DIBSTRETCHBLT, {0x20, 0xCC, 1, 1, 0, 0, 30, 40, 10, 20}), {20, 10, 60, 40}},
-      {"stretchdib", Rec(META_STRETCHDIB, {0x20, 0xCC, 0, 1, 1, 0, 0, 30, 40, 10, 20}), {20, 10, 60, 40}},
-      {"polygon count past the end", Rec(META_POLYGON, {50, 1, 2, 3, 4}), {1, 2, 3, 4}},
+      {"pixel", Rec(MetaSetPixel, {0xFF, 0, 9, 8}), {8, 9, 8, 9}},
+      {"polypolygon", Rec(MetaPolyPolygon, {2, 1, 2, 1, 2, 3, 4, 5, 6}), {1, 2, 5, 6}},
+      {"arc", Rec(MetaArc, {1, 2, 3, 4, 50, 60, 7, 8}), {8, 7, 60, 50}},
+      {"dibstretchblt", Rec(MetaDibStretchBlt, {0x20, 0xCC, 1, 1, 0, 0, 30, 40, 10, 20}), {20, 10, 60, 40}},
+      {"stretchdib", Rec(MetaStretchDib, {0x20, 0xCC, 0, 1, 1, 0, 0, 30, 40, 10, 20}), {20, 10, 60, 40}},
+      {"polygon count past the end", Rec(MetaPolygon, {50, 1, 2, 3, 4}), {1, 2, 3, 4}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -80,8 +84,8 @@ TEST(ExtentAnalysis, RectangleAtTheLeftEdgeCountsAsBackground) {
 
 TEST(ExtentAnalysis, NestedBlocksAreNotMeasured) {
   test::EngineHarness h;
-  auto p = h.Capture({test::WindowExt(8000, 6000), test::LineTo(10, 10), Rec(META_SAVEDC, {}),
-                      test::WindowOrg(100, 100), test::LineTo(5000, 5000), Rec(META_RESTOREDC, {0xFFFF}),
+  auto p = h.Capture({test::WindowExt(8000, 6000), test::LineTo(10, 10), Rec(MetaSaveDC, {}),
+                      test::WindowOrg(100, 100), test::LineTo(5000, 5000), Rec(MetaRestoreDC, {0xFFFF}),
                       test::LineTo(20, 30)});
   EXPECT_EQ(p->extents, (Rect{10, 10, 20, 30}));
 }
@@ -108,32 +112,40 @@ TEST(ExtentAnalysis, TextIsBoxedByAlignmentAndAngle) {
   for (const TextCase& c : cases) {
     SCOPED_TRACE(c.name);
     test::EngineHarness h;
-    auto p = h.Capture({test::WindowExt(100, 100), c.font, Rec(META_SELECTOBJECT, {0}),
-                        Rec(META_SETTEXTALIGN, {c.align}), Text(10, 10, "0123456789")});
+    auto p = h.Capture({test::WindowExt(100, 100), c.font, Rec(MetaSelectObject, {0}),
+                        Rec(MetaSetTextAlign, {c.align}), Text(10, 10, "0123456789")});
     EXPECT_EQ(p->extents, c.expected);
   }
+}
+
+// With TA_UPDATECP a text stands at the current position and moves it on.
+TEST(ExtentAnalysis, TextAtTheCurrentPositionFollowsIt) {
+  test::EngineHarness h;
+  auto p = h.Capture({test::WindowExt(100, 100), Font(12), Rec(MetaSelectObject, {0}), Rec(MetaSetTextAlign, {0x01}),
+                      Rec(MetaMoveTo, {40, 30}), Text(0, 0, "abc"), Text(0, 0, "abc")});
+  EXPECT_EQ(p->extents, (Rect{30, 40, 60, 52}));
 }
 
 TEST(ExtentAnalysis, AdvancesGiveTheWidthWhenNoRectangle) {
   test::EngineHarness h;
   WmfRecord text = Text(10, 10, "abc");
   for (int dx : {7, 8, 9}) text.params.push_back(static_cast<uint16_t>(dx));
-  auto p = h.Capture({test::WindowExt(100, 100), Font(12), Rec(META_SELECTOBJECT, {0}), text});
+  auto p = h.Capture({test::WindowExt(100, 100), Font(12), Rec(MetaSelectObject, {0}), text});
   EXPECT_EQ(p->extents, (Rect{10, 10, 34, 22}));
 }
 
 TEST(ExtentAnalysis, FontIsFoundAfterObjectsTheAnalysisDoesNotDraw) {
   // A region and a pattern brush take slots 0 and 1, so the font is in slot 2.
   test::EngineHarness h;
-  auto p = h.Capture({test::WindowExt(100, 100), Rec(META_CREATEREGION, {0, 6, 0, 0, 0, 0}),
-                      Rec(META_CREATEPATTERNBRUSH, {0, 0, 0, 0}), Font(-20), Rec(META_SELECTOBJECT, {2}),
+  auto p = h.Capture({test::WindowExt(100, 100), Rec(MetaCreateRegion, {0, 6, 0, 0, 0, 0}),
+                      Rec(MetaCreatePatternBrush, {0, 0, 0, 0}), Font(-20), Rec(MetaSelectObject, {2}),
                       Text(10, 10, "x")});
   EXPECT_EQ(h.measurer.lastFont.height, -20);
 }
 
 TEST(ExtentAnalysis, TextTooShortForItsStringIsSkipped) {
   test::EngineHarness h;
-  auto p = h.Capture({test::WindowExt(100, 100), Rec(META_EXTTEXTOUT, {10, 10, 40, 0, 0x4141}), test::LineTo(1, 1)});
+  auto p = h.Capture({test::WindowExt(100, 100), Rec(MetaExtTextOut, {10, 10, 40, 0, 0x4141}), test::LineTo(1, 1)});
   EXPECT_EQ(p->extents, (Rect{1, 1, 1, 1}));
   EXPECT_EQ(h.measurer.calls, 0);
 }
@@ -142,6 +154,44 @@ TEST(ExtentAnalysis, PictureWithoutWindowExtentSpansToWhatIsDrawn) {
   test::EngineHarness h;
   auto p = h.Capture({test::LineTo(300, 200)});
   EXPECT_EQ(p->windowExt, (Size{300, 200}));
+}
+
+// What is measured is what shows: drawing with the null pen (and the null
+// brush, for figures) is left out, a line reaches from its move, and a
+// picture that is not from a CAD program is measured within its frame and
+// its clip rectangle.
+TEST(ExtentAnalysis, OnlyVisibleDrawingWithinTheFrameIsMeasured) {
+  const WmfRecord nullPen = test::Pen(0, 0, 5), nullBrush = test::Brush(0, 1), select0 = Rec(MetaSelectObject, {0}),
+                  select1 = Rec(MetaSelectObject, {1});
+  const struct {
+    const char* name;
+    std::vector<WmfRecord> records;
+    Rect expected;
+  } cases[] = {
+      {"line with the null pen",
+       {nullPen, select0, test::Poly(MetaPolyline, {{5, 5}, {90, 90}}), test::Pen(0), select1, test::LineTo(10, 10)},
+       {10, 10, 10, 10}},
+      {"figure with null pen and brush",
+       {nullPen, select0, nullBrush, select1, test::Poly(MetaPolygon, {{5, 5}, {90, 90}, {5, 90}}), Rec(MetaSelectObject, {1}),
+        test::Pen(0), Rec(MetaSelectObject, {2}), test::LineTo(10, 10)},
+       {10, 10, 10, 10}},
+      {"figure filled without outline",
+       {nullPen, select0, test::Poly(MetaPolygon, {{5, 5}, {90, 90}, {5, 90}})}, {5, 5, 90, 90}},
+      {"line from its move", {Rec(MetaMoveTo, {20, 30}), test::LineTo(40, 50)}, {30, 20, 40, 50}},
+      {"drawing beyond the frame", {test::Poly(MetaPolyline, {{50, 60}, {500, -300}})}, {50, 0, 100, 60}},
+      {"drawing beyond its clip rectangle",
+       {Rec(MetaSaveDC, {}), Rec(MetaIntersectClipRect, {50, 50, 10, 10}), test::Poly(MetaPolyline, {{5, 5}, {90, 90}}),
+        Rec(MetaRestoreDC, {-1}), test::LineTo(70, 80)},
+       {10, 10, 70, 80}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::EngineHarness h;
+    std::vector<WmfRecord> records = {test::WindowExt(100, 100)};
+    records.insert(records.end(), c.records.begin(), c.records.end());
+    auto p = h.Capture(records, {8, 20320, 15240}, 0, false);
+    EXPECT_EQ(p->extents, c.expected);
+  }
 }
 
 }  // namespace

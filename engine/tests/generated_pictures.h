@@ -10,10 +10,10 @@
 
 namespace wmf::test {
 
-// A 24-bit bitmap of `side` × `side` pixels in a META_STRETCHDIB.
+// A 24-bit bitmap of `side` × `side` pixels in a MetaStretchDib.
 inline void AddBitmap(std::vector<WmfRecord>& out, int x, int y, int side) {
   WmfRecord& r = out.emplace_back();
-  r.function = META_STRETCHDIB;
+  r.function = MetaStretchDib;
   const int w = side, h = side;
   r.params = {0x0020, 0x00CC, 0, static_cast<uint16_t>(h), static_cast<uint16_t>(w), 0, 0,
               static_cast<uint16_t>(h), static_cast<uint16_t>(w), static_cast<uint16_t>(y), static_cast<uint16_t>(x)};
@@ -34,14 +34,14 @@ inline std::vector<WmfRecord> CadPicture(int megabytes) {
   std::mt19937 random(7);
   auto coordinate = [&] { return static_cast<int>(random() % 30000) + 100; };
   std::vector<WmfRecord> out;
-  out.push_back(Rec(META_SETWINDOWORG, {0, 0}));
-  out.push_back(Rec(META_SETWINDOWEXT, {24000, 32000}));
-  out.push_back(Rec(META_CREATEPENINDIRECT, {0, 0, 0, 0, 0}));
-  out.push_back(Rec(META_SELECTOBJECT, {0}));
-  out.push_back(Rec(META_RECTANGLE, {24000, 32000, 0, 0}));
-  out.push_back(Rec(META_CREATEFONTINDIRECT, {-120, 0, 0, 0, 400, 0, 0, 0, 0x7241, 0x6169, 0x006C}));
-  out.push_back(Rec(META_SELECTOBJECT, {1}));
-  out.push_back(Rec(META_SETTEXTALIGN, {24}));
+  out.push_back(Rec(MetaSetWindowOrg, {0, 0}));
+  out.push_back(Rec(MetaSetWindowExt, {24000, 32000}));
+  out.push_back(Rec(MetaCreatePenIndirect, {0, 0, 0, 0, 0}));
+  out.push_back(Rec(MetaSelectObject, {0}));
+  out.push_back(Rec(MetaRectangle, {24000, 32000, 0, 0}));
+  out.push_back(Rec(MetaCreateFontIndirect, {-120, 0, 0, 0, 400, 0, 0, 0, 0x7241, 0x6169, 0x006C}));
+  out.push_back(Rec(MetaSelectObject, {1}));
+  out.push_back(Rec(MetaSetTextAlign, {24}));
   for (int bitmap = 0; bitmap < 3; ++bitmap) AddBitmap(out, 1000 + bitmap * 5000, 2000, 600);
 
   size_t words = 0;
@@ -52,21 +52,21 @@ inline std::vector<WmfRecord> CadPicture(int megabytes) {
     const uint32_t rgb = 0x000000FFu << (8 * (colour % 3));
     colour++;
     const size_t before = out.size();
-    out.push_back(Rec(META_CREATEPENINDIRECT, {0, 1, 0, static_cast<int>(rgb & 0xFFFF), static_cast<int>(rgb >> 16)}));
-    out.push_back(Rec(META_SELECTOBJECT, {2}));
-    out.push_back(Rec(META_CREATEBRUSHINDIRECT, {0, static_cast<int>(rgb & 0xFFFF), static_cast<int>(rgb >> 16), 0}));
-    out.push_back(Rec(META_SELECTOBJECT, {3}));
+    out.push_back(Rec(MetaCreatePenIndirect, {0, 1, 0, static_cast<int>(rgb & 0xFFFF), static_cast<int>(rgb >> 16)}));
+    out.push_back(Rec(MetaSelectObject, {2}));
+    out.push_back(Rec(MetaCreateBrushIndirect, {0, static_cast<int>(rgb & 0xFFFF), static_cast<int>(rgb >> 16), 0}));
+    out.push_back(Rec(MetaSelectObject, {3}));
     for (int i = 0; i < 40; ++i) {
       WmfRecord& line = out.emplace_back();
-      line.function = META_POLYLINE;
+      line.function = MetaPolyline;
       const int points = 2 + static_cast<int>(random() % 30);
       line.params.push_back(static_cast<uint16_t>(points));
       for (int p = 0; p < 2 * points; ++p) line.params.push_back(static_cast<uint16_t>(coordinate()));
     }
     for (int i = 0; i < 10; ++i) {
-      WmfRecord polygon{META_POLYGON, {4}};
+      WmfRecord polygon{MetaPolygon, {4}};
       for (int p = 0; p < 8; ++p) polygon.params.push_back(static_cast<uint16_t>(coordinate()));
-      WmfRecord outline{META_POLYLINE, {5}};
+      WmfRecord outline{MetaPolyline, {5}};
       outline.params.insert(outline.params.end(), polygon.params.begin() + 1, polygon.params.end());
       outline.params.push_back(polygon.params[1]);
       outline.params.push_back(polygon.params[2]);
@@ -74,18 +74,18 @@ inline std::vector<WmfRecord> CadPicture(int megabytes) {
       out.push_back(outline);
     }
     for (int i = 0; i < 10; ++i) {
-      out.push_back(Rec(META_EXTTEXTOUT, {coordinate(), coordinate(), 12, 0, 0x6944, 0x656D, 0x736E, 0x6F69, 0x206E, 0x3231}));
+      out.push_back(Rec(MetaExtTextOut, {coordinate(), coordinate(), 12, 0, 0x6944, 0x656D, 0x736E, 0x6F69, 0x206E, 0x3231}));
     }
     // A nested block, as an inserted drawing.
-    out.push_back(Rec(META_SAVEDC, {}));
-    out.push_back(Rec(META_SETWINDOWORG, {-200, -300}));
-    out.push_back(Rec(META_SETWINDOWEXT, {12000, 16000}));
-    out.push_back(Rec(META_MOVETO, {coordinate(), coordinate()}));
-    out.push_back(Rec(META_LINETO, {coordinate(), coordinate()}));
-    out.push_back(Rec(META_RESTOREDC, {-1}));
-    out.push_back(Rec(META_SELECTOBJECT, {0}));
-    out.push_back(Rec(META_DELETEOBJECT, {2}));
-    out.push_back(Rec(META_DELETEOBJECT, {3}));
+    out.push_back(Rec(MetaSaveDC, {}));
+    out.push_back(Rec(MetaSetWindowOrg, {-200, -300}));
+    out.push_back(Rec(MetaSetWindowExt, {12000, 16000}));
+    out.push_back(Rec(MetaMoveTo, {coordinate(), coordinate()}));
+    out.push_back(Rec(MetaLineTo, {coordinate(), coordinate()}));
+    out.push_back(Rec(MetaRestoreDC, {-1}));
+    out.push_back(Rec(MetaSelectObject, {0}));
+    out.push_back(Rec(MetaDeleteObject, {2}));
+    out.push_back(Rec(MetaDeleteObject, {3}));
     for (size_t i = before; i < out.size(); ++i) words += out[i].SizeWords();
   }
   return out;

@@ -46,9 +46,9 @@ TEST(CMetafile, PlayStartsWithTheOutputsMappingModeAndWindow) {
   const std::vector<WmfRecord> out = h.Play(*picture, &output);
   EXPECT_EQ(output, (Size{8000, 6000}));
   ASSERT_GE(out.size(), 3u);
-  EXPECT_EQ(out[0], Rec(META_SETMAPMODE, {8}));
-  EXPECT_EQ(out[1], Rec(META_SETWINDOWORG, {0, 0}));
-  EXPECT_EQ(out[2], Rec(META_SETWINDOWEXT, {6000, 8000}));
+  EXPECT_EQ(out[0], Rec(MetaSetMapMode, {8}));
+  EXPECT_EQ(out[1], Rec(MetaSetWindowOrg, {0, 0}));
+  EXPECT_EQ(out[2], Rec(MetaSetWindowExt, {6000, 8000}));
 }
 
 TEST(CMetafile, PlayingTwiceGivesIdenticalPicturesAndCountsBoth) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 
 #include "engine_harness.h"
@@ -25,7 +26,7 @@ void ExpectSoundObjectUse(const WmfPicture& out) {
       ASSERT_LT(p, r.params.size());
       ASSERT_TRUE(table.Holds(r.params[p])) << RecordName(r.function) << " #" << i << " names empty slot " << r.params[p];
     }
-    if (r.function == META_DELETEOBJECT) table.Delete(r.params[0]);
+    if (r.function == MetaDeleteObject) table.Delete(r.params[0]);
   }
   EXPECT_GE(out.header.objectCount, table.Peak());
 }
@@ -57,7 +58,7 @@ TEST(OutputValidity, EveryCorpusPictureWithEveryKindOfOption) {
       auto picture = h.Capture(records);
       o.adjust(h.settings);
       WmfRecorder surface;
-      const Size output = picture->Play(surface);
+      const Size output = picture->Play(surface).output;
       EXPECT_GT(output.x, 0);
       EXPECT_GT(output.y, 0);
       WmfPicture out;
@@ -67,6 +68,74 @@ TEST(OutputValidity, EveryCorpusPictureWithEveryKindOfOption) {
       EXPECT_EQ(picture->picture().records, records);
     }
   }
+}
+
+// Crafted records at the limits of their fields: the arithmetic stays sound
+// (the native tests run under UBSan) and the output fits its fields.
+TEST(OutputValidity, CraftedRecordsAtTheLimitsGiveSoundOutput) {
+  // EXTTEXTOUT with 32,769 characters, each advancing 65,535 units.
+  WmfRecord longText = test::Rec(MetaExtTextOut, {100, 100, 32769, 0});
+  longText.params.insert(longText.params.end(), (32769 + 1) / 2, 0x4141);
+  longText.params.insert(longText.params.end(), 32769, 0xFFFF);
+  // A text the measurer gives at its saturation, right-aligned at the far corner.
+  WmfRecord wideText = test::Rec(MetaExtTextOut, {32767, 32767, 40000, 0});
+  wideText.params.insert(wideText.params.end(), 20000, 0x4141);
+  const struct {
+    const char* name;
+    std::vector<WmfRecord> records;
+    int advance;
+  } cases[] = {
+      {"advances beyond 32 bits", {test::WindowExt(32767, 32767), longText}, 5},
+      {"measured at saturation", {test::WindowExt(32767, 32767), test::Rec(MetaSetTextAlign, {0x1A}), wideText}, 53687},
+  };
+  for (const auto& c : cases) {
+    for (const bool cad : {true, false}) {
+      SCOPED_TRACE(std::string(c.name) + (cad ? ", CAD" : ", other"));
+      test::EngineHarness h;
+      h.measurer.advance = c.advance;
+      auto picture = h.Capture(c.records, {8, 20320, 15240}, 0, cad);
+      WmfRecorder surface;
+      const auto [output, scale] = picture->Play(surface);
+      EXPECT_GT(output.x, 0);
+      EXPECT_LE(output.x, 32767);
+      EXPECT_GT(output.y, 0);
+      EXPECT_LE(output.y, 32767);
+      EXPECT_TRUE(std::isfinite(scale));
+      EXPECT_LE(scale, 65535);
+    }
+  }
+}
+
+// With the background kept, a background drawn after the picture deleted
+// its pen restores a default pen made once, not a new one each time.
+TEST(OutputValidity, KeptBackgroundsLeakNoObjects) {
+  std::vector<WmfRecord> records = {test::WindowExt(8000, 6000), test::Pen(0x123456), test::Rec(MetaSelectObject, {0}),
+                                    test::Rec(MetaDeleteObject, {0})};
+  for (int i = 0; i < 10000; ++i) records.push_back(test::Rectangle(0, 0, 8000, 6000));
+  records.push_back(test::LineTo(100, 100));
+  test::EngineHarness h;
+  auto picture = h.Capture(records);
+  h.settings.RemoveBackground = 0;
+  WmfRecorder surface;
+  picture->Play(surface);
+  WmfPicture out;
+  std::string error;
+  ASSERT_TRUE(ReadWmf(surface.Close(), out, error)) << error;
+  EXPECT_LE(out.header.objectCount, 4);
+  ExpectSoundObjectUse(out);
+}
+
+// A scale beyond the placeable header's Inch field shrinks the output's
+// coordinates instead of losing the scale's high bits.
+TEST(OutputValidity, ScaleBeyondTheInchFieldShrinksTheCoordinates) {
+  test::EngineHarness h;
+  auto picture = h.Capture(test::ReadOrFail(test::FileBytes(test::CorpusDir() / "cad-usa.wmf")),
+                           MetafilePict{8, 19000, 27700}, false);
+  h.settings.Percentage = 2;  // 127,000 units per inch
+  WmfRecorder surface;
+  const auto [output, scale] = picture->Play(surface);
+  EXPECT_LE(scale, 65535);
+  EXPECT_NEAR(output.x / scale, 10100 / 127000.0, 0.001);  // the same physical width, 0.08 inch
 }
 
 }  // namespace

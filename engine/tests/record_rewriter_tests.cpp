@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "engine_harness.h"
@@ -12,7 +13,7 @@ using test::Rec;
 // A picture whose drawing spans (100, 50)-(300, 200) in an 8000 × 6000 window,
 // followed by the records under test.
 std::vector<WmfRecord> Cropped(std::vector<WmfRecord> rest) {
-  std::vector<WmfRecord> records = {test::WindowExt(8000, 6000), test::Poly(META_POLYLINE, {{100, 200}, {300, 50}})};
+  std::vector<WmfRecord> records = {test::WindowExt(8000, 6000), test::Poly(MetaPolyline, {{100, 200}, {300, 50}})};
   records.insert(records.end(), rest.begin(), rest.end());
   return records;
 }
@@ -46,34 +47,35 @@ TEST(RecordRewriter, PointsAreCroppedAndRotated) {
   }
 }
 
+// An exact crop (no margin) keeps one unit of room beyond the far edges,
+// where GDI leaves out a figure's last row and column.
 TEST(RecordRewriter, FirstWindowExtentBecomesTheRegion) {
-  for (auto [rotation, x, y] : {std::tuple{0, 200, 150}, std::tuple{90, 150, 200}}) {
+  for (auto [rotation, x, y] : {std::tuple{0, 201, 151}, std::tuple{90, 151, 201}}) {
     const auto out = Played(Cropped({}), Rotation(rotation), 0);
     EXPECT_EQ(out[0], test::WindowExt(x, y)) << rotation;
   }
 }
 
-TEST(RecordRewriter, MappingModeAndViewportRecordsGoWhenCropping) {
-  const std::vector<WmfRecord> extra = {Rec(META_SETMAPMODE, {8}), Rec(META_SETVIEWPORTORG, {0, 0}),
-                                        Rec(META_SETVIEWPORTEXT, {600, 800})};
+// The picture's mapping is taken into its coordinates, so the records that
+// set it go, cropped or not.
+TEST(RecordRewriter, MappingModeAndViewportRecordsGo) {
+  const std::vector<WmfRecord> extra = {Rec(MetaSetMapMode, {8}), Rec(MetaSetViewportOrg, {0, 0}),
+                                        Rec(MetaSetViewportExt, {600, 800})};
   EXPECT_TRUE(Played(Cropped(extra), [](WmfSettings&) {}).empty());
-  const auto uncropped = Played(Cropped(extra), [](WmfSettings& s) { s.Crop = 0; });
-  ASSERT_EQ(uncropped.size(), 2u);
-  EXPECT_EQ(uncropped[0].function, META_SETVIEWPORTORG);
-  EXPECT_EQ(uncropped[1].function, META_SETVIEWPORTEXT);
+  EXPECT_TRUE(Played(Cropped(extra), [](WmfSettings& s) { s.Crop = 0; }).empty());
 }
 
 TEST(RecordRewriter, BackgroundIsRemoved) {
   const auto out = Played(Cropped({test::Pen(0), test::Rectangle(0, 0, 8000, 6000), test::Rectangle(0, 10, 500, 600)}),
                           [](WmfSettings& s) { s.Crop = 0; });
   ASSERT_EQ(out.size(), 2u);
-  EXPECT_EQ(out[0].function, META_CREATEPENINDIRECT);
+  EXPECT_EQ(out[0].function, MetaCreatePenIndirect);
   EXPECT_EQ(out[1], test::Rectangle(0, 10, 500, 600));  // not at the origin: an ordinary rectangle
 }
 
 TEST(RecordRewriter, KeptBackgroundFillsTheOutputInItsColourAndRestoresPenAndBrush) {
   const auto out =
-      Played(Cropped({test::Pen(0x00FFFF), Rec(META_SELECTOBJECT, {0}), test::Brush(0x112233), Rec(META_SELECTOBJECT, {1}),
+      Played(Cropped({test::Pen(0x00FFFF), Rec(MetaSelectObject, {0}), test::Brush(0x112233), Rec(MetaSelectObject, {1}),
                       test::Rectangle(0, 0, 8000, 6000), test::LineTo(150, 80)}),
              [](WmfSettings& s) { s.RemoveBackground = 0; });
   // pen, select, brush, select, then: temp pen, temp brush, select both,
@@ -81,25 +83,25 @@ TEST(RecordRewriter, KeptBackgroundFillsTheOutputInItsColourAndRestoresPenAndBru
   ASSERT_EQ(out.size(), 14u);
   EXPECT_EQ(out[4], test::Pen(0x00FFFF));
   EXPECT_EQ(out[5], test::Brush(0x00FFFF));
-  EXPECT_EQ(out[6], Rec(META_SELECTOBJECT, {2}));
-  EXPECT_EQ(out[7], Rec(META_SELECTOBJECT, {3}));
-  EXPECT_EQ(out[8], test::Rectangle(0, 0, 200, 150));
-  EXPECT_EQ(out[9], Rec(META_SELECTOBJECT, {0}));
-  EXPECT_EQ(out[10], Rec(META_SELECTOBJECT, {1}));
-  EXPECT_EQ(out[11], Rec(META_DELETEOBJECT, {2}));
-  EXPECT_EQ(out[12], Rec(META_DELETEOBJECT, {3}));
+  EXPECT_EQ(out[6], Rec(MetaSelectObject, {2}));
+  EXPECT_EQ(out[7], Rec(MetaSelectObject, {3}));
+  EXPECT_EQ(out[8], test::Rectangle(0, 0, 201, 151));  // the output window, with room at the far edges
+  EXPECT_EQ(out[9], Rec(MetaSelectObject, {0}));
+  EXPECT_EQ(out[10], Rec(MetaSelectObject, {1}));
+  EXPECT_EQ(out[11], Rec(MetaDeleteObject, {2}));
+  EXPECT_EQ(out[12], Rec(MetaDeleteObject, {3}));
 }
 
 TEST(RecordRewriter, KeptBackgroundWithoutSelectedObjectsRestoresTheDefaults) {
   const auto out = Played(Cropped({test::Pen(0xFFFFFF), test::Rectangle(0, 0, 8000, 6000)}),
                           [](WmfSettings& s) { s.RemoveBackground = 0; });
   ASSERT_EQ(out.size(), 12u);
-  EXPECT_EQ(out[5].function, META_RECTANGLE);
+  EXPECT_EQ(out[5].function, MetaRectangle);
   EXPECT_EQ(out[6], test::Pen(0x000000));
   EXPECT_EQ(out[7], test::Brush(0xFFFFFF));
-  EXPECT_EQ(out[8], Rec(META_SELECTOBJECT, {3}));
-  EXPECT_EQ(out[9], Rec(META_SELECTOBJECT, {4}));
-  EXPECT_EQ(out[10], Rec(META_DELETEOBJECT, {1}));
+  EXPECT_EQ(out[8], Rec(MetaSelectObject, {3}));
+  EXPECT_EQ(out[9], Rec(MetaSelectObject, {4}));
+  EXPECT_EQ(out[10], Rec(MetaDeleteObject, {1}));
 }
 
 struct OutlineCase {
@@ -110,19 +112,19 @@ struct OutlineCase {
 };
 
 TEST(RecordRewriter, DuplicateOutlinesOfFilledAreasAreRemoved) {
-  const auto triangle = test::Poly(META_POLYGON, {{0, 0}, {10, 0}, {10, 10}});
-  const auto closedPolygon = test::Poly(META_POLYGON, {{0, 0}, {10, 0}, {10, 10}, {0, 0}});
-  const auto closedPolyline = test::Poly(META_POLYLINE, {{0, 0}, {10, 0}, {10, 10}, {0, 0}});
+  const auto triangle = test::Poly(MetaPolygon, {{0, 0}, {10, 0}, {10, 10}});
+  const auto closedPolygon = test::Poly(MetaPolygon, {{0, 0}, {10, 0}, {10, 10}, {0, 0}});
+  const auto closedPolyline = test::Poly(MetaPolyline, {{0, 0}, {10, 0}, {10, 10}, {0, 0}});
   const auto removeWithBlackFills = [](WmfSettings& s) { s.RemoveLines = 1; s.Filledoptions = 2; };
   const OutlineCase cases[] = {
       {"polygon outline", {triangle, closedPolygon}, removeWithBlackFills, 1},
       {"polyline outline", {triangle, closedPolyline}, removeWithBlackFills, 1},
-      {"open polyline stays", {triangle, test::Poly(META_POLYLINE, {{0, 0}, {10, 0}, {10, 10}})}, removeWithBlackFills, 2},
-      {"different polygon stays", {triangle, test::Poly(META_POLYGON, {{0, 0}, {10, 1}, {10, 10}, {0, 0}})},
+      {"open polyline stays", {triangle, test::Poly(MetaPolyline, {{0, 0}, {10, 0}, {10, 10}})}, removeWithBlackFills, 2},
+      {"different polygon stays", {triangle, test::Poly(MetaPolygon, {{0, 0}, {10, 1}, {10, 10}, {0, 0}})},
        removeWithBlackFills, 2},
       {"only the first polyline is examined", {triangle, test::LineTo(1, 1), closedPolyline, closedPolyline},
        removeWithBlackFills, 3},
-      {"polyline starting at the second point", {triangle, test::Poly(META_POLYLINE, {{5, 5}, {0, 0}, {5, 5}})},
+      {"polyline starting at the second point", {triangle, test::Poly(MetaPolyline, {{5, 5}, {0, 0}, {5, 5}})},
        removeWithBlackFills, 1},
       {"nothing removed without a line or fill option", {triangle, closedPolygon},
        [](WmfSettings& s) { s.RemoveLines = 1; }, 2},
@@ -136,7 +138,7 @@ TEST(RecordRewriter, DuplicateOutlinesOfFilledAreasAreRemoved) {
 
 TEST(RecordRewriter, FontsTurnWithThePicture) {
   for (auto [rotation, angle] : {std::pair{0, 0}, std::pair{90, -900}, std::pair{270, -2700}}) {
-    const auto out = Played(Cropped({Rec(META_CREATEFONTINDIRECT, {12, 0, 0, 0, 400})}), Rotation(rotation));
+    const auto out = Played(Cropped({Rec(MetaCreateFontIndirect, {12, 0, 0, 0, 400})}), Rotation(rotation));
     EXPECT_EQ(static_cast<int16_t>(out[0].params[2]), angle);
     EXPECT_EQ(static_cast<int16_t>(out[0].params[3]), angle);
   }
@@ -145,40 +147,84 @@ TEST(RecordRewriter, FontsTurnWithThePicture) {
 TEST(RecordRewriter, BoxesTurnAboutTheirCentre) {
   test::EngineHarness h;
   h.settings.LeaveMargin = 0;
-  auto picture = h.Capture({test::WindowExt(100, 100), test::Poly(META_POLYLINE, {{0, 0}, {100, 100}}),
-                            Rec(META_PATBLT, {0x21, 0xF0, 10, 40, 20, 10})});
+  auto picture = h.Capture({test::WindowExt(100, 100), test::Poly(MetaPolyline, {{0, 0}, {100, 100}}),
+                            Rec(MetaPatBlt, {0x21, 0xF0, 10, 40, 20, 10})});
   h.settings.Rotation = 90;
   const auto out = h.Play(*picture);
-  EXPECT_EQ(out.back(), Rec(META_PATBLT, {0x21, 0xF0, 40, 10, 10, 70}));
+  EXPECT_EQ(out.back(), Rec(MetaPatBlt, {0x21, 0xF0, 40, 10, 10, 70}));
 }
 
 TEST(RecordRewriter, TextAndItsRectangleMoveTogether) {
-  const auto out = Played(Cropped({Rec(META_EXTTEXTOUT, {80, 150, 1, 2, 110, 60, 120, 70, 0x41})}), Rotation(0));
-  EXPECT_EQ(out[0], Rec(META_EXTTEXTOUT, {30, 50, 1, 2, 10, 10, 20, 20, 0x41}));
+  const auto out = Played(Cropped({Rec(MetaExtTextOut, {80, 150, 1, 2, 110, 60, 120, 70, 0x41})}), Rotation(0));
+  EXPECT_EQ(out[0], Rec(MetaExtTextOut, {30, 50, 1, 2, 10, 10, 20, 20, 0x41}));
 }
 
-TEST(RecordRewriter, RecordsWithoutRulesKeepTheirCoordinates) {
-  const std::vector<WmfRecord> kept = {Rec(META_TEXTOUT, {1, 0x41, 80, 150}),
-                                       Rec(META_DIBBITBLT, {0x20, 0xCC, 0, 0, 10, 10, 80, 150})};
-  EXPECT_EQ(Played(Cropped(kept), Rotation(90)), kept);
+// Texts and blits without stretching move like every other record; a blit
+// takes its stretching form, which the output can scale and turn.
+TEST(RecordRewriter, TextOutAndBitBltMoveWithThePicture) {
+  const auto out = Played(Cropped({Rec(MetaTextOut, {1, 0x41, 80, 150}),
+                                   Rec(MetaDibBitBlt, {0x20, 0xCC, 0, 0, 0, 10, 10, 80, 150})}),
+                          Rotation(90));
+  ASSERT_EQ(out.size(), 2u);
+  EXPECT_EQ(out[0], Rec(MetaTextOut, {1, 0x41, 50, 120}));
+  EXPECT_EQ(out[1], Rec(MetaDibStretchBlt, {0x20, 0xCC, 10, 10, 0, 0, 0, 10, 10, 50, 110}));
 }
 
-TEST(RecordRewriter, NestedWindowOriginsFollowTheCrop) {
-  const auto out = Played(Cropped({test::WindowOrg(0, 0), Rec(META_SAVEDC, {}), test::WindowOrg(150, 80),
-                                   test::WindowExt(4000, 3000), Rec(META_RESTOREDC, {0xFFFF})}),
+// A block drawn in a window of its own lands where GDI draws it; the output
+// keeps its one window.
+TEST(RecordRewriter, NestedWindowsAreTakenIntoTheDrawing) {
+  const auto out = Played(Cropped({test::WindowOrg(0, 0), Rec(MetaSaveDC, {}), test::WindowOrg(150, 80),
+                                   test::WindowExt(4000, 3000), test::LineTo(190, 110), Rec(MetaRestoreDC, {0xFFFF}),
+                                   test::LineTo(190, 110)}),
                           Rotation(0));
-  ASSERT_EQ(out.size(), 5u);
-  EXPECT_EQ(out[0], test::WindowOrg(0, 0));                  // the first origin is played unchanged
-  EXPECT_EQ(out[2], test::WindowOrg(150 - 100 + 100, 80 - 50 + 50));
-  EXPECT_EQ(out[3], test::WindowExt(100, 75));               // in proportion to the first extent
+  ASSERT_EQ(out.size(), 7u);
+  EXPECT_EQ(out[0], test::WindowOrg(0, 0));
+  EXPECT_EQ(out[2], test::WindowOrg(0, 0));
+  EXPECT_EQ(out[3], test::WindowExt(201, 151));
+  EXPECT_EQ(out[4], test::LineTo(80 - 100, 60 - 50));  // (40, 30) from the block's origin, at twice the scale
+  EXPECT_EQ(out[6], test::LineTo(90, 60));
 }
 
 TEST(RecordRewriter, RecordsTooShortForTheirRulesPassUnchanged) {
-  const std::vector<WmfRecord> shortOnes = {Rec(META_LINETO, {5}), Rec(META_POLYGON, {9, 1, 2}),
-                                            Rec(META_RECTANGLE, {1, 2}), Rec(META_PATBLT, {1}),
-                                            Rec(META_EXTTEXTOUT, {1, 2, 50, 0}), Rec(META_SETTEXTCOLOR, {1}),
-                                            Rec(META_POLYPOLYGON, {3, 1})};
+  const std::vector<WmfRecord> shortOnes = {Rec(MetaLineTo, {5}), Rec(MetaPolygon, {9, 1, 2}),
+                                            Rec(MetaRectangle, {1, 2}), Rec(MetaPatBlt, {1}),
+                                            Rec(MetaExtTextOut, {1, 2, 50, 0}), Rec(MetaSetTextColor, {1}),
+                                            Rec(MetaPolyPolygon, {3, 1})};
   EXPECT_EQ(Played(Cropped(shortOnes), Rotation(90)), shortOnes);
+}
+
+// The background rule is for CAD pictures: one known to be from a CAD
+// program, or one that draws the CAD background first (a rectangle from the
+// origin in a pen and brush of one colour). Other pictures keep their first
+// rectangle as drawn.
+TEST(RecordRewriter, OnlyCadPicturesHaveABackground) {
+  const std::vector<WmfRecord> filledFrame = {test::WindowExt(1000, 1000), test::Pen(0x800000), Rec(MetaSelectObject, {0}),
+                                              test::Brush(0xF0C080), Rec(MetaSelectObject, {1}),
+                                              test::Rectangle(0, 0, 1000, 1000), test::LineTo(500, 500)};
+  const std::vector<WmfRecord> cadBackground = {test::WindowExt(1000, 1000), test::Pen(0x202020), Rec(MetaSelectObject, {0}),
+                                                test::Brush(0x202020), Rec(MetaSelectObject, {1}),
+                                                test::Rectangle(0, 0, 1000, 1000), test::LineTo(500, 500)};
+  const auto rectangles = [](const std::vector<WmfRecord>& out) {
+    std::vector<WmfRecord> found;
+    for (const WmfRecord& r : out)
+      if (r.function == MetaRectangle) found.push_back(r);
+    return found;
+  };
+  for (const int removeBackground : {0, 1}) {
+    SCOPED_TRACE(removeBackground);
+    test::EngineHarness h;
+    auto other = h.Capture(filledFrame, {8, 20320, 15240}, 0, false);
+    h.settings.Crop = 0;
+    h.settings.RemoveBackground = removeBackground;
+    const auto out = h.Play(*other);
+    EXPECT_EQ(rectangles(out), std::vector<WmfRecord>{test::Rectangle(0, 0, 1000, 1000)});
+    EXPECT_EQ(std::count_if(out.begin(), out.end(), [](const WmfRecord& r) { return r.function == MetaCreatePenIndirect; }), 1);
+
+    auto cad = h.Capture(cadBackground, {8, 20320, 15240}, 0, false);
+    EXPECT_EQ(cad->extents, (Rect{500, 500, 500, 500}));
+    EXPECT_EQ(cad->passState().backgroundColor, 0x202020u);
+    EXPECT_EQ(rectangles(h.Play(*cad)).size(), removeBackground ? 0u : 1u);
+  }
 }
 
 }  // namespace

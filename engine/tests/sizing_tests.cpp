@@ -138,10 +138,9 @@ TEST(DegeneratePictures, GiveFinitePositiveSizes) {
       c.adjust(h.settings);
       h.settings.Rotation = rotation;
       WmfRecorder surface;
-      const Size output = picture->Play(surface);
+      const auto [output, scale] = picture->Play(surface);
       EXPECT_GT(output.x, 0);
       EXPECT_GT(output.y, 0);
-      const double scale = picture->passState().unitsPerInchOut;
       EXPECT_TRUE(std::isfinite(scale) && scale > 0) << scale;
       const Size himetric = PhysicalSize(output, scale);
       EXPECT_GT(himetric.x, 0);

@@ -32,18 +32,18 @@ inline WmfRecord Poly(uint16_t function, std::initializer_list<std::pair<int, in
 }
 
 inline WmfRecord Pen(uint32_t color, int width = 0, int style = 0) {
-  return Rec(META_CREATEPENINDIRECT, {style, width, 0, static_cast<int>(color & 0xFFFF), static_cast<int>(color >> 16)});
+  return Rec(MetaCreatePenIndirect, {style, width, 0, static_cast<int>(color & 0xFFFF), static_cast<int>(color >> 16)});
 }
 
 inline WmfRecord Brush(uint32_t color, int style = 0) {
-  return Rec(META_CREATEBRUSHINDIRECT, {style, static_cast<int>(color & 0xFFFF), static_cast<int>(color >> 16), 0});
+  return Rec(MetaCreateBrushIndirect, {style, static_cast<int>(color & 0xFFFF), static_cast<int>(color >> 16), 0});
 }
 
-inline WmfRecord WindowExt(int x, int y) { return Rec(META_SETWINDOWEXT, {y, x}); }
-inline WmfRecord WindowOrg(int x, int y) { return Rec(META_SETWINDOWORG, {y, x}); }
-inline WmfRecord LineTo(int x, int y) { return Rec(META_LINETO, {y, x}); }
+inline WmfRecord WindowExt(int x, int y) { return Rec(MetaSetWindowExt, {y, x}); }
+inline WmfRecord WindowOrg(int x, int y) { return Rec(MetaSetWindowOrg, {y, x}); }
+inline WmfRecord LineTo(int x, int y) { return Rec(MetaLineTo, {y, x}); }
 inline WmfRecord Rectangle(int left, int top, int right, int bottom) {
-  return Rec(META_RECTANGLE, {bottom, right, top, left});
+  return Rec(MetaRectangle, {bottom, right, top, left});
 }
 
 inline WmfPicture PictureOf(std::vector<WmfRecord> records) {
@@ -59,11 +59,11 @@ inline std::vector<uint8_t> FileBytes(const std::filesystem::path& path) {
 
 inline std::filesystem::path CorpusDir() { return CLIPMEND_CORPUS_DIR; }
 
-// Every sample picture of the corpus that is meant to be readable.
+// Every sample picture of the corpus.
 inline std::vector<std::filesystem::path> ReadableCorpus() {
   std::vector<std::filesystem::path> files;
   for (const auto& entry : std::filesystem::directory_iterator(CorpusDir()))
-    if (entry.path().extension() == ".wmf" && entry.path().filename().string().rfind("malformed", 0) != 0)
+    if (entry.path().extension() == ".wmf")
       files.push_back(entry.path());
   std::sort(files.begin(), files.end());
   return files;

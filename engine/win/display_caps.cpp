@@ -1,6 +1,6 @@
 #include "display_caps.h"
 
-#include "gdi_owners.h"
+#include "win/gdi_owners.h"
 
 namespace wmf {
 

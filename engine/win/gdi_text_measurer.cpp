@@ -4,7 +4,7 @@
 #include <optional>
 #include <unordered_map>
 
-#include "gdi_owners.h"
+#include "win/gdi_owners.h"
 #include "text_measurer_factory.h"
 
 namespace wmf {

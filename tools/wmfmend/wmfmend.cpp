@@ -16,6 +16,7 @@
 
 #include "ini_file_store.h"
 #include "memory_store.h"
+#include "extent_analysis.h"
 #include "metafile.h"
 #include "options_files.h"
 #include "placeable_file.h"
@@ -216,24 +217,24 @@ bool WriteFileBytes(const std::string& name, const std::vector<uint8_t>& bytes, 
   return true;
 }
 
-// The METAFILEPICT that describes a picture read from a file: its window
-// extent at the file's own scale.
+// The METAFILEPICT that describes a picture read from a file: a placeable
+// picture's box at the header's scale (the box is what Inch measures), else
+// the window the picture draws in at the file's own scale.
 wmf::MetafilePict PictFor(const wmf::WmfPicture& picture, double unitsPerInch) {
-  wmf::Size window;
-  for (const wmf::WmfRecord& record : picture.records) {
-    if (record.function == wmf::META_SETWINDOWEXT && record.params.size() >= 2) {
-      window = wmf::Size{record.params[1], record.params[0]};
-      break;
-    }
-  }
-  if (window.x == 0 && picture.placeable) {
-    window = wmf::Size{picture.placeable->right - picture.placeable->left,
-                       picture.placeable->bottom - picture.placeable->top};
-  }
   wmf::MetafilePict pict;
   pict.mm = wmf::kMmAnisotropic;
-  pict.xExt = static_cast<int32_t>(std::lround(window.x * 2540.0 / unitsPerInch));
-  pict.yExt = static_cast<int32_t>(std::lround(window.y * 2540.0 / unitsPerInch));
+  int64_t width = 0, height = 0;
+  if (picture.placeable) {
+    width = std::abs(picture.placeable->right - picture.placeable->left);
+    height = std::abs(picture.placeable->bottom - picture.placeable->top);
+  }
+  if (width == 0 || height == 0) {
+    const wmf::PictureFrame frame = wmf::FindPictureFrame(picture, pict, false);
+    width = frame.size.x;
+    height = frame.size.y;
+  }
+  pict.xExt = static_cast<int32_t>(std::llround(width * 2540.0 / unitsPerInch));
+  pict.yExt = static_cast<int32_t>(std::llround(height * 2540.0 / unitsPerInch));
   return pict;
 }
 
@@ -329,8 +330,7 @@ int RunWmfmend(const std::vector<std::string>& args, std::ostream& out, std::ost
   wmf::EngineContext context{settings, messages, *measurer, parsed.displayBits};
   wmf::CMetafile captured(pict, std::move(picture), 0, parsed.intelliCad ? 1 : 0, context);
   wmf::WmfRecorder surface;
-  const wmf::Size output = captured.Play(surface);
-  const double scale = captured.passState().unitsPerInchOut;
+  const auto [output, scale] = captured.Play(surface);
   const wmf::Size himetric = wmf::PhysicalSize(output, scale);
 
   if (parsed.info) {

@@ -9,7 +9,6 @@
 #include <iterator>
 #include <thread>
 
-// The engine's headers come before <windows.h>.
 #include "clipboard_intake.h"
 #include "clipboard_test_support.h"
 #include "engine_harness.h"
@@ -68,11 +67,12 @@ TEST_F(IntakeFixture, AutoCadPictureIsReplacedByTheImprovedOne) {
   const ClipboardPicture out = ReadPicture();
   ASSERT_GE(out.records.size(), 3u);
   EXPECT_EQ(out.records[0], Rec(META_SETMAPMODE, {8}));
-  EXPECT_EQ(out.records[2], wmf::test::WindowExt(2000, 1500));  // cropped to what is drawn
+  // Cropped to what is drawn, with room for the far edges of an exact crop.
+  EXPECT_EQ(out.records[2], wmf::test::WindowExt(2005, 1505));
   for (const wmf::WmfRecord& r : out.records) EXPECT_NE(r.function, META_RECTANGLE);  // background gone
   EXPECT_EQ(out.pict.mm, MM_ANISOTROPIC);
-  EXPECT_EQ(out.pict.xExt, 5080);  // 2 inches of the 8-inch picture
-  EXPECT_EQ(out.pict.yExt, 3810);
+  EXPECT_EQ(out.pict.xExt, 5092);  // 2.005 inches of the 8-inch picture
+  EXPECT_EQ(out.pict.yExt, 3822);
   EXPECT_EQ(intake.StatusText(), L"(size: 2.00\" * 1.50\")");
   EXPECT_TRUE(intake.HaveLastPicture());
   EXPECT_EQ(settings.Jobs, jobs + 1);
@@ -154,7 +154,7 @@ TEST_F(IntakeFixture, CopyLastPublishesAgainWithTheCurrentOptions) {
   intake.CopyLastToClipboard();
   const ClipboardPicture out = ReadPicture();
   ASSERT_GE(out.records.size(), 3u);
-  EXPECT_EQ(out.records[2], wmf::test::WindowExt(1500, 2000));
+  EXPECT_EQ(out.records[2], wmf::test::WindowExt(1505, 2005));
   EXPECT_EQ(host.notices.size(), 2u);
 }
 
@@ -376,8 +376,8 @@ TEST_F(IntakeFixture, SavedFileIsAPlaceablePictureOfTheLastCapture) {
   wmf::win::SaveToFile(*intake.LastPicture(), path.wstring(), messages);
   const wmf::WmfPicture saved = wmf::test::ReadOrFail(wmf::test::FileBytes(path));
   ASSERT_TRUE(saved.placeable.has_value());
-  EXPECT_EQ(saved.placeable->right, 2000);
-  EXPECT_EQ(saved.placeable->bottom, 1500);
+  EXPECT_EQ(saved.placeable->right, 2005);
+  EXPECT_EQ(saved.placeable->bottom, 1505);
   EXPECT_EQ(saved.placeable->inch, 1000);
   std::filesystem::remove(path);
 

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <vector>
 
-// The engine's headers come before <windows.h>.
 #include "test_pictures.h"
 #include "wmf_file.h"
 

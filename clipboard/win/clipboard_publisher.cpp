@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
+#include "clipboard_lock.h"
 #include "placeable_file.h"
 #include "sizing.h"
-#include "win/clipboard_lock.h"
 #include "win/system_error_text.h"
 #include "win/unique_handle.h"
 
@@ -29,12 +29,12 @@ std::wstring Format(const wchar_t* format, Args... args) {
   return text;
 }
 
-// Plays the picture into a new recording surface; returns the output size.
-Size PlayToBits(CMetafile& picture, std::vector<uint8_t>& bits) {
+// Plays the picture into a new recording surface.
+PlayResult PlayToBits(CMetafile& picture, std::vector<uint8_t>& bits) {
   WmfRecorder surface;
-  const Size output = picture.Play(surface);
+  const PlayResult played = picture.Play(surface);
   bits = surface.Close();
-  return output;
+  return played;
 }
 
 }  // namespace
@@ -49,8 +49,8 @@ bool MetafileBits(HMETAFILE metafile, std::vector<uint8_t>& bits) {
 bool PublishToClipboard(CMetafile& picture, HWND owner, const WmfSettings& settings, UserMessages& messages,
                         std::wstring& statusText, const ShowNotice& showNotice) {
   std::vector<uint8_t> bits;
-  const Size output = PlayToBits(picture, bits);
-  const Size himetric = PhysicalSize(output, picture.passState().unitsPerInchOut);
+  const PlayResult played = PlayToBits(picture, bits);
+  const Size himetric = PhysicalSize(played.output, played.unitsPerInch);
   statusText = SizeStatusText(himetric, settings.IsMetric != 0);
 
   MetafileOwner metafile(SetMetaFileBitsEx(static_cast<UINT>(bits.size()), bits.data()));
@@ -90,8 +90,8 @@ bool PublishToClipboard(CMetafile& picture, HWND owner, const WmfSettings& setti
 
 void SaveToFile(CMetafile& picture, const std::wstring& path, UserMessages& messages) {
   std::vector<uint8_t> bits;
-  const Size output = PlayToBits(picture, bits);
-  const std::vector<uint8_t> file = PlaceableFileBytes(bits, output, picture.passState().unitsPerInchOut);
+  const PlayResult played = PlayToBits(picture, bits);
+  const std::vector<uint8_t> file = PlaceableFileBytes(bits, played.output, played.unitsPerInch);
 
   // Written next to the target first, so that a failure leaves an existing
   // file as it was and no partial file behind.

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-// The engine's headers come before <windows.h>.
 #include "metafile.h"
 
 #include <windows.h>

@@ -1,0 +1,207 @@
+#include "mapping_model.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "wmf_record_kinds.h"
+
+namespace wmf {
+namespace {
+
+constexpr int32_t kMmIsotropic = 7;
+constexpr int32_t kMmAnisotropicMode = 8;
+
+int32_t Param(const WmfRecord& record, size_t i) { return static_cast<int16_t>(record.params[i]); }
+
+int32_t Saturate(int64_t value) {
+  return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+// n / d rounded to the nearest integer, halves away from zero; d is not 0.
+int64_t RoundedDivide(__int128 n, __int128 d) {
+  if (d < 0) {
+    n = -n;
+    d = -d;
+  }
+  const __int128 q = n >= 0 ? (n + d / 2) / d : -((-n + d / 2) / d);
+  return static_cast<int64_t>(std::clamp<__int128>(q, INT64_MIN, INT64_MAX));
+}
+
+bool ScalesExtents(const Mapping& m) { return m.mapMode == kMmIsotropic || m.mapMode == kMmAnisotropicMode; }
+
+// SCALEWINDOWEXT and SCALEVIEWPORTEXT: extent × num / denom, as GDI does it
+// in integers; a result of 0 is refused as GDI refuses it.
+void ScaleExtent(int32_t& extX, int32_t& extY, const WmfRecord& r) {
+  const int32_t yDenom = Param(r, 0), yNum = Param(r, 1), xDenom = Param(r, 2), xNum = Param(r, 3);
+  if (xDenom == 0 || yDenom == 0) return;
+  const int64_t x = static_cast<int64_t>(extX) * xNum / xDenom;
+  const int64_t y = static_cast<int64_t>(extY) * yNum / yDenom;
+  if (x == 0 || y == 0) return;
+  extX = Saturate(x);
+  extY = Saturate(y);
+}
+
+}  // namespace
+
+bool IsDrawingRecord(uint16_t function) {
+  switch (function) {
+    case MetaLineTo: case MetaPolyline: case MetaPolygon: case MetaPolyPolygon:
+    case MetaRectangle: case MetaRoundRect: case MetaEllipse: case MetaArc: case MetaPie: case MetaChord:
+    case MetaTextOut: case MetaExtTextOut: case MetaSetPixel: case MetaPatBlt: case MetaBitBlt:
+    case MetaStretchBlt: case MetaDibBitBlt: case MetaDibStretchBlt: case MetaStretchDib:
+    case MetaSetDibToDev: case MetaFloodFill: case MetaExtFloodFill: case MetaFillRegion:
+    case MetaFrameRegion: case MetaPaintRegion: case MetaInvertRegion:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void MappingModel::Begin(const Mapping& initial, const Mapping& reference) {
+  current_ = initial;
+  reference_ = reference;
+  saved_.clear();
+  const Point64 frame = FrameSize(reference);
+  unitsX_ = reference.windowExtSet ? frame.x : std::abs(static_cast<int64_t>(reference.viewportExtX));
+  unitsY_ = reference.windowExtSet ? frame.y : std::abs(static_cast<int64_t>(reference.viewportExtY));
+  NoteChange();
+}
+
+// Most pictures draw in one window with the reference's own extents: their
+// points need no more than a subtraction.
+void MappingModel::NoteChange() {
+  const Mapping& m = current_;
+  const Mapping& r = reference_;
+  translationOnly_ = m.viewportExtX == r.viewportExtX && m.viewportExtY == r.viewportExtY &&
+                     m.viewportOrgX == r.viewportOrgX && m.viewportOrgY == r.viewportOrgY &&
+                     m.windowExtX == unitsX_ && m.windowExtY == unitsY_;
+}
+
+bool MappingModel::Apply(const WmfRecord& r) {
+  const bool applied = Follow(r);
+  if (applied) NoteChange();
+  return applied;
+}
+
+bool MappingModel::Follow(const WmfRecord& r) {
+  const size_t n = r.params.size();
+  Mapping& m = current_;
+  switch (r.function) {
+    case MetaSetMapMode:
+      if (n >= 1) m.mapMode = r.params[0];
+      return true;
+    case MetaSetWindowOrg:
+      if (n >= 2) m.windowOrgX = Param(r, 1), m.windowOrgY = Param(r, 0);
+      return true;
+    case MetaSetViewportOrg:
+      if (n >= 2) m.viewportOrgX = Param(r, 1), m.viewportOrgY = Param(r, 0);
+      return true;
+    case MetaOffsetWindowOrg:
+      if (n >= 2) {
+        m.windowOrgX = Saturate(static_cast<int64_t>(m.windowOrgX) + Param(r, 1));
+        m.windowOrgY = Saturate(static_cast<int64_t>(m.windowOrgY) + Param(r, 0));
+      }
+      return true;
+    case MetaOffsetViewportOrg:
+      if (n >= 2) {
+        m.viewportOrgX = Saturate(static_cast<int64_t>(m.viewportOrgX) + Param(r, 1));
+        m.viewportOrgY = Saturate(static_cast<int64_t>(m.viewportOrgY) + Param(r, 0));
+      }
+      return true;
+    case MetaSetWindowExt:
+      // GDI refuses an extent of 0, and ignores extents in fixed mapping modes.
+      if (n >= 2 && ScalesExtents(m) && Param(r, 0) != 0 && Param(r, 1) != 0) {
+        m.windowExtX = Param(r, 1);
+        m.windowExtY = Param(r, 0);
+        m.windowExtSet = true;
+      }
+      return true;
+    case MetaSetViewportExt:
+      if (n >= 2 && ScalesExtents(m) && Param(r, 0) != 0 && Param(r, 1) != 0) {
+        m.viewportExtX = Param(r, 1);
+        m.viewportExtY = Param(r, 0);
+      }
+      return true;
+    case MetaScaleWindowExt:
+      if (n >= 4 && ScalesExtents(m)) ScaleExtent(m.windowExtX, m.windowExtY, r);
+      return true;
+    case MetaScaleViewportExt:
+      if (n >= 4 && ScalesExtents(m)) ScaleExtent(m.viewportExtX, m.viewportExtY, r);
+      return true;
+    case MetaSaveDC:
+      saved_.push_back(current_);
+      return true;
+    case MetaRestoreDC: {
+      // -k restores the state saved k saves ago, +k the k-th saved state; a
+      // level that does not exist leaves everything as it is.
+      const int32_t level = n >= 1 ? Param(r, 0) : -1;
+      const int64_t keep = level < 0 ? static_cast<int64_t>(saved_.size()) + level : level - 1;
+      if (level == 0 || keep < 0 || keep >= static_cast<int64_t>(saved_.size())) return true;
+      current_ = saved_[static_cast<size_t>(keep)];
+      saved_.resize(static_cast<size_t>(keep));
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+// P = ((L - wo) × ve / we + vo - voRef) × U / veRef, in exact integers.
+int64_t MappingModel::Axis(int64_t logical, int32_t windowOrg, int32_t windowExt, int32_t viewportOrg,
+                           int32_t viewportExt, int32_t refViewportOrg, int32_t refViewportExt,
+                           int64_t units) const {
+  const __int128 numerator = (static_cast<__int128>(logical) - windowOrg) * viewportExt * units +
+                             (static_cast<__int128>(viewportOrg) - refViewportOrg) * windowExt * units;
+  const __int128 denominator = static_cast<__int128>(windowExt) * refViewportExt;
+  return RoundedDivide(numerator, denominator);
+}
+
+Point64 MappingModel::ToPicture(int32_t x, int32_t y) const {
+  const Mapping& m = current_;
+  if (translationOnly_) {
+    return Point64{static_cast<int64_t>(x) - m.windowOrgX, static_cast<int64_t>(y) - m.windowOrgY};
+  }
+  const Mapping& r = reference_;
+  return Point64{Axis(x, m.windowOrgX, m.windowExtX, m.viewportOrgX, m.viewportExtX, r.viewportOrgX, r.viewportExtX,
+                      unitsX_),
+                 Axis(y, m.windowOrgY, m.windowExtY, m.viewportOrgY, m.viewportExtY, r.viewportOrgY, r.viewportExtY,
+                      unitsY_)};
+}
+
+Point64 MappingModel::DistanceToPicture(int64_t dx, int64_t dy) const {
+  const Mapping& m = current_;
+  const Mapping& r = reference_;
+  return Point64{Axis(dx, 0, m.windowExtX, 0, m.viewportExtX, 0, r.viewportExtX, unitsX_),
+                 Axis(dy, 0, m.windowExtY, 0, m.viewportExtY, 0, r.viewportExtY, unitsY_)};
+}
+
+double MappingModel::ScaleX() const {
+  return static_cast<double>(current_.viewportExtX) * unitsX_ / (static_cast<double>(current_.windowExtX) * reference_.viewportExtX);
+}
+
+double MappingModel::ScaleY() const {
+  return static_cast<double>(current_.viewportExtY) * unitsY_ / (static_cast<double>(current_.windowExtY) * reference_.viewportExtY);
+}
+
+bool MappingModel::IsIdentity() const {
+  return ToPicture(0, 0) == Point64{0, 0} && ScaleX() == 1.0 && ScaleY() == 1.0;
+}
+
+Mapping MappingModel::FindReference(const std::vector<WmfRecord>& records, const Mapping& initial,
+                                    bool firstWindow) {
+  MappingModel model;
+  model.Begin(initial, initial);
+  for (const WmfRecord& record : records) {
+    if (IsDrawingRecord(record.function)) break;
+    model.Apply(record);
+    if (firstWindow && record.function == MetaSetWindowExt && model.current_.windowExtSet) break;
+  }
+  return model.current_;
+}
+
+Point64 MappingModel::FrameSize(const Mapping& reference) {
+  if (!reference.windowExtSet) return Point64{};
+  return Point64{std::abs(static_cast<int64_t>(reference.windowExtX)), std::abs(static_cast<int64_t>(reference.windowExtY))};
+}
+
+}  // namespace wmf
