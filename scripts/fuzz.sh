@@ -2,7 +2,7 @@
 # fuzz.sh TARGET SECONDS [LIBFUZZER OPTIONS...]: builds the fuzz targets with
 # Clang (libFuzzer, AddressSanitizer, UBSan) in build/fuzz and runs one of
 # them for SECONDS at the lowest CPU priority. TARGET is one of
-#   ini_reader options_file pc2_import intake_decision
+#   ini_reader options_file pc2_import intake_decision picture_play
 # The run starts from the target's seeds in the repository (every fault found
 # so far among them) and from build/fuzz/corpus/TARGET, where it keeps the
 # inputs that reached new code. A finding is written to
@@ -21,6 +21,7 @@ case "$target" in
   options_file) seeds=settings/fuzz/seeds/options_file max_len=32768 dict=settings/fuzz/ini.dict ;;
   pc2_import) seeds=settings/fuzz/seeds/pc2_import max_len=16384 dict=settings/fuzz/ini.dict ;;
   intake_decision) seeds=clipboard/fuzz/seeds/intake_decision max_len=4096 dict=clipboard/fuzz/formats.dict ;;
+  picture_play) seeds=engine/fuzz/seeds/picture_play max_len=327680 dict="" ;;
   *) echo "fuzz.sh: unknown target '$target'" >&2; exit 2 ;;
 esac
 
@@ -31,6 +32,18 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCLIPME
 cmake --build "$build" -j 2 --target "${target}_fuzzer" >/dev/null
 
 corpus="$build/corpus/$target"
+seed_dirs=("$root/$seeds")
+if [ "$target" = picture_play ]; then
+  # The sample pictures, each behind eight option bytes of zero (the
+  # standard options).
+  made="$build/seeds/picture_play"
+  mkdir -p "$made"
+  for picture in "${CLIPMEND_CORPUS_DIR:-$root/../shared/corpus/wmf}"/*.wmf; do
+    [ -f "$picture" ] || continue
+    { head -c 8 /dev/zero; cat "$picture"; } >"$made/$(basename "$picture")"
+  done
+  seed_dirs=("$made")
+fi
 findings="$build/findings/$target"
 # A log of this run's own: runs of the same target may overlap.
 log="$build/logs/$target-$(date +%Y%m%d-%H%M%S)-$$.log"
@@ -42,7 +55,7 @@ echo "== fuzzing $target for $seconds s"
 status=0
 nice -n 19 "$build/$(dirname "$(dirname "$seeds")")/${target}_fuzzer" \
   -max_total_time="$seconds" -max_len="$max_len" -timeout=120 -print_final_stats=1 \
-  -artifact_prefix="$findings/" -dict="$root/$dict" "$@" "$corpus" "$root/$seeds" 2>"$log" || status=$?
+  -artifact_prefix="$findings/" ${dict:+-dict="$root/$dict"} "$@" "$corpus" "${seed_dirs[@]}" 2>"$log" || status=$?
 grep -E '^stat::(number_of_executed_units|average_exec_per_sec|new_units_added|peak_rss_mb)|^Done|^INFO: -max_total_time' \
   "$log" || true
 if [ $status -ne 0 ]; then

@@ -178,8 +178,19 @@ bool ReadFileBytes(const std::string& name, std::vector<uint8_t>& bytes, std::st
     error = std::strerror(errno);
     return false;
   }
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in.bad()) {
+  // One read of the whole file; a stream without a size (a pipe) is read
+  // as it comes.
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  in.seekg(0, std::ios::beg);
+  if (size >= 0 && in) {
+    bytes.resize(static_cast<size_t>(size));
+    in.read(reinterpret_cast<char*>(bytes.data()), size);
+  } else {
+    in.clear();
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  if (in.bad() || (size >= 0 && in.gcount() != size)) {
     error = "read error";
     return false;
   }
