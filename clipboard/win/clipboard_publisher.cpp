@@ -8,6 +8,7 @@
 #include "clipboard_lock.h"
 #include "placeable_file.h"
 #include "sizing.h"
+#include "whole_file.h"
 #include "win/system_error_text.h"
 #include "win/unique_handle.h"
 
@@ -60,6 +61,10 @@ bool PublishToClipboard(CMetafile& picture, HWND owner, const WmfSettings& setti
     return true;
   }
   auto* pict = static_cast<METAFILEPICT*>(GlobalLock(block.Get()));
+  if (!pict) {
+    messages.ErrorBox(Format(L"Unable to write clipboard.\n%ls", SystemErrorText().c_str()));
+    return true;
+  }
   pict->mm = MM_ANISOTROPIC;
   pict->xExt = himetric.x;
   pict->yExt = himetric.y;
@@ -73,8 +78,9 @@ bool PublishToClipboard(CMetafile& picture, HWND owner, const WmfSettings& setti
       messages.ErrorBox(Format(L"Unable to open clipboard for writing:\n%ls", SystemErrorText(clipboard.Error()).c_str()));
       return false;
     }
-    EmptyClipboard();
-    if (SetClipboardData(CF_METAFILEPICT, block.Get())) {
+    if (!EmptyClipboard()) {
+      failure = SystemErrorText();
+    } else if (SetClipboardData(CF_METAFILEPICT, block.Get())) {
       // The clipboard owns the block and the metafile now.
       block.Release();
       metafile.Release();
@@ -93,24 +99,9 @@ void SaveToFile(CMetafile& picture, const std::wstring& path, UserMessages& mess
   const PlayResult played = PlayToBits(picture, bits);
   const std::vector<uint8_t> file = PlaceableFileBytes(bits, played.output, played.unitsPerInch);
 
-  // Written next to the target first, so that a failure leaves an existing
-  // file as it was and no partial file behind.
-  const std::wstring partial = path + L".partial";
-  bool written = false;
-  HANDLE handle = CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  DWORD error = GetLastError();
-  if (handle != INVALID_HANDLE_VALUE) {
-    DWORD count = 0;
-    written = WriteFile(handle, file.data(), static_cast<DWORD>(file.size()), &count, nullptr) && count == file.size();
-    error = GetLastError();
-    CloseHandle(handle);
-    if (written) {
-      written = MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
-      error = GetLastError();
-    }
-    if (!written) DeleteFileW(partial.c_str());
-  }
-  if (!written) messages.ErrorBox(Format(L"Unable to write %ls:\n%ls", path.c_str(), SystemErrorText(error).c_str()));
+  // A failure leaves an existing file as it was and no partial file behind.
+  if (const std::optional<std::wstring> reason = ReplaceWholeFile(path, file))
+    messages.ErrorBox(Format(L"Unable to write %ls:\n%ls", path.c_str(), reason->c_str()));
 }
 
 }  // namespace wmf::win
