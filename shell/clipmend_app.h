@@ -5,7 +5,6 @@
 #include <memory>
 #include <string>
 
-// The engine's headers come before <windows.h>.
 #include "clipboard_intake.h"
 
 #include "copy_clip_app.h"

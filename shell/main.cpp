@@ -1,6 +1,5 @@
 // Clipmend.exe: the resident clipboard handler of Velloform.
 
-// The engine's headers come before <windows.h>.
 #include "clipmend_app.h"
 #include "win/program_settings.h"
 

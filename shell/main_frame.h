@@ -5,7 +5,6 @@
 
 #include <string>
 
-// The engine's headers come before <windows.h>.
 #include "clipboard_intake.h"
 
 #include "frame_window.h"

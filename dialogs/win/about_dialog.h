@@ -2,7 +2,6 @@
 // has modified since when, and links to the maker. At most one is open.
 #pragma once
 
-// The engine's headers come before <windows.h>.
 #include "dialog_context.h"
 
 #include "dialog.h"

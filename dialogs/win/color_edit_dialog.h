@@ -7,7 +7,6 @@
 #include <array>
 #include <vector>
 
-// The engine's headers come before <windows.h>.
 #include "dialog_context.h"
 
 #include "dialog.h"

@@ -3,7 +3,6 @@
 
 #include <string>
 
-// The engine's headers come before <windows.h>.
 #include "clipboard_intake.h"
 
 #include "options_files.h"

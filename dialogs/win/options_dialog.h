@@ -3,7 +3,6 @@
 // out of the program. At most one is open at a time.
 #pragma once
 
-// The engine's headers come before <windows.h>.
 #include "dialog_context.h"
 
 #include "dialog.h"

@@ -4,7 +4,6 @@
 // registry is written by the options dialog and at the end of the program).
 #pragma once
 
-// The engine's headers come before <windows.h>.
 #include "dialog_context.h"
 
 #include "dialog.h"

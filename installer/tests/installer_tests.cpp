@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-// The engine's headers come before <windows.h>.
 #include "clipboard_test_support.h"
 #include "program_driver.h"
 

@@ -4,7 +4,6 @@
 
 #include <memory>
 
-// The engine's headers come before <windows.h>.
 #include "clipboard_test_support.h"
 #include "engine_harness.h"
 #include "help.h"

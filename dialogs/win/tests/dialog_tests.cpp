@@ -10,7 +10,6 @@
 #include <mutex>
 #include <thread>
 
-// The engine's headers come before <windows.h>.
 #include "clipboard_test_support.h"
 #include "engine_harness.h"
 

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-// The engine's headers come before <windows.h>.
 #include "clipboard_test_support.h"
 #include "generated_pictures.h"
 #include "program_driver.h"

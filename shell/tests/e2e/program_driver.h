@@ -14,7 +14,6 @@
 
 #include <gtest/gtest.h>
 
-// The engine's headers come before <windows.h>.
 #include "clipboard_test_support.h"
 
 #include <windows.h>
