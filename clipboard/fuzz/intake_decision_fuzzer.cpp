@@ -7,15 +7,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "intake_decision.h"
-
-#define FUZZ_CHECK(condition)                                                                     \
-  do {                                                                                            \
-    if (!(condition)) {                                                                           \
-      std::fprintf(stderr, "fuzz check failed at %s:%d: %s\n", __FILE__, __LINE__, #condition); \
-      std::abort();                                                                               \
-    }                                                                                             \
-  } while (0)
 
 namespace {
 

@@ -15,6 +15,7 @@
 #include <span>
 
 #include "engine_harness.h"
+#include "fuzz_check.h"
 #include "wmf_recorder.h"
 
 namespace {
@@ -60,9 +61,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   wmf::WmfRecorder surface;
   captured.Play(surface);
   wmf::WmfPicture output;
-  if (!wmf::ReadWmf(surface.Close(), output, error)) {
-    std::fprintf(stderr, "the played picture does not read back: %s\n", error.c_str());
-    std::abort();
-  }
+  FUZZ_CHECK(wmf::ReadWmf(surface.Close(), output, error));  // the played picture reads back
   return 0;
 }

@@ -10,20 +10,13 @@
 #include <filesystem>
 #include <string>
 
+#include "fuzz_check.h"
 #include "settings_store.h"
 #include "text_encoding.h"
 #include "user_messages.h"
 
 namespace fuzz {
 
-// Stops the run with a message; libFuzzer keeps the input as a finding.
-#define FUZZ_CHECK(condition)                                                         \
-  do {                                                                                \
-    if (!(condition)) {                                                               \
-      std::fprintf(stderr, "fuzz check failed at %s:%d: %s\n", __FILE__, __LINE__, #condition); \
-      std::abort();                                                                   \
-    }                                                                                 \
-  } while (0)
 
 // A folder of this process, in memory where the system offers that.
 class Folder {
