@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -219,20 +220,20 @@ bool TurnSourceRect(SourceRect& rect, const DibGeometry& g, int rotation, int64_
 
 // A run-length encoded bitmap (BI_RLE8 at 8 bits, BI_RLE4 at 4) as the
 // uncompressed bitmap it draws, so that its pixels can be turned. Pixels the
-// runs skip are colour 0. False, with `dib` unchanged, for any other bitmap
-// or for runs that do not fit the image.
-bool DecompressRle(std::vector<uint8_t>& dib, uint16_t colorUsage) {
-  if (dib.size() < kInfoHeaderBytes || !IsInfoHeaderSize(Read32(dib, 0))) return false;
+// runs skip are colour 0. Nothing for any other bitmap or for runs that do
+// not fit the image.
+std::optional<std::vector<uint8_t>> DecompressRle(std::span<const uint8_t> dib, uint16_t colorUsage) {
+  if (dib.size() < kInfoHeaderBytes || !IsInfoHeaderSize(Read32(dib, 0))) return std::nullopt;
   const uint32_t compression = Read32(dib, 16);
   const uint32_t bitCount = Read16(dib, 14);
-  if (!((compression == kBiRle8 && bitCount == 8) || (compression == kBiRle4 && bitCount == 4))) return false;
+  if (!((compression == kBiRle8 && bitCount == 8) || (compression == kBiRle4 && bitCount == 4))) return std::nullopt;
   const auto width = static_cast<int32_t>(Read32(dib, 4));
   const auto height = static_cast<int32_t>(Read32(dib, 8));
-  if (width <= 0 || height <= 0 || width > 0x10000 || height > 0x10000) return false;  // RLE rows are bottom-up
+  if (width <= 0 || height <= 0 || width > 0x10000 || height > 0x10000) return std::nullopt;  // RLE rows are bottom-up
   const uint64_t entryBytes = colorUsage == kDibPalColors ? 2 : colorUsage == kDibPalIndices ? 0 : 4;
   const uint64_t colorsUsed = Read32(dib, 32);
   const uint64_t infoBytes = Read32(dib, 0) + (colorsUsed ? colorsUsed : uint64_t{1} << bitCount) * entryBytes;
-  if (infoBytes > dib.size()) return false;
+  if (infoBytes > dib.size()) return std::nullopt;
 
   const uint64_t rowBytes = RowBytes(bitCount, static_cast<uint64_t>(width));
   std::vector<uint8_t> pixels(rowBytes * static_cast<uint64_t>(height), 0);
@@ -249,27 +250,27 @@ bool DecompressRle(std::vector<uint8_t>& dib, uint16_t colorUsage) {
   size_t at = static_cast<size_t>(infoBytes);
   int64_t x = 0, y = 0;
   for (;;) {
-    if (at + 2 > dib.size()) return false;
+    if (at + 2 > dib.size()) return std::nullopt;
     const uint8_t count = dib[at], value = dib[at + 1];
     at += 2;
     if (count > 0) {  // a run of one value (two alternating nibbles at 4 bits)
       for (uint64_t i = 0; i < count; ++i)
-        if (!put(x++, y, nibbleOf(value, i))) return false;
+        if (!put(x++, y, nibbleOf(value, i))) return std::nullopt;
     } else if (value == 0) {  // end of line
       x = 0;
       ++y;
     } else if (value == 1) {  // end of bitmap
       break;
     } else if (value == 2) {  // move right and up
-      if (at + 2 > dib.size()) return false;
+      if (at + 2 > dib.size()) return std::nullopt;
       x += dib[at];
       y += dib[at + 1];
       at += 2;
     } else {  // `value` pixels as they are, padded to whole words
       const uint64_t bytes = bitCount == 8 ? value : (value + 1u) / 2;
-      if (at + bytes > dib.size()) return false;
+      if (at + bytes > dib.size()) return std::nullopt;
       for (uint64_t i = 0; i < value; ++i)
-        if (!put(x++, y, nibbleOf(dib[at + (bitCount == 8 ? i : i / 2)], i))) return false;
+        if (!put(x++, y, nibbleOf(dib[at + (bitCount == 8 ? i : i / 2)], i))) return std::nullopt;
       at += static_cast<size_t>((bytes + 1) / 2 * 2);
     }
   }
@@ -277,8 +278,7 @@ bool DecompressRle(std::vector<uint8_t>& dib, uint16_t colorUsage) {
   Write32(decoded, 16, kBiRgb);
   Write32(decoded, 20, 0);
   decoded.insert(decoded.end(), pixels.begin(), pixels.end());
-  dib = std::move(decoded);
-  return true;
+  return decoded;
 }
 
 }  // namespace
@@ -288,9 +288,12 @@ bool RotateDibRecord(WmfRecord& record, int rotation) {
   BitmapRecordLayout layout;
   if (!FindBitmapRecordLayout(record, layout)) return false;
 
-  std::vector<uint8_t> dib(2 * (record.params.size() - layout.dib));
-  for (size_t i = 0; i < dib.size(); ++i) dib[i] = ByteAt(record, 2 * layout.dib + i);
-  DecompressRle(dib, layout.colorUsage);
+  // The parameters are the record's little-endian words: their bytes are the
+  // DIB's, read in place until the turned DIB replaces them.
+  std::span<const uint8_t> dib(reinterpret_cast<const uint8_t*>(record.params.data() + layout.dib),
+                               2 * (record.params.size() - layout.dib));
+  const std::optional<std::vector<uint8_t>> decoded = DecompressRle(dib, layout.colorUsage);
+  if (decoded) dib = *decoded;
   DibGeometry g;
   if (!ReadDibGeometry(dib, layout.colorUsage, g)) return false;
 
@@ -308,13 +311,13 @@ bool RotateDibRecord(WmfRecord& record, int rotation) {
   SourceRect rect{Signed(record, src), Signed(record, src + 1), Signed(record, src + 2), Signed(record, src + 3)};
   if (!TurnSourceRect(rect, g, rotation, static_cast<int64_t>(newHeight))) return false;
 
-  const auto pixelsBegin = dib.cbegin() + static_cast<ptrdiff_t>(g.infoBytes);
+  const auto pixelsBegin = dib.begin() + static_cast<ptrdiff_t>(g.infoBytes);
   const auto pixelsEnd = pixelsBegin + static_cast<ptrdiff_t>(oldImageBytes);
   std::vector<uint8_t> newDib(newDibBytes + newDibBytes % 2, 0);
-  std::copy(dib.cbegin(), pixelsBegin, newDib.begin());
+  std::copy(dib.begin(), pixelsBegin, newDib.begin());
   TurnPixels({pixelsBegin, pixelsEnd}, g, rotation, newWidth, newHeight,
              std::span(newDib).subspan(g.infoBytes, newImageBytes));
-  std::copy(pixelsEnd, dib.cend(), newDib.begin() + static_cast<ptrdiff_t>(g.infoBytes + newImageBytes));
+  std::copy(pixelsEnd, dib.end(), newDib.begin() + static_cast<ptrdiff_t>(g.infoBytes + newImageBytes));
   if (g.core) {
     Write16(newDib, 4, static_cast<uint16_t>(newWidth));
     Write16(newDib, 6, static_cast<uint16_t>(newHeight));
@@ -326,8 +329,7 @@ bool RotateDibRecord(WmfRecord& record, int rotation) {
   }
 
   record.params.resize(layout.dib + newDib.size() / 2);
-  for (size_t i = 0; i < newDib.size(); i += 2)
-    record.params[layout.dib + i / 2] = static_cast<uint16_t>(newDib[i] | newDib[i + 1] << 8);
+  std::memcpy(record.params.data() + layout.dib, newDib.data(), newDib.size());
   Store(record, src, static_cast<int32_t>(rect.height));
   Store(record, src + 1, static_cast<int32_t>(rect.width));
   Store(record, src + 2, static_cast<int32_t>(rect.y));

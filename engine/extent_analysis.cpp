@@ -30,7 +30,7 @@ constexpr uint16_t kBsNull = 1;
 constexpr uint16_t kBsSolid = 0;
 
 // A pen or brush record as the analysis keeps it.
-ObjectInfo DrawingObjectOf(const WmfRecord& r) {
+ObjectInfo DrawingObjectOf(RecordView r) {
   ObjectInfo info;
   if (r.function == MetaCreatePenIndirect && Has(r, 5)) {
     info.visible = (r.params[0] & 0x0F) != kPsNull;
@@ -49,7 +49,7 @@ Box64 Intersection(const Box64& a, const Box64& b) {
 
 // A MetaCreateRegion's rectangles (its scans), in logical units.
 template <typename F>
-void ForEachRegionRect(const WmfRecord& r, F&& visit) {
+void ForEachRegionRect(RecordView r, F&& visit) {
   // nextInChain, ObjectType, ObjectCount, RegionSize, ScanCount, maxScan,
   // bounding box (4), then the scans: count, top, bottom, count pairs, count.
   if (!Has(r, 11)) return;
@@ -67,7 +67,7 @@ void ForEachRegionRect(const WmfRecord& r, F&& visit) {
 
 // AutoCAD and its kin draw their background first: a rectangle from the
 // origin of a window at (0, 0), with a pen and a solid brush of one colour.
-bool LooksLikeCadBackground(const std::vector<WmfRecord>& records, const Mapping& reference) {
+bool LooksLikeCadBackground(const RecordList& records, const Mapping& reference) {
   if (reference.windowOrgX != 0 || reference.windowOrgY != 0 || reference.windowExtX <= 0 ||
       reference.windowExtY <= 0 || reference.viewportOrgX != 0 || reference.viewportOrgY != 0 ||
       reference.viewportExtX != 1 || reference.viewportExtY != 1)
@@ -77,7 +77,7 @@ bool LooksLikeCadBackground(const std::vector<WmfRecord>& records, const Mapping
   ObjectInfo pen, brush;
   brush.color = 0xFFFFFF;
   brush.solid = true;
-  for (const WmfRecord& r : records) {
+  for (RecordView r : records) {
     if (IsDrawingRecord(r.function)) {
       return r.function == MetaRectangle && Has(r, 4) && Signed(r, 3) == 0 && Signed(r, 2) == 0 && pen.visible &&
              brush.solid && pen.color == brush.color;
@@ -136,7 +136,7 @@ void ExtentAnalysis::Measure(Box64 box) {
 }
 
 // Points as x, y pairs from parameter `first`; never past the record's end.
-void ExtentAnalysis::MeasurePoints(const WmfRecord& record, size_t first, size_t count, bool visible) {
+void ExtentAnalysis::MeasurePoints(RecordView record, size_t first, size_t count, bool visible) {
   if (!visible) return;
   const size_t available = record.params.size() > first ? (record.params.size() - first) / 2 : 0;
   count = std::min(count, available);
@@ -156,7 +156,7 @@ void ExtentAnalysis::MeasureCorners(int32_t x0, int32_t y0, int32_t x1, int32_t 
 bool ExtentAnalysis::PenDraws() const { return pen_.visible; }
 bool ExtentAnalysis::FillDraws() const { return pen_.visible || brush_.visible; }
 
-void ExtentAnalysis::CreateObject(const WmfRecord& record, ObjectKind kind) {
+void ExtentAnalysis::CreateObject(RecordView record, ObjectKind kind) {
   // Every object-creating record takes a slot, as in playback on a device,
   // so that later selections find the right objects.
   const int slot = objects_.Create(kind);
@@ -171,7 +171,7 @@ void ExtentAnalysis::CreateObject(const WmfRecord& record, ObjectKind kind) {
   info_[slot] = std::move(info);
 }
 
-void ExtentAnalysis::AnalyseRecord(const WmfRecord& record) {
+void ExtentAnalysis::AnalyseRecord(RecordView record) {
   const size_t n = record.params.size();
   mapping_.Apply(record);
   switch (record.function) {
@@ -330,7 +330,7 @@ void ExtentAnalysis::BackgroundRectangle() {
   if ((red > 128 || green > 128) && (palette == 0 || palette == 2 || palette == 4 || palette == 6)) ++palette;
 }
 
-void ExtentAnalysis::TextBox(const WmfRecord& record) {
+void ExtentAnalysis::TextBox(RecordView record) {
   if (record.function == MetaTextOut) {
     const std::optional<TextOutView> text = TextOutView::Of(record);
     if (text) TextAt(text->x, text->y, text->String(record, text_), nullptr);

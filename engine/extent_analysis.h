@@ -29,16 +29,16 @@ class ExtentAnalysis {
   // Resets the pass state for the analysis.
   void Begin();
   // The rule for one record, in file order.
-  void AnalyseRecord(const WmfRecord& record);
+  void AnalyseRecord(RecordView record);
 
  private:
   void Measure(Box64 box);
-  void MeasurePoints(const WmfRecord& record, size_t first, size_t count, bool visible);
+  void MeasurePoints(RecordView record, size_t first, size_t count, bool visible);
   void MeasureCorners(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
   void BackgroundRectangle();
-  void TextBox(const WmfRecord& record);
+  void TextBox(RecordView record);
   void TextAt(int32_t x, int32_t y, std::string_view text, const int64_t* advanceSum);
-  void CreateObject(const WmfRecord& record, ObjectKind kind);
+  void CreateObject(RecordView record, ObjectKind kind);
   bool PenDraws() const;
   bool FillDraws() const;
 

@@ -11,7 +11,7 @@ namespace {
 constexpr int32_t kMmIsotropic = 7;
 constexpr int32_t kMmAnisotropicMode = 8;
 
-int32_t Param(const WmfRecord& record, size_t i) { return static_cast<int16_t>(record.params[i]); }
+int32_t Param(RecordView record, size_t i) { return static_cast<int16_t>(record.params[i]); }
 
 int32_t Saturate(int64_t value) {
   return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
@@ -31,7 +31,7 @@ bool ScalesExtents(const Mapping& m) { return m.mapMode == kMmIsotropic || m.map
 
 // SCALEWINDOWEXT and SCALEVIEWPORTEXT: extent × num / denom, as GDI does it
 // in integers; a result of 0 is refused as GDI refuses it.
-void ScaleExtent(int32_t& extX, int32_t& extY, const WmfRecord& r) {
+void ScaleExtent(int32_t& extX, int32_t& extY, RecordView r) {
   const int32_t yDenom = Param(r, 0), yNum = Param(r, 1), xDenom = Param(r, 2), xNum = Param(r, 3);
   if (xDenom == 0 || yDenom == 0) return;
   const int64_t x = static_cast<int64_t>(extX) * xNum / xDenom;
@@ -77,13 +77,13 @@ void MappingModel::NoteChange() {
                      m.windowExtX == unitsX_ && m.windowExtY == unitsY_;
 }
 
-bool MappingModel::Apply(const WmfRecord& r) {
+bool MappingModel::Apply(RecordView r) {
   const bool applied = Follow(r);
   if (applied) NoteChange();
   return applied;
 }
 
-bool MappingModel::Follow(const WmfRecord& r) {
+bool MappingModel::Follow(RecordView r) {
   const size_t n = r.params.size();
   Mapping& m = current_;
   switch (r.function) {
@@ -187,11 +187,11 @@ bool MappingModel::IsIdentity() const {
   return ToPicture(0, 0) == Point64{0, 0} && ScaleX() == 1.0 && ScaleY() == 1.0;
 }
 
-Mapping MappingModel::FindReference(const std::vector<WmfRecord>& records, const Mapping& initial,
+Mapping MappingModel::FindReference(const RecordList& records, const Mapping& initial,
                                     bool firstWindow) {
   MappingModel model;
   model.Begin(initial, initial);
-  for (const WmfRecord& record : records) {
+  for (RecordView record : records) {
     if (IsDrawingRecord(record.function)) break;
     model.Apply(record);
     if (firstWindow && record.function == MetaSetWindowExt && model.current_.windowExtSet) break;

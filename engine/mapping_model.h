@@ -47,7 +47,7 @@ class MappingModel {
 
   // Follows one record: window and viewport records, mapping mode, saving
   // and restoring. Returns true when the record was one of those.
-  bool Apply(const WmfRecord& record);
+  bool Apply(RecordView record);
 
   const Mapping& Current() const { return current_; }
 
@@ -66,7 +66,7 @@ class MappingModel {
   // drawing record (or at its end when nothing is drawn), starting from
   // `initial`; with `firstWindow`, at its first window extent if that comes
   // earlier (the window CAD programs set once, before they draw).
-  static Mapping FindReference(const std::vector<WmfRecord>& records, const Mapping& initial, bool firstWindow);
+  static Mapping FindReference(const RecordList& records, const Mapping& initial, bool firstWindow);
 
   // The size of the reference window in picture units (its extents without
   // their signs); (0, 0) when no window extent was ever set.
@@ -76,7 +76,7 @@ class MappingModel {
   int64_t Axis(int64_t logical, int32_t windowOrg, int32_t windowExt, int32_t viewportOrg, int32_t viewportExt,
                int32_t refViewportOrg, int32_t refViewportExt, int64_t units) const;
 
-  bool Follow(const WmfRecord& record);
+  bool Follow(RecordView record);
   void NoteChange();
 
   Mapping current_;

@@ -56,7 +56,7 @@ void CMetafile::AnalyseExtents() {
 
   ExtentAnalysis analysis(pass_, settings, context_.measurer, frame_);
   analysis.Begin();
-  for (const WmfRecord& record : picture_.records) analysis.AnalyseRecord(record);
+  for (RecordView record : picture_.records) analysis.AnalyseRecord(record);
 
   extents = pass_.bounds;
   if (frame_.frameKnown) {
@@ -84,6 +84,8 @@ PlayResult CMetafile::Play(WmfRecorder& surface) {
   const Size output = ShrinkSize(region, divisor);
   pass_.unitsPerInchOut = scale / static_cast<double>(divisor);
 
+  // The output is about as large as the picture: room for all of it at once.
+  surface.Reserve(picture_.records.SourceBytes() + picture_.records.SourceBytes() / 8);
   surface.SetMapMode(kMmAnisotropic);
   surface.SetWindowOrg(0, 0);
   surface.SetWindowExt(output.x, output.y);
@@ -98,7 +100,7 @@ PlayResult CMetafile::Play(WmfRecorder& surface) {
   pass_.awaitFirstWindowOrg = true;
 
   RecordRewriter rewriter(pass_, settings, surface, frame_, divisor);
-  for (const WmfRecord& record : picture_.records) rewriter.RewriteRecord(record);
+  for (RecordView record : picture_.records) rewriter.RewriteRecord(record);
 
   ++settings.Jobs;
   return PlayResult{output, pass_.unitsPerInchOut};

@@ -50,7 +50,7 @@ struct PassState {
   Size outputSize;
   uint32_t lastPenColor = kBlack;
   uint32_t backgroundColor = kBlack;
-  std::optional<WmfRecord> savedPolygon;
+  std::optional<RecordView> savedPolygon;  // a view into the picture being played
   bool polygonPending = false;
   double unitsPerInchOut = 0;
 

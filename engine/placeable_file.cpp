@@ -6,14 +6,14 @@
 
 namespace wmf {
 
-std::vector<uint8_t> PlaceableFileBytes(std::span<const uint8_t> metafileBits, Size output, double unitsPerInchOut) {
+PlaceableHeader PlaceableHeaderFor(Size output, double unitsPerInchOut) {
   PlaceableHeader header;
   header.right = static_cast<int16_t>(output.x);
   header.bottom = static_cast<int16_t>(output.y);
   // The play keeps the scale within the field (it shrinks the coordinates
   // instead); a scale below one unit per inch is written as 1.
   header.inch = static_cast<uint16_t>(std::clamp(unitsPerInchOut, 1.0, 65535.0));
-  return WritePlaceableWmf(header, metafileBits);
+  return header;
 }
 
 std::wstring SizeStatusText(Size himetric, bool metric) {

@@ -2,17 +2,16 @@
 // and the size text shown to the user.
 #pragma once
 
-#include <span>
 #include <string>
-#include <vector>
 
 #include "metafile.h"
 
 namespace wmf {
 
-// A placeable file of the played picture: the header (frame (0, 0, w, h),
-// Inch = whole units per inch) followed by the metafile's bits.
-std::vector<uint8_t> PlaceableFileBytes(std::span<const uint8_t> metafileBits, Size output, double unitsPerInchOut);
+// The placeable file header of a played picture: frame (0, 0, w, h), Inch =
+// whole units per inch. The file is these 22 bytes followed by the
+// metafile's bits.
+PlaceableHeader PlaceableHeaderFor(Size output, double unitsPerInchOut);
 
 // "(size: 5.1 * 3.8 cm)" or "(size: 2.00\" * 1.50\")" for a size in HIMETRIC.
 std::wstring SizeStatusText(Size himetric, bool metric);

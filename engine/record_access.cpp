@@ -2,7 +2,7 @@
 
 namespace wmf {
 
-LogFont FontOf(const WmfRecord& record) {
+LogFont FontOf(RecordView record) {
   LogFont font;
   const size_t n = record.params.size();
   int16_t* words[] = {&font.height, &font.width, &font.escapement, &font.orientation, &font.weight};
@@ -19,7 +19,7 @@ LogFont FontOf(const WmfRecord& record) {
   return font;
 }
 
-bool ReadExtTextLayout(const WmfRecord& record, ExtTextLayout& layout) {
+bool ReadExtTextLayout(RecordView record, ExtTextLayout& layout) {
   if (!Has(record, 4)) return false;
   layout.count = record.params[2];
   layout.options = record.params[3];
@@ -32,13 +32,13 @@ bool ReadExtTextLayout(const WmfRecord& record, ExtTextLayout& layout) {
   return true;
 }
 
-std::string_view ExtTextString(const WmfRecord& record, const ExtTextLayout& layout, std::string& buffer) {
+std::string_view ExtTextString(RecordView record, const ExtTextLayout& layout, std::string& buffer) {
   buffer.resize(layout.count);
   for (size_t i = 0; i < layout.count; ++i) buffer[i] = static_cast<char>(ByteAt(record, 2 * layout.stringWord + i));
   return buffer;
 }
 
-std::optional<BlitView> BlitView::Of(const WmfRecord& r) {
+std::optional<BlitView> BlitView::Of(RecordView r) {
   const size_t n = r.params.size();
   // A blit without a bitmap is exactly as long as its function number says.
   const bool noBitmap = n == static_cast<size_t>(r.function >> 8);
@@ -68,7 +68,7 @@ std::optional<BlitView> BlitView::Of(const WmfRecord& r) {
   return view;
 }
 
-std::optional<TextOutView> TextOutView::Of(const WmfRecord& r) {
+std::optional<TextOutView> TextOutView::Of(RecordView r) {
   if (r.function != MetaTextOut || !Has(r, 1)) return std::nullopt;
   TextOutView view;
   view.count = r.params[0];
@@ -79,7 +79,7 @@ std::optional<TextOutView> TextOutView::Of(const WmfRecord& r) {
   return view;
 }
 
-std::string_view TextOutView::String(const WmfRecord& record, std::string& buffer) const {
+std::string_view TextOutView::String(RecordView record, std::string& buffer) const {
   buffer.resize(count);
   for (size_t i = 0; i < count; ++i) buffer[i] = static_cast<char>(ByteAt(record, 2 + i));
   return buffer;

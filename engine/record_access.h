@@ -13,15 +13,15 @@
 
 namespace wmf {
 
-inline bool Has(const WmfRecord& record, size_t count) { return record.params.size() >= count; }
+inline bool Has(RecordView record, size_t count) { return record.params.size() >= count; }
 
-inline int16_t Signed(const WmfRecord& record, size_t i) { return static_cast<int16_t>(record.params[i]); }
+inline int16_t Signed(RecordView record, size_t i) { return static_cast<int16_t>(record.params[i]); }
 
 inline void Store(WmfRecord& record, size_t i, int32_t value) {
   record.params[i] = static_cast<uint16_t>(value);  // 16-bit wrap, as GDI stores coordinates
 }
 
-inline uint32_t DoubleWordAt(const WmfRecord& record, size_t i) {
+inline uint32_t DoubleWordAt(RecordView record, size_t i) {
   return record.params[i] | (static_cast<uint32_t>(record.params[i + 1]) << 16);
 }
 
@@ -31,14 +31,14 @@ inline void StoreDoubleWord(WmfRecord& record, size_t i, uint32_t value) {
 }
 
 // The byte at `offset` of the parameters (little-endian words).
-inline uint8_t ByteAt(const WmfRecord& record, size_t offset) {
+inline uint8_t ByteAt(RecordView record, size_t offset) {
   const uint16_t word = record.params[offset / 2];
   return static_cast<uint8_t>(offset % 2 ? word >> 8 : word);
 }
 
 // The LOGFONT of a MetaCreateFontIndirect; fields beyond the record's end
 // stay zero.
-LogFont FontOf(const WmfRecord& record);
+LogFont FontOf(RecordView record);
 
 // The layout of a MetaExtTextOut: where its string and advances stand.
 struct ExtTextLayout {
@@ -54,10 +54,10 @@ inline constexpr uint16_t kEtoOpaque = 0x0002;
 inline constexpr uint16_t kEtoClipped = 0x0004;
 
 // False when the record is too short for its header, rectangle or string.
-bool ReadExtTextLayout(const WmfRecord& record, ExtTextLayout& layout);
+bool ReadExtTextLayout(RecordView record, ExtTextLayout& layout);
 
 // The string of a MetaExtTextOut whose layout was read.
-std::string_view ExtTextString(const WmfRecord& record, const ExtTextLayout& layout, std::string& buffer);
+std::string_view ExtTextString(RecordView record, const ExtTextLayout& layout, std::string& buffer);
 
 // The destination box of a record that paints a box of pixels: MetaPatBlt,
 // the blits with or without a bitmap, MetaStretchDib, MetaSetDibToDev.
@@ -68,7 +68,7 @@ struct BlitView {
   size_t source = 0;  // parameter index of SrcHeight (SrcWidth, YSrc, XSrc follow); 0 for none
   int32_t x = 0, y = 0, width = 0, height = 0;
 
-  static std::optional<BlitView> Of(const WmfRecord& record);
+  static std::optional<BlitView> Of(RecordView record);
 };
 
 // A MetaTextOut: StringLength, the string, YStart, XStart.
@@ -77,8 +77,8 @@ struct TextOutView {
   size_t yParam = 0;  // XStart follows
   int32_t x = 0, y = 0;
 
-  static std::optional<TextOutView> Of(const WmfRecord& record);
-  std::string_view String(const WmfRecord& record, std::string& buffer) const;
+  static std::optional<TextOutView> Of(RecordView record);
+  std::string_view String(RecordView record, std::string& buffer) const;
 };
 
 }  // namespace wmf

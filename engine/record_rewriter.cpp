@@ -16,11 +16,11 @@ bool Rotated90Or270(int rotation) { return rotation == 90 || rotation == 270; }
 
 // The number of points a poly record holds and needs: false when the record
 // is too short for its own count.
-bool PointsFit(const WmfRecord& record, size_t first, size_t count) {
+bool PointsFit(RecordView record, size_t first, size_t count) {
   return record.params.size() >= first + 2 * count;
 }
 
-bool SamePoint(const WmfRecord& a, size_t i, const WmfRecord& b, size_t j) {
+bool SamePoint(RecordView a, size_t i, RecordView b, size_t j) {
   return a.params[1 + 2 * i] == b.params[1 + 2 * j] && a.params[2 + 2 * i] == b.params[2 + 2 * j];
 }
 
@@ -126,8 +126,8 @@ void RecordRewriter::ScaleSize(WmfRecord& r, size_t w, size_t h, bool swap) cons
   if (swap) std::swap(r.params[w], r.params[h]);
 }
 
-void RecordRewriter::RewriteRecord(const WmfRecord& record) {
-  copy_ = record;
+void RecordRewriter::RewriteRecord(RecordView record) {
+  copy_.Assign(record);
   WmfRecord& r = copy_;
   const size_t n = r.params.size();
   const int rotation = settings_.Rotation;
@@ -163,11 +163,11 @@ void RecordRewriter::RewriteRecord(const WmfRecord& record) {
     case MetaSetBkColor:
     case MetaSetTextColor:
     case MetaCreateBrushIndirect:
-      if (!RewriteColorRecord(r, pass_, settings_)) r = record;
+      if (!RewriteColorRecord(r, pass_, settings_)) r.Assign(record);
       break;
     case MetaCreatePenIndirect:
       Pen(r);
-      if (!RewriteColorRecord(r, pass_, settings_)) r = record;
+      if (!RewriteColorRecord(r, pass_, settings_)) r.Assign(record);
       break;
     case MetaLineTo:
     case MetaMoveTo:
@@ -470,7 +470,7 @@ void RecordRewriter::Region(WmfRecord& r) const {
 
 // A polygon that repeats the saved one and closes itself: its outline.
 bool RecordRewriter::IsDuplicatePolygon(const WmfRecord& r) const {
-  const WmfRecord& saved = *pass_.savedPolygon;
+  const RecordView saved = *pass_.savedPolygon;
   const size_t m = saved.params[0];
   if (!pass_.polygonPending || r.params[0] != m + 1) return false;
   for (size_t i = 0; i < m; ++i)
@@ -481,7 +481,7 @@ bool RecordRewriter::IsDuplicatePolygon(const WmfRecord& r) const {
 // The first polyline after a polygon, closed and starting at its first point.
 bool RecordRewriter::IsDuplicateOutline(const WmfRecord& r) const {
   if (!pass_.polygonPending || !pass_.savedPolygon) return false;
-  const WmfRecord& saved = *pass_.savedPolygon;
+  const RecordView saved = *pass_.savedPolygon;
   const size_t count = r.params[0];
   if (count == 0 || saved.params[0] == 0) return false;
   if (!SamePoint(r, count - 1, r, 0)) return false;

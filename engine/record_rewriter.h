@@ -15,7 +15,7 @@ class RecordRewriter {
                  int64_t outputDivisor = 1);
 
   // The rule for one record, in file order; `record` itself is not changed.
-  void RewriteRecord(const WmfRecord& record);
+  void RewriteRecord(RecordView record);
 
   // Moves one point of picture space into the output region and rotates it.
   Point64 TransformPoint(Point64 p) const;

@@ -2,19 +2,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
+#include "large_buffer.h"
 #include "object_table.h"
 
 namespace wmf {
 namespace {
-
-uint16_t Word(std::span<const uint8_t> data, size_t at) {
-  return static_cast<uint16_t>(data[at] | (data[at + 1] << 8));
-}
-
-uint32_t DoubleWord(std::span<const uint8_t> data, size_t at) {
-  return Word(data, at) | (static_cast<uint32_t>(Word(data, at + 2)) << 16);
-}
 
 void PutWord(std::vector<uint8_t>& out, uint16_t value) {
   out.push_back(static_cast<uint8_t>(value));
@@ -35,77 +29,99 @@ std::string Format(const char* format, Args... args) {
 
 }  // namespace
 
+bool operator==(RecordView a, RecordView b) {
+  return a.function == b.function && std::ranges::equal(a.params, b.params);
+}
+
 bool ReadWmf(std::span<const uint8_t> data, WmfPicture& picture, std::string& error) {
+  std::vector<uint16_t> words;
+  ReserveLarge(words, (data.size() + 1) / 2);
+  words.resize((data.size() + 1) / 2);
+  if (!data.empty()) std::memcpy(words.data(), data.data(), data.size());
+  return ReadWmf(std::move(words), data.size(), picture, error);
+}
+
+bool ReadWmf(std::vector<uint16_t> words, size_t byteCount, WmfPicture& picture, std::string& error) {
   picture = WmfPicture{};
+  // Offsets are counted in words; an odd last byte belongs to no record.
+  const size_t total = std::min(byteCount / 2, words.size());
+  const auto DoubleWord = [&](size_t at) { return words[at] | (static_cast<uint32_t>(words[at + 1]) << 16); };
+  if (total > UINT32_MAX) {
+    error = Format("the data has %zu bytes; pictures of more than 8 GB are not read", byteCount);
+    return false;
+  }
+
   size_t start = 0;
-  if (data.size() >= 4 && DoubleWord(data, 0) == kPlaceableKey) {
-    if (data.size() < kPlaceableHeaderBytes) {
-      error = Format("placeable header at byte 0 needs 22 bytes, the data has %zu", data.size());
+  if (total >= 2 && DoubleWord(0) == kPlaceableKey) {
+    if (byteCount < kPlaceableHeaderBytes) {
+      error = Format("placeable header at byte 0 needs 22 bytes, the data has %zu", byteCount);
       return false;
     }
     PlaceableHeader placeable;
-    placeable.left = static_cast<int16_t>(Word(data, 6));
-    placeable.top = static_cast<int16_t>(Word(data, 8));
-    placeable.right = static_cast<int16_t>(Word(data, 10));
-    placeable.bottom = static_cast<int16_t>(Word(data, 12));
-    placeable.inch = Word(data, 14);
+    placeable.left = static_cast<int16_t>(words[3]);
+    placeable.top = static_cast<int16_t>(words[4]);
+    placeable.right = static_cast<int16_t>(words[5]);
+    placeable.bottom = static_cast<int16_t>(words[6]);
+    placeable.inch = words[7];
     picture.placeable = placeable;
-    start = kPlaceableHeaderBytes;
+    start = kPlaceableHeaderBytes / 2;
   }
 
-  const size_t available = data.size() - start;
+  const size_t available = byteCount - 2 * start;
   if (available < kStandardHeaderBytes) {
-    error = Format("metafile header at byte %zu needs 18 bytes, the data has %zu", start, available);
+    error = Format("metafile header at byte %zu needs 18 bytes, the data has %zu", 2 * start, available);
     return false;
   }
   WmfHeader& header = picture.header;
-  header.type = Word(data, start);
-  header.headerWords = Word(data, start + 2);
-  header.version = Word(data, start + 4);
-  header.sizeWords = DoubleWord(data, start + 6);
-  header.objectCount = Word(data, start + 10);
-  header.maxRecordWords = DoubleWord(data, start + 12);
-  header.parameterCount = Word(data, start + 16);
+  header.type = words[start];
+  header.headerWords = words[start + 1];
+  header.version = words[start + 2];
+  header.sizeWords = DoubleWord(start + 3);
+  header.objectCount = words[start + 5];
+  header.maxRecordWords = DoubleWord(start + 6);
+  header.parameterCount = words[start + 8];
   if (header.type != 1 && header.type != 2) {
     error = Format("metafile header at byte %zu has type %u; a metafile has type 1 (memory) or 2 (disk)",
-                   start, header.type);
+                   2 * start, header.type);
     return false;
   }
   if (header.headerWords != 9) {
     error = Format("metafile header at byte %zu gives a header size of %u words; it must be 9",
-                   start + 2, header.headerWords);
+                   2 * start + 2, header.headerWords);
     return false;
   }
   // The header's size, object count and largest record are not trusted:
   // readers go by the records, which must be complete and end with the end
   // record; the output's header is written fresh.
 
-  size_t at = start + kStandardHeaderBytes;
+  std::vector<uint32_t>& starts = picture.records.starts_;
+  size_t at = start + kStandardHeaderBytes / 2;
+  // Room for as many records as the words could hold; only what is used is
+  // ever touched.
+  ReserveLarge(starts, (total - at) / 3);
   for (;;) {
-    if (data.size() - at < 6) {
+    if (total - at < 3) {
       error = Format("no end record: the records stop at byte %zu, %zu bytes before the end of the data",
-                     at, data.size() - at);
-      if (at == data.size()) error = Format("no end record: the data ends at byte %zu", at);
+                     2 * at, byteCount - 2 * at);
+      if (2 * at == byteCount) error = Format("no end record: the data ends at byte %zu", byteCount);
       return false;
     }
-    const uint32_t sizeWords = DoubleWord(data, at);
-    const uint16_t function = Word(data, at + 4);
+    const uint32_t sizeWords = DoubleWord(at);
+    const uint16_t function = words[at + 2];
     if (sizeWords < 3) {
-      error = Format("record at byte %zu is %u words long; a record has at least 3", at, sizeWords);
+      error = Format("record at byte %zu is %u words long; a record has at least 3", 2 * at, sizeWords);
       return false;
     }
-    if (static_cast<uint64_t>(sizeWords) * 2 > data.size() - at) {
+    if (sizeWords > total - at) {
       error = Format("record %s at byte %zu is %u words long and runs past the end of the data at byte %zu",
-                     RecordName(function).c_str(), at, sizeWords, data.size());
+                     RecordName(function).c_str(), 2 * at, sizeWords, byteCount);
       return false;
     }
     if (function == MetaEof) break;
-    WmfRecord& record = picture.records.emplace_back();
-    record.function = function;
-    record.params.resize(sizeWords - 3);
-    for (size_t i = 0; i < record.params.size(); ++i) record.params[i] = Word(data, at + 6 + 2 * i);
-    at += static_cast<size_t>(sizeWords) * 2;
+    starts.push_back(static_cast<uint32_t>(at));
+    at += sizeWords;
   }
+  picture.records.words_ = std::move(words);
   return true;
 }
 
@@ -122,36 +138,59 @@ uint16_t PeakObjectSlots(const std::vector<WmfRecord>& records) {
   return static_cast<uint16_t>(std::min<size_t>(table.Peak(), 0xFFFF));
 }
 
-std::vector<uint8_t> WriteWmf(const std::vector<WmfRecord>& records) {
-  std::vector<uint16_t> words;
-  uint32_t maxRecord = 3;
-  for (const WmfRecord& record : records) {
-    const uint32_t size = record.SizeWords();
-    words.push_back(static_cast<uint16_t>(size));
-    words.push_back(static_cast<uint16_t>(size >> 16));
-    words.push_back(record.function);
-    words.insert(words.end(), record.params.begin(), record.params.end());
-    maxRecord = std::max(maxRecord, size);
-  }
-  return AssembleWmf(words, PeakObjectSlots(records), maxRecord);
+bool operator==(const RecordList& a, const RecordList& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (!(a[i] == b[i])) return false;
+  return true;
 }
 
-std::vector<uint8_t> AssembleWmf(std::span<const uint16_t> recordWords, uint16_t objectCount,
-                                 uint32_t maxRecordWords) {
-  const uint32_t sizeWords = static_cast<uint32_t>(9 + recordWords.size() + 3);
-  std::vector<uint8_t> out;
-  out.reserve(2 * static_cast<size_t>(sizeWords));
-  PutWord(out, 1);  // memory metafile
-  PutWord(out, 9);
-  PutWord(out, 0x0300);
-  PutDoubleWord(out, sizeWords);
-  PutWord(out, objectCount);
-  PutDoubleWord(out, maxRecordWords);
-  PutWord(out, 0);
-  for (uint16_t word : recordWords) PutWord(out, word);
-  PutDoubleWord(out, 3);
-  PutWord(out, MetaEof);
-  return out;
+std::vector<WmfRecord> CopyOf(const RecordList& records) {
+  std::vector<WmfRecord> copies;
+  copies.reserve(records.size());
+  for (RecordView record : records) copies.push_back(CopyOf(record));
+  return copies;
+}
+
+MetafileWriter::MetafileWriter() : bytes_(kStandardHeaderBytes) {}
+
+void MetafileWriter::Reserve(size_t bytes) { ReserveLarge(bytes_, kStandardHeaderBytes + bytes + 6); }
+
+void MetafileWriter::Append(uint16_t function, std::span<const uint16_t> params) {
+  const uint32_t size = static_cast<uint32_t>(3 + params.size());
+  const uint16_t head[3] = {static_cast<uint16_t>(size), static_cast<uint16_t>(size >> 16), function};
+  const auto* headBytes = reinterpret_cast<const uint8_t*>(head);
+  const auto* paramBytes = reinterpret_cast<const uint8_t*>(params.data());
+  bytes_.insert(bytes_.end(), headBytes, headBytes + sizeof head);
+  bytes_.insert(bytes_.end(), paramBytes, paramBytes + 2 * params.size());
+  maxRecordWords_ = std::max(maxRecordWords_, size);
+  ++recordCount_;
+}
+
+std::vector<uint8_t> MetafileWriter::Finish(uint16_t objectCount) {
+  const uint16_t end[3] = {3, 0, MetaEof};
+  const auto* endBytes = reinterpret_cast<const uint8_t*>(end);
+  bytes_.insert(bytes_.end(), endBytes, endBytes + sizeof end);
+  const uint32_t sizeWords = static_cast<uint32_t>(bytes_.size() / 2);
+  const uint16_t header[9] = {1,  // memory metafile
+                              9,
+                              0x0300,
+                              static_cast<uint16_t>(sizeWords),
+                              static_cast<uint16_t>(sizeWords >> 16),
+                              objectCount,
+                              static_cast<uint16_t>(maxRecordWords_),
+                              static_cast<uint16_t>(maxRecordWords_ >> 16),
+                              0};
+  std::memcpy(bytes_.data(), header, sizeof header);
+  std::vector<uint8_t> finished = std::move(bytes_);
+  *this = MetafileWriter();
+  return finished;
+}
+
+std::vector<uint8_t> WriteWmf(const std::vector<WmfRecord>& records) {
+  MetafileWriter writer;
+  for (const WmfRecord& record : records) writer.Append(record.function, record.params);
+  return writer.Finish(PeakObjectSlots(records));
 }
 
 uint16_t PlaceableChecksum(const PlaceableHeader& header) {

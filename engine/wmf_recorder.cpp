@@ -19,18 +19,18 @@ int WmfRecorder::OutputSlotOf(int sourceSlot) const {
   return sourceToOutput_[sourceSlot];
 }
 
-void WmfRecorder::Play(const WmfRecord& record) {
+void WmfRecorder::Play(RecordView record) {
   const RecordKind* kind = FindRecordKind(record.function);
   if (kind && kind->creates != ObjectKind::None) {
     const int sourceSlot = source_.Create(kind->creates);
     const int outputSlot = output_.Create(kind->creates);
     if (static_cast<size_t>(sourceSlot) >= sourceToOutput_.size()) sourceToOutput_.resize(sourceSlot + 1, -1);
     sourceToOutput_[sourceSlot] = outputSlot;
-    Emit(record.function, record.params.data(), record.params.size());
+    Emit(record.function, record.params);
     return;
   }
   if (!kind || kind->slotParams == 0) {
-    Emit(record.function, record.params.data(), record.params.size());
+    Emit(record.function, record.params);
     return;
   }
 
@@ -42,7 +42,7 @@ void WmfRecorder::Play(const WmfRecord& record) {
     if (outputSlot < 0) return;  // no such object
     scratch_[i] = static_cast<uint16_t>(outputSlot);
   }
-  Emit(record.function, scratch_.data(), scratch_.size());
+  Emit(record.function, scratch_);
   if (record.function == MetaSelectObject) {
     NoteSelected(scratch_[0]);
   } else if (record.function == MetaDeleteObject) {
@@ -96,18 +96,8 @@ void WmfRecorder::NoteDeleted(int slot) {
   if (selectedBrush_ == slot) selectedBrush_ = -1;
 }
 
-void WmfRecorder::Emit(uint16_t function, const uint16_t* params, size_t count) {
-  const uint32_t size = static_cast<uint32_t>(3 + count);
-  body_.push_back(static_cast<uint16_t>(size));
-  body_.push_back(static_cast<uint16_t>(size >> 16));
-  body_.push_back(function);
-  body_.insert(body_.end(), params, params + count);
-  maxRecordWords_ = std::max(maxRecordWords_, size);
-  ++recordCount_;
-}
-
-std::vector<uint8_t> WmfRecorder::Close() const {
-  return AssembleWmf(body_, static_cast<uint16_t>(std::min<size_t>(output_.Peak(), 0xFFFF)), maxRecordWords_);
+std::vector<uint8_t> WmfRecorder::Close() {
+  return writer_.Finish(static_cast<uint16_t>(std::min<size_t>(output_.Peak(), 0xFFFF)));
 }
 
 }  // namespace wmf

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
+#include <span>
 #include <vector>
 
 #include "object_table.h"
@@ -22,7 +24,7 @@ class WmfRecorder {
   // source's table and of the output's, and selections and deletions are
   // mapped from the one to the other. A selection or deletion of a slot that
   // holds no object does nothing, as in GDI playback.
-  void Play(const WmfRecord& record);
+  void Play(RecordView record);
 
   // Objects of the program's own; the results and arguments are output slots.
   int CreatePenIndirect(uint16_t style, int16_t width, uint32_t color);
@@ -36,24 +38,27 @@ class WmfRecorder {
   int SelectedBrush() const { return selectedBrush_; }
   bool HoldsObject(int slot) const { return output_.Holds(slot); }
 
-  size_t RecordCount() const { return recordCount_; }
+  size_t RecordCount() const { return writer_.RecordCount(); }
 
-  // The finished standard metafile: header, records and end record.
-  std::vector<uint8_t> Close() const;
+  // Room for `bytes` of records, so that the output of a picture of a known
+  // size is written without being moved.
+  void Reserve(size_t bytes) { writer_.Reserve(bytes); }
+
+  // The finished standard metafile: header, records and end record; called
+  // once, after the last record.
+  std::vector<uint8_t> Close();
 
  private:
-  void Emit(uint16_t function, const uint16_t* params, size_t count);
+  void Emit(uint16_t function, std::span<const uint16_t> params) { writer_.Append(function, params); }
   void Emit(uint16_t function, std::initializer_list<uint16_t> params) {
-    Emit(function, params.begin(), params.size());
+    Emit(function, std::span<const uint16_t>(params.begin(), params.size()));
   }
   int CreateOwn(ObjectKind kind, uint16_t function, std::initializer_list<uint16_t> params);
   int OutputSlotOf(int sourceSlot) const;
   void NoteSelected(int slot);
   void NoteDeleted(int slot);
 
-  std::vector<uint16_t> body_;       // the records as written
-  size_t recordCount_ = 0;
-  uint32_t maxRecordWords_ = 3;
+  MetafileWriter writer_;
   ObjectTable output_;
   ObjectTable source_;
   std::vector<int> sourceToOutput_;  // by source slot; -1 when empty

@@ -283,7 +283,7 @@ IniFileUpdate::IniFileUpdate(const std::wstring& path) : target_(FilePath(path))
 std::optional<std::wstring> IniFileUpdate::Commit() {
   // A file that was not read would lose its content.
   if (readFailure_) return readFailure_;
-  return ReplaceWholeFile(target_, document_.Encode());
+  return ReplaceWholeFile(target_, {document_.Encode()});
 }
 
 std::optional<std::wstring> WriteIniValue(const std::wstring& path, const std::wstring& section,

@@ -35,7 +35,7 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const fs::path& path, std::wst
   return bytes;
 }
 
-std::optional<std::wstring> ReplaceWholeFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
+std::optional<std::wstring> ReplaceWholeFile(const fs::path& path, FileParts parts) {
   std::error_code ec;
   const bool exists = fs::exists(path, ec);
   if (exists) {
@@ -54,7 +54,8 @@ std::optional<std::wstring> ReplaceWholeFile(const fs::path& path, const std::ve
     errno = 0;
     std::ofstream out(partial, std::ios::binary | std::ios::trunc);
     if (!out) return Reason(errno);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    for (std::span<const uint8_t> part : parts)
+      out.write(reinterpret_cast<const char*>(part.data()), static_cast<std::streamsize>(part.size()));
     out.close();
     if (!out) {
       const int error = errno;

@@ -5,16 +5,21 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 // The content of an existing file; on failure nullopt and the reason.
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::filesystem::path& path, std::wstring& reason);
 
-// Replaces the file at `path` (or creates it) with `bytes`: they go to
+// The pieces of a file's content, written one after the other.
+using FileParts = std::initializer_list<std::span<const uint8_t>>;
+
+// Replaces the file at `path` (or creates it) with `parts`: they go to
 // `path` + ".partial" first, which then takes the file's place, so that a
 // failure (a full disk among them) leaves an existing file whole and no
 // partial file behind. A read-only file, or one that another program holds
 // open without sharing it, is not replaced. On failure returns the reason.
-std::optional<std::wstring> ReplaceWholeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
+std::optional<std::wstring> ReplaceWholeFile(const std::filesystem::path& path, FileParts parts);

@@ -69,44 +69,48 @@ void ClipboardIntake::ModifyClipboardPicture(bool force) {
   if (!force && host_.MainWindow() && GetClipboardOwner() == host_.MainWindow()) return;
   BusyScope busy(busy_);
   WmfSettings& settings = engine_.settings;
+  IntakeFacts facts;
+  wmf::MetafilePict header;
+  std::vector<uint16_t> words;
+  size_t byteCount = 0;
   {
+    // The clipboard is held only while the picture's bits are copied out:
+    // other programs wait for it meanwhile.
     wmf::win::ClipboardLock clipboard;
     if (!clipboard.IsOpen()) {
       statusText_ = kStatusCannotOpen;
       engine_.messages.ErrorBox(L"Unable to open clipboard for reading:\n" + SystemErrorText(clipboard.Error()));
       return;
     }
-    const IntakeFacts facts = GatherIntakeFacts(ClipboardFormats());
+    facts = GatherIntakeFacts(ClipboardFormats());
     if (!ShouldModify(settings.AutoModify, force, facts)) {
       statusText_ = kStatusNotModified;
       return;
     }
     const LockedPict pict(GetClipboardData(CF_METAFILEPICT));
     if (!pict) return;
-
-    // The picture is copied out of the clipboard's data before anything is
-    // changed; one that cannot be read stays on the clipboard as it is.
-    std::vector<uint8_t> bits;
-    if (!wmf::win::MetafileBits(pict->hMF, bits)) {
-      statusText_ = kStatusUnreadable;
-      engine_.messages.ErrorBox(L"Metafile not properly loaded.");
-      return;
-    }
-    wmf::WmfPicture picture;
-    std::string error;
-    if (!wmf::ReadWmf(bits, picture, error)) {
-      statusText_ = kStatusUnreadable;
-      return;
-    }
-    try {
-      // A picture that a CAD program put there has the CAD background.
-      lastPicture_ = std::make_unique<wmf::CMetafile>(wmf::MetafilePict{pict->mm, pict->xExt, pict->yExt},
-                                                      std::move(picture), 0, facts.intelliCad ? 1 : 0, engine_,
-                                                      facts.cadSource || facts.intelliCad);
-    } catch (const std::exception&) {
-      statusText_ = kStatusUnreadable;
-      return;
-    }
+    header = wmf::MetafilePict{pict->mm, pict->xExt, pict->yExt};
+    if (!wmf::win::MetafileWords(pict->hMF, words, byteCount)) byteCount = 0;
+  }
+  // A picture that cannot be read stays on the clipboard as it is.
+  if (byteCount == 0) {
+    statusText_ = kStatusUnreadable;
+    engine_.messages.ErrorBox(L"Metafile not properly loaded.");
+    return;
+  }
+  wmf::WmfPicture picture;
+  std::string error;
+  if (!wmf::ReadWmf(std::move(words), byteCount, picture, error)) {
+    statusText_ = kStatusUnreadable;
+    return;
+  }
+  try {
+    // A picture that a CAD program put there has the CAD background.
+    lastPicture_ = std::make_unique<wmf::CMetafile>(header, std::move(picture), 0, facts.intelliCad ? 1 : 0, engine_,
+                                                    facts.cadSource || facts.intelliCad);
+  } catch (const std::exception&) {
+    statusText_ = kStatusUnreadable;
+    return;
   }
   Publish();
   if (settings.PopupSaveas) SaveLastAsFile();

@@ -40,11 +40,12 @@ PlayResult PlayToBits(CMetafile& picture, std::vector<uint8_t>& bits) {
 
 }  // namespace
 
-bool MetafileBits(HMETAFILE metafile, std::vector<uint8_t>& bits) {
+bool MetafileWords(HMETAFILE metafile, std::vector<uint16_t>& words, size_t& byteCount) {
   const UINT size = metafile ? GetMetaFileBitsEx(metafile, 0, nullptr) : 0;
   if (size == 0) return false;
-  bits.resize(size);
-  return GetMetaFileBitsEx(metafile, size, bits.data()) == size;
+  words.resize((static_cast<size_t>(size) + 1) / 2);
+  byteCount = size;
+  return GetMetaFileBitsEx(metafile, size, words.data()) == size;
 }
 
 bool PublishToClipboard(CMetafile& picture, HWND owner, const WmfSettings& settings, UserMessages& messages,
@@ -97,10 +98,10 @@ bool PublishToClipboard(CMetafile& picture, HWND owner, const WmfSettings& setti
 void SaveToFile(CMetafile& picture, const std::wstring& path, UserMessages& messages) {
   std::vector<uint8_t> bits;
   const PlayResult played = PlayToBits(picture, bits);
-  const std::vector<uint8_t> file = PlaceableFileBytes(bits, played.output, played.unitsPerInch);
+  const std::vector<uint8_t> header = PlaceableHeaderBytes(PlaceableHeaderFor(played.output, played.unitsPerInch));
 
   // A failure leaves an existing file as it was and no partial file behind.
-  if (const std::optional<std::wstring> reason = ReplaceWholeFile(path, file))
+  if (const std::optional<std::wstring> reason = ReplaceWholeFile(path, {header, bits}))
     messages.ErrorBox(Format(L"Unable to write %ls:\n%ls", path.c_str(), reason->c_str()));
 }
 

@@ -13,8 +13,9 @@
 
 namespace wmf::win {
 
-// A copy of the bits of a metafile handle; false when there are none.
-bool MetafileBits(HMETAFILE metafile, std::vector<uint8_t>& bits);
+// The bits of a metafile handle, copied once into words as the engine reads
+// them (`byteCount` of them are the metafile's); false when there are none.
+bool MetafileWords(HMETAFILE metafile, std::vector<uint16_t>& words, size_t& byteCount);
 
 // Shows a notice near the mouse pointer.
 using ShowNotice = std::function<void(const std::wstring& text)>;

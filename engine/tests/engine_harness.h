@@ -43,7 +43,7 @@ struct EngineHarness {
     WmfRecorder surface;
     const Size size = picture.Play(surface).output;
     if (output) *output = size;
-    return ReadOrFail(surface.Close()).records;
+    return CopyOf(ReadOrFail(surface.Close()).records);
   }
 };
 

@@ -55,7 +55,7 @@ TEST(CMetafile, PlayingTwiceGivesIdenticalPicturesAndCountsBoth) {
   test::EngineHarness h;
   std::vector<WmfRecord> records;
   for (const auto& path : test::ReadableCorpus())
-    if (path.filename() == "cad-hatches_1.wmf") records = test::ReadOrFail(test::FileBytes(path)).records;
+    if (path.filename() == "cad-hatches_1.wmf") records = CopyOf(test::ReadOrFail(test::FileBytes(path)).records);
   ASSERT_FALSE(records.empty());
   auto picture = h.Capture(records);
   const int jobs = h.settings.Jobs;
@@ -64,7 +64,7 @@ TEST(CMetafile, PlayingTwiceGivesIdenticalPicturesAndCountsBoth) {
   picture->Play(second);
   EXPECT_EQ(first.Close(), second.Close());
   EXPECT_EQ(h.settings.Jobs, jobs + 2);
-  EXPECT_EQ(picture->picture().records, records);  // the captured picture is unchanged
+  EXPECT_EQ(CopyOf(picture->picture().records), records);  // the captured picture is unchanged
 }
 
 TEST(CMetafile, ChangedOptionsTakeEffectOnTheNextPlayOnly) {

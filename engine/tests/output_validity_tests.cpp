@@ -14,7 +14,7 @@ namespace {
 void ExpectSoundObjectUse(const WmfPicture& out) {
   ObjectTable table;
   for (size_t i = 0; i < out.records.size(); ++i) {
-    const WmfRecord& r = out.records[i];
+    const RecordView r = out.records[i];
     const RecordKind* kind = FindRecordKind(r.function);
     if (!kind) continue;
     if (kind->creates != ObjectKind::None) {
@@ -51,7 +51,7 @@ TEST(OutputValidity, EveryCorpusPictureWithEveryKindOfOption) {
       {"fit width in cm", [](WmfSettings& s) { s.Widthoptions = 1; s.IsMetric = 1; s.PictureWidth = 12; }},
   };
   for (const auto& path : test::ReadableCorpus()) {
-    const std::vector<WmfRecord> records = test::ReadOrFail(test::FileBytes(path)).records;
+    const std::vector<WmfRecord> records = CopyOf(test::ReadOrFail(test::FileBytes(path)).records);
     for (const Options& o : options) {
       SCOPED_TRACE(path.filename().string() + " / " + o.name);
       test::EngineHarness h;
@@ -65,7 +65,7 @@ TEST(OutputValidity, EveryCorpusPictureWithEveryKindOfOption) {
       std::string error;
       ASSERT_TRUE(ReadWmf(surface.Close(), out, error)) << error;
       ExpectSoundObjectUse(out);
-      EXPECT_EQ(picture->picture().records, records);
+      EXPECT_EQ(CopyOf(picture->picture().records), records);
     }
   }
 }

@@ -103,13 +103,13 @@ TEST(StatusText, InchesOrCentimetres) {
 
 TEST(PlaceableFile, HeaderCarriesFrameScaleAndChecksum) {
   const std::vector<uint8_t> bits = WriteWmf({});
-  const std::vector<uint8_t> file = PlaceableFileBytes(bits, {2000, 1500}, 1000);
+  const std::vector<uint8_t> file = WritePlaceableWmf(PlaceableHeaderFor({2000, 1500}, 1000), bits);
   ASSERT_EQ(file.size(), bits.size() + 22);
   EXPECT_EQ(file[10] | (file[11] << 8), 2000);
   EXPECT_EQ(file[12] | (file[13] << 8), 1500);
   EXPECT_EQ(file[14] | (file[15] << 8), 1000);
   EXPECT_EQ(file[20] | (file[21] << 8), 0x56F5);
-  EXPECT_EQ(PlaceableFileBytes(bits, {2000, 1500}, 1000.0 / 3)[14], 333 & 0xFF);
+  EXPECT_EQ(PlaceableHeaderFor({2000, 1500}, 1000.0 / 3).inch, 333);
 }
 
 struct DegenerateCase {

@@ -46,11 +46,6 @@ inline WmfRecord Rectangle(int left, int top, int right, int bottom) {
   return Rec(MetaRectangle, {bottom, right, top, left});
 }
 
-inline WmfPicture PictureOf(std::vector<WmfRecord> records) {
-  WmfPicture picture;
-  picture.records = std::move(records);
-  return picture;
-}
 
 inline std::vector<uint8_t> FileBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -75,5 +70,8 @@ inline WmfPicture ReadOrFail(const std::vector<uint8_t>& bytes) {
   if (!ReadWmf(bytes, picture, error)) throw std::runtime_error("unreadable picture: " + error);
   return picture;
 }
+
+// A picture of `records` as read from a standard metafile.
+inline WmfPicture PictureOf(const std::vector<WmfRecord>& records) { return ReadOrFail(WriteWmf(records)); }
 
 }  // namespace wmf::test

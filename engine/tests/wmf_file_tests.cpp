@@ -21,15 +21,15 @@ TEST(WmfFile, EveryCorpusPictureRoundTrips) {
     ASSERT_TRUE(ReadWmf(FileBytes(path), original, error)) << error;
     EXPECT_FALSE(original.records.empty());
 
-    const std::vector<uint8_t> written = WriteWmf(original.records);
+    const std::vector<uint8_t> written = WriteWmf(CopyOf(original.records));
     WmfPicture reread;
     ASSERT_TRUE(ReadWmf(written, reread, error)) << error;
     EXPECT_EQ(reread.records, original.records);
     EXPECT_EQ(reread.header.sizeWords * 2, written.size());
     uint32_t largest = 3;
-    for (const WmfRecord& r : original.records) largest = std::max(largest, r.SizeWords());
+    for (const RecordView r : original.records) largest = std::max(largest, r.SizeWords());
     EXPECT_EQ(reread.header.maxRecordWords, largest);
-    EXPECT_EQ(reread.header.objectCount, PeakObjectSlots(original.records));
+    EXPECT_EQ(reread.header.objectCount, PeakObjectSlots(CopyOf(original.records)));
     EXPECT_LE(reread.header.objectCount, std::max<uint16_t>(original.header.objectCount, 1));
   }
 }
@@ -41,7 +41,7 @@ TEST(WmfFile, PlaceableHeaderIsReadAndWritten) {
   ASSERT_TRUE(picture.placeable.has_value());
 
   PlaceableHeader header{0, 0, 2000, 1500, 1000};
-  const std::vector<uint8_t> file = WritePlaceableWmf(header, WriteWmf(picture.records));
+  const std::vector<uint8_t> file = WritePlaceableWmf(header, WriteWmf(CopyOf(picture.records)));
   WmfPicture reread;
   ASSERT_TRUE(ReadWmf(file, reread, error)) << error;
   ASSERT_TRUE(reread.placeable.has_value());

@@ -8,8 +8,8 @@ namespace {
 
 using test::Rec;
 
-std::vector<WmfRecord> Recorded(const WmfRecorder& recorder) {
-  return test::ReadOrFail(recorder.Close()).records;
+std::vector<WmfRecord> Recorded(WmfRecorder& recorder) {
+  return CopyOf(test::ReadOrFail(recorder.Close()).records);
 }
 
 TEST(WmfRecorder, SourceSlotsAreMappedToTheOutputsOwnSlots) {

@@ -33,7 +33,7 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const fs::path& path, std::wst
   return bytes;
 }
 
-std::optional<std::wstring> ReplaceWholeFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
+std::optional<std::wstring> ReplaceWholeFile(const fs::path& path, FileParts parts) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return SystemErrorText(ERROR_ACCESS_DENIED);
@@ -50,10 +50,17 @@ std::optional<std::wstring> ReplaceWholeFile(const fs::path& path, const std::ve
     KernelHandle file = FileHandle(
         CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return SystemErrorText();
-    DWORD written = 0;
-    const DWORD size = static_cast<DWORD>(bytes.size());
-    const bool whole = WriteFile(file.Get(), bytes.data(), size, &written, nullptr) && written == size &&
-                       FlushFileBuffers(file.Get());
+    bool whole = true;
+    for (std::span<const uint8_t> part : parts) {
+      for (size_t done = 0; whole && done < part.size();) {
+        DWORD written = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(part.size() - done, 1u << 30));
+        SetLastError(ERROR_SUCCESS);
+        whole = WriteFile(file.Get(), part.data() + done, chunk, &written, nullptr) && written == chunk;
+        done += written;
+      }
+    }
+    whole = whole && FlushFileBuffers(file.Get());
     if (!whole) {
       // A short write without an error code means the disk is full.
       const DWORD error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_DISK_FULL;

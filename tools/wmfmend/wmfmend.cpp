@@ -15,6 +15,7 @@
 #include <system_error>
 
 #include "ini_file_store.h"
+#include "large_buffer.h"
 #include "memory_store.h"
 #include "extent_analysis.h"
 #include "metafile.h"
@@ -23,6 +24,7 @@
 #include "sizing.h"
 #include "text_encoding.h"
 #include "text_measurer_factory.h"
+#include "whole_file.h"
 #include "wmf_settings.h"
 
 namespace {
@@ -172,59 +174,37 @@ std::filesystem::path PathOf(const std::string& utf8) {
   return std::filesystem::path(FromUtf8(utf8));
 }
 
-bool ReadFileBytes(const std::string& name, std::vector<uint8_t>& bytes, std::string& error) {
+// Reads a whole file in one read into words, as the picture keeps them; a
+// stream without a size (a pipe) is read as it comes.
+bool ReadFileWords(const std::string& name, std::vector<uint16_t>& words, size_t& byteCount, std::string& error) {
   std::ifstream in(PathOf(name), std::ios::binary);
   if (!in) {
     error = std::strerror(errno);
     return false;
   }
-  // One read of the whole file; a stream without a size (a pipe) is read
-  // as it comes.
   in.seekg(0, std::ios::end);
   const std::streamoff size = in.tellg();
   in.seekg(0, std::ios::beg);
   if (size >= 0 && in) {
-    bytes.resize(static_cast<size_t>(size));
-    in.read(reinterpret_cast<char*>(bytes.data()), size);
-  } else {
-    in.clear();
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    wmf::ReserveLarge(words, (static_cast<size_t>(size) + 1) / 2);
+    words.resize((static_cast<size_t>(size) + 1) / 2);
+    in.read(reinterpret_cast<char*>(words.data()), size);
+    byteCount = static_cast<size_t>(in.gcount());
+    if (in.bad() || in.gcount() != size) {
+      error = "read error";
+      return false;
+    }
+    return true;
   }
-  if (in.bad() || (size >= 0 && in.gcount() != size)) {
+  in.clear();
+  const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (in.bad()) {
     error = "read error";
     return false;
   }
-  return true;
-}
-
-// Writes through a temporary file in the same folder, so that a failure
-// leaves no partial output behind.
-bool WriteFileBytes(const std::string& name, const std::vector<uint8_t>& bytes, std::string& error) {
-  const std::filesystem::path target = PathOf(name);
-  std::filesystem::path temporary = target;
-  temporary += ".wmfmend-partial";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) {
-      error = std::strerror(errno);
-      return false;
-    }
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-      error = "write error";
-      std::error_code ignored;
-      std::filesystem::remove(temporary, ignored);
-      return false;
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temporary, target, ec);
-  if (ec) {
-    error = ec.message();
-    std::filesystem::remove(temporary, ec);
-    return false;
-  }
+  words.resize((bytes.size() + 1) / 2);
+  std::memcpy(words.data(), bytes.data(), bytes.size());
+  byteCount = bytes.size();
   return true;
 }
 
@@ -307,9 +287,9 @@ int RunWmfmend(const std::vector<std::string>& args, std::ostream& out, std::ost
   if (parsed.optionsFile) {
     // Loading itself takes a missing file for one without values; here a
     // wrong name must not pass unnoticed.
-    std::vector<uint8_t> ignored;
-    if (!ReadFileBytes(*parsed.optionsFile, ignored, error)) {
-      err << "wmfmend: cannot read options file " << *parsed.optionsFile << ": " << error << "\n";
+    std::wstring reason;
+    if (!ReadWholeFile(PathOf(*parsed.optionsFile), reason)) {
+      err << "wmfmend: cannot read options file " << *parsed.optionsFile << ": " << ToUtf8(reason) << "\n";
       return kWmfmendFailed;
     }
     ReadOptionsFile(settings, FromUtf8(*parsed.optionsFile));
@@ -322,13 +302,14 @@ int RunWmfmend(const std::vector<std::string>& args, std::ostream& out, std::ost
   }
 
   const std::string& input = parsed.files[0];
-  std::vector<uint8_t> bytes;
-  if (!ReadFileBytes(input, bytes, error)) {
+  std::vector<uint16_t> words;
+  size_t byteCount = 0;
+  if (!ReadFileWords(input, words, byteCount, error)) {
     err << "wmfmend: cannot read " << input << ": " << error << "\n";
     return kWmfmendFailed;
   }
   wmf::WmfPicture picture;
-  if (!wmf::ReadWmf(bytes, picture, error)) {
+  if (!wmf::ReadWmf(std::move(words), byteCount, picture, error)) {
     err << "wmfmend: " << input << " is not a picture wmfmend can read: " << error << "\n";
     return kWmfmendFailed;
   }
@@ -349,8 +330,10 @@ int RunWmfmend(const std::vector<std::string>& args, std::ostream& out, std::ost
     return kWmfmendOk;
   }
   const std::string& target = parsed.files[1];
-  if (!WriteFileBytes(target, wmf::PlaceableFileBytes(surface.Close(), output, scale), error)) {
-    err << "wmfmend: cannot write " << target << ": " << error << "\n";
+  const std::vector<uint8_t> bits = surface.Close();
+  const std::vector<uint8_t> header = wmf::PlaceableHeaderBytes(wmf::PlaceableHeaderFor(output, scale));
+  if (const std::optional<std::wstring> reason = ReplaceWholeFile(PathOf(target), {header, bits})) {
+    err << "wmfmend: cannot write " << target << ": " << ToUtf8(*reason) << "\n";
     return kWmfmendFailed;
   }
   return kWmfmendOk;

@@ -290,7 +290,7 @@ Played PlayWith(test::EngineHarness& h, const NamedPicture& p, const std::functi
   played.output = picture->Play(surface).output;
   played.frame = picture->windowExt;
   played.bits = surface.Close();
-  played.improved = test::ReadOrFail(PlaceableFileBytes(played.bits, played.output, 1440));
+  played.improved = test::ReadOrFail(WritePlaceableWmf(PlaceableHeaderFor(played.output, 1440), played.bits));
   return played;
 }
 

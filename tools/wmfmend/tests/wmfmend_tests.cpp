@@ -57,7 +57,7 @@ TEST_F(WmfmendTest, WritesAPlaceablePictureThatReadsBack) {
   EXPECT_EQ(picture.records[2].function, wmf::MetaSetWindowExt);
   EXPECT_EQ(picture.records[2].params[1], picture.placeable->right);
   EXPECT_EQ(picture.records[2].params[0], picture.placeable->bottom);
-  EXPECT_FALSE(fs::exists(Path("out.wmf.wmfmend-partial")));
+  EXPECT_FALSE(fs::exists(Path("out.wmf.partial")));
 }
 
 TEST_F(WmfmendTest, InfoDescribesThePicture) {
