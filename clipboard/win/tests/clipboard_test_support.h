@@ -92,7 +92,7 @@ inline ClipboardPicture ReadPicture() {
     wmf::WmfPicture picture;
     std::string error;
     result.present = wmf::ReadWmf(bits, picture, error);
-    result.records = std::move(picture.records);
+    result.records = wmf::CopyOf(picture.records);
   }
   CloseClipboard();
   return result;

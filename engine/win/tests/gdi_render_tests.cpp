@@ -301,7 +301,7 @@ TEST(GdiRender, ImprovedPicturesLookLikeTheOriginalTurned) {
     if (kLeftOut.count(p.name)) continue;
     test::EngineHarness frameFinder;
     const Size frame = PlayWith(frameFinder, p, [](WmfSettings&) {}).frame;
-    const Image before = Render(p.picture, WriteWmf(p.picture.records), frame);
+    const Image before = Render(p.picture, WriteWmf(CopyOf(p.picture.records)), frame);
     const std::string stem = std::filesystem::path(p.name).stem().string();
     for (int rotation : {0, 90, 180, 270}) {
       if (kLeftOut.count(p.name + " at " + std::to_string(rotation))) continue;
