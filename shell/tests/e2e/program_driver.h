@@ -119,14 +119,20 @@ inline void Unload(const std::wstring& program, HANDLE running = nullptr) {
 // improved picture; the seconds it took, or a negative value.
 inline double SecondsUntilModified(DWORD sequence, Clock::time_point since, double limit) {
   clipboard_test::ClipboardPicture seen;
+  Clock::time_point changed;
   const bool modified = PumpUntil(
       [&] {
-        if (GetClipboardSequenceNumber() == sequence) return false;
+        const DWORD now = GetClipboardSequenceNumber();
+        if (now == sequence) return false;
+        // The picture was replaced when the clipboard changed, not once this
+        // test has read it back.
+        changed = Clock::now();
+        sequence = now;
         seen = clipboard_test::ReadPicture();
         return clipboard_test::IsImproved(seen);
       },
       limit);
-  return modified ? std::chrono::duration<double>(Clock::now() - since).count() : -1;
+  return modified ? std::chrono::duration<double>(changed - since).count() : -1;
 }
 
 // Keeps a picture of `area` of the screen and `margin` pixels around it as a
