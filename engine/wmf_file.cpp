@@ -43,8 +43,9 @@ bool ReadWmf(std::span<const uint8_t> data, WmfPicture& picture, std::string& er
 
 bool ReadWmf(std::vector<uint16_t> words, size_t byteCount, WmfPicture& picture, std::string& error) {
   picture = WmfPicture{};
+  byteCount = std::min(byteCount, 2 * words.size());
   // Offsets are counted in words; an odd last byte belongs to no record.
-  const size_t total = std::min(byteCount / 2, words.size());
+  const size_t total = byteCount / 2;
   const auto DoubleWord = [&](size_t at) { return words[at] | (static_cast<uint32_t>(words[at + 1]) << 16); };
   if (total > UINT32_MAX) {
     error = Format("the data has %zu bytes; pictures of more than 8 GB are not read", byteCount);
