@@ -97,9 +97,6 @@ bool ReadWmf(std::vector<uint16_t> words, size_t byteCount, WmfPicture& picture,
 
   std::vector<uint32_t>& starts = picture.records.starts_;
   size_t at = start + kStandardHeaderBytes / 2;
-  // Room for as many records as the words could hold; only what is used is
-  // ever touched.
-  ReserveLarge(starts, (total - at) / 3);
   for (;;) {
     if (total - at < 3) {
       error = Format("no end record: the records stop at byte %zu, %zu bytes before the end of the data",
