@@ -1,6 +1,6 @@
 // Writes a generated CAD-like picture of about the given size as a
 // placeable WMF file, for measuring whole programs on it:
-//   make_cad_picture MEGABYTES OUT.wmf
+//   make_cad_picture MEGABYTES OUT.wmf     (0: a few kilobytes)
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -9,8 +9,8 @@
 #include "wmf_file.h"
 
 int main(int argc, char** argv) {
-  const int megabytes = argc == 3 ? std::atoi(argv[1]) : 0;
-  if (megabytes <= 0) {
+  const int megabytes = argc == 3 ? std::atoi(argv[1]) : -1;
+  if (megabytes < 0) {
     std::fprintf(stderr, "usage: make_cad_picture MEGABYTES OUT.wmf\n");
     return 2;
   }

@@ -2,6 +2,8 @@
 // for the benchmark and the end-to-end tests.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <initializer_list>
 #include <random>
 #include <vector>
@@ -42,7 +44,10 @@ inline std::vector<WmfRecord> CadPicture(int megabytes) {
   out.push_back(Rec(MetaCreateFontIndirect, {-120, 0, 0, 0, 400, 0, 0, 0, 0x7241, 0x6169, 0x006C}));
   out.push_back(Rec(MetaSelectObject, {1}));
   out.push_back(Rec(MetaSetTextAlign, {24}));
-  for (int bitmap = 0; bitmap < 3; ++bitmap) AddBitmap(out, 1000 + bitmap * 5000, 2000, 600);
+  // Three 24-bit bitmaps of up to 600 by 600 pixels, a quarter of a small
+  // picture at most.
+  const int side = std::clamp(static_cast<int>(std::sqrt(megabytes * 1048576.0 / 4 / 9)), 16, 600);
+  for (int bitmap = 0; bitmap < 3; ++bitmap) AddBitmap(out, 1000 + bitmap * 5000, 2000, side);
 
   size_t words = 0;
   for (const WmfRecord& r : out) words += r.SizeWords();
