@@ -9,26 +9,113 @@
 //           picture sides; byte 5: text advance (up to the measurer's
 //           largest); byte 6: the clipboard record's extents (signed, with 0
 //           and negatives); byte 7: from a CAD program (bit 0), IntelliCAD (1)
+// Inputs are changed record by record most of the time (see the mutator
+// below), so that changes reach the engine instead of the reader's checks.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <random>
 #include <span>
 
 #include "engine_harness.h"
 #include "fuzz_check.h"
 #include "wmf_recorder.h"
 
+extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t maxSize);
+
 namespace {
+
+constexpr size_t kOptionBytes = 8;
 
 wmf::test::EngineHarness& Harness() {
   static auto* harness = new wmf::test::EngineHarness;
   return *harness;
 }
 
+constexpr uint16_t kFunctions[] = {
+#define FUNCTION_OF_ROW(name, text, number, creates, slots) number,
+    WMF_RECORD_KINDS(FUNCTION_OF_ROW)
+#undef FUNCTION_OF_ROW
+};
+
+// Values that sit on the edges of counts, coordinates and sizes.
+uint16_t EdgeValue(std::mt19937& random, size_t paramCount) {
+  const uint16_t edges[] = {0,      1,      2,      0x7FFF, 0x8000, 0xFFFF, 0x8001,
+                            0x7FFE, 0x00FF, 0x0100, static_cast<uint16_t>(paramCount),
+                            static_cast<uint16_t>(paramCount / 2), static_cast<uint16_t>(paramCount * 2)};
+  return edges[random() % std::size(edges)];
+}
+
+// One change to the picture's records, which are written back with their
+// sizes, the header and the end record right, so the reader passes them on.
+void MutateRecords(std::vector<wmf::WmfRecord>& records, std::mt19937& random, size_t maxParams) {
+  if (records.empty()) {
+    records.push_back(wmf::WmfRecord{kFunctions[random() % std::size(kFunctions)], {}});
+    return;
+  }
+  const size_t i = random() % records.size();
+  wmf::WmfRecord& r = records[i];
+  switch (random() % 8) {
+    case 0:  // another kind with the same parameters
+      r.function = kFunctions[random() % std::size(kFunctions)];
+      break;
+    case 1:  // a parameter at an edge; often the first, a count
+      if (!r.params.empty()) r.params[random() % 2 ? 0 : random() % r.params.size()] = EdgeValue(random, r.params.size());
+      break;
+    case 2:  // the parameters' bytes changed by libFuzzer's own mutations
+      if (!r.params.empty()) {
+        const size_t bytes = 2 * r.params.size();
+        r.params.resize(std::min(maxParams, r.params.size() * 2 + 8));
+        const size_t changed = LLVMFuzzerMutate(reinterpret_cast<uint8_t*>(r.params.data()), bytes, 2 * r.params.size());
+        r.params.resize(changed / 2);
+      }
+      break;
+    case 3:  // longer or shorter, counts left as they were
+      r.params.resize(std::min<size_t>(maxParams, random() % 2 ? r.params.size() / 2 : r.params.size() + 1 + random() % 64),
+                      static_cast<uint16_t>(random()));
+      break;
+    case 4:  // repeated, as a block of records repeats
+      if (records.size() < 100000) records.insert(records.begin() + i, records[i]);
+      break;
+    case 5:
+      records.erase(records.begin() + i);
+      break;
+    case 6:  // moved
+      std::swap(records[i], records[random() % records.size()]);
+      break;
+    default:  // a poly record's count made to fit its points again
+      if (!r.params.empty()) r.params[0] = static_cast<uint16_t>((r.params.size() - 1) / 2);
+      break;
+  }
+}
+
 }  // namespace
 
+extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t maxSize, unsigned int seed) {
+  std::mt19937 random(seed);
+  wmf::WmfPicture picture;
+  std::string error;
+  // A quarter of the changes are libFuzzer's byte changes, which also reach
+  // the headers and the reader's own checks.
+  if (size < kOptionBytes || maxSize <= kOptionBytes + 64 || random() % 4 == 0 ||
+      !wmf::ReadWmf(std::span<const uint8_t>(data + kOptionBytes, size - kOptionBytes), picture, error))
+    return LLVMFuzzerMutate(data, size, maxSize);
+
+  std::vector<wmf::WmfRecord> records = wmf::CopyOf(picture.records);
+  const size_t rounds = 1 + random() % 3;
+  for (size_t round = 0; round < rounds; ++round) MutateRecords(records, random, (maxSize - kOptionBytes) / 4);
+  if (random() % 4 == 0) data[random() % kOptionBytes] = static_cast<uint8_t>(random());
+
+  std::vector<uint8_t> bytes = wmf::WriteWmf(records);
+  if (picture.placeable) bytes = wmf::WritePlaceableWmf(*picture.placeable, bytes);
+  if (kOptionBytes + bytes.size() > maxSize) return LLVMFuzzerMutate(data, size, maxSize);
+  std::memcpy(data + kOptionBytes, bytes.data(), bytes.size());
+  return kOptionBytes + bytes.size();
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  constexpr size_t kOptionBytes = 8;
   if (size < kOptionBytes) return 0;
   wmf::WmfPicture picture;
   std::string error;
