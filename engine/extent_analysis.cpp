@@ -18,6 +18,16 @@ int64_t Trunc(double value) {
 
 int32_t ClampToInt32(int64_t value) { return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX)); }
 
+// `p` moved by `d`, held within 64 bits: in a mapping scaled to its limits
+// a text's length in picture units can reach the limit by itself.
+Point64 Moved(Point64 p, Point64 d) {
+  const auto add = [](int64_t a, int64_t b) {
+    int64_t sum;
+    return __builtin_add_overflow(a, b, &sum) ? (b > 0 ? INT64_MAX : INT64_MIN) : sum;
+  };
+  return Point64{add(p.x, d.x), add(p.y, d.y)};
+}
+
 constexpr uint16_t kTaVertical = 0x18;
 constexpr uint16_t kTaBaseline = 0x18;
 constexpr uint16_t kTaBottom = 0x08;
@@ -386,13 +396,13 @@ void ExtentAnalysis::TextAt(int32_t x0, int32_t y0, std::string_view text, const
     const int64_t advance = horizontal == kTaRight ? -cx : cx;
     const Point64 step = mapping_.DistanceToPicture(Trunc(c * static_cast<double>(advance)),
                                                     -Trunc(s * static_cast<double>(advance)));
-    position_ = Point64{position_.x + step.x, position_.y + step.y};
+    position_ = Moved(position_, step);
   }
   Box64 box;
   for (const auto& [dx, dy] : {std::pair{x - x0, y - y0}, std::pair{x + p - x0, y + q - y0},
                                std::pair{x + r - x0, y - t - y0}, std::pair{x + p + r - x0, y + q - t - y0}}) {
     const Point64 d = mapping_.DistanceToPicture(dx, dy);
-    box.Add(Point64{origin.x + d.x, origin.y + d.y});
+    box.Add(Moved(origin, d));
   }
   Measure(box);
 }
