@@ -450,11 +450,15 @@ void RecordRewriter::Advances(WmfRecord& r) const {
   if (fx == 1.0) return;
   ExtTextLayout layout;
   if (!ReadExtTextLayout(r, layout) || !layout.hasDx) return;
+  // The running length is held within 2^53, where it rounds exactly and
+  // steps between characters cannot overflow; the output's advances are
+  // 16-bit anyway.
+  constexpr double kLimit = 9007199254740992.0;
   double exact = 0;
   int64_t given = 0;
   for (size_t i = 0; i < layout.count; ++i) {
     exact += Signed(r, layout.dxWord + i) * fx;
-    const int64_t next = std::llround(exact);
+    const int64_t next = std::llround(std::clamp(exact, -kLimit, kLimit));
     StoreClamped(r, layout.dxWord + i, next - given);
     given = next;
   }
