@@ -18,8 +18,8 @@ int64_t Trunc(double value) {
 
 int32_t ClampToInt32(int64_t value) { return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX)); }
 
-// `p` moved by `d`, held within 64 bits: in a mapping scaled to its limits
-// a text's length in picture units can reach the limit by itself.
+// `p` moved by `d`, held within 64 bits: moves that add up (the current
+// position along texts, the clip region's offsets) can pass any limit.
 Point64 Moved(Point64 p, Point64 d) {
   const auto add = [](int64_t a, int64_t b) {
     int64_t sum;
@@ -211,7 +211,8 @@ void ExtentAnalysis::AnalyseRecord(const WmfRecord& record) {
     case MetaOffsetClipRgn:
       if (n >= 2 && clip_) {
         const Point64 d = mapping_.DistanceToPicture(Signed(record, 1), Signed(record, 0));
-        *clip_ = Box64{clip_->minX + d.x, clip_->minY + d.y, clip_->maxX + d.x, clip_->maxY + d.y};
+        const Point64 low = Moved({clip_->minX, clip_->minY}, d), high = Moved({clip_->maxX, clip_->maxY}, d);
+        *clip_ = Box64{low.x, low.y, high.x, high.y};
       }
       break;
     case MetaSetWindowOrg:
