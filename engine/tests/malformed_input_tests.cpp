@@ -462,11 +462,26 @@ TEST(MalformedInput, CoordinatesAtTheLimits) {
   WmfRecord longText = Rec(MetaTextOut, {0xFFFF});
   longText.params.insert(longText.params.end(), 0x8000, 0x4141);
   longText.params.insert(longText.params.end(), {32767, 32767});
+  WmfRecord longAdvances = ExtText(0x8000, 0, std::vector<uint16_t>(0x4000, 0x4141));
+  longAdvances.params.insert(longAdvances.params.end(), 0x8000, 0x7FFF);
   cases.push_back({"drawing in a mapping scaled to the 32-bit limit",
                    WriteWmf(lines({anisotropic, test::WindowExt(32767, 32767), test::LineTo(1, 1), test::WindowExt(1, 1),
                                    Rec(MetaSetViewportExt, {32767, 32767}), Rec(MetaScaleViewportExt, {1, 32767, 1, 32767}),
                                    Rec(MetaScaleViewportExt, {1, 32767, 1, 32767}), longText, Rec(MetaSetTextAlign, {1}),
-                                   longText, longText, Rec(MetaSetTextAlign, {3}), longText, longText}))});
+                                   longText, longText, Rec(MetaSetTextAlign, {3}), longText, longText, longAdvances,
+                                   test::Pen(0x00FF00, 32767), Rec(MetaCreateFontIndirect, {-32768, 32767})}))});
+  // The window the picture first draws in scaled to 2^31 units, then a
+  // logical unit made 2^31 viewport units: points lie beyond 64 bits.
+  cases.push_back({"drawing in a reference window scaled to the 32-bit limit",
+                   WriteWmf(lines({anisotropic, test::WindowExt(32767, 32767), Rec(MetaScaleWindowExt, {1, 32767, 1, 32767}),
+                                   Rec(MetaScaleWindowExt, {1, 32767, 1, 32767}), test::LineTo(1, 1), test::WindowExt(1, 1),
+                                   Rec(MetaSetViewportExt, {32767, 32767}), Rec(MetaScaleViewportExt, {1, 32767, 1, 32767}),
+                                   Rec(MetaScaleViewportExt, {1, 32767, 1, 32767}), longText, longAdvances,
+                                   Rec(MetaPatBlt, {0x0020, 0x00CC, 32767, 32767, -32768, -32768}),
+                                   Rec(MetaIntersectClipRect, {32767, 32767, -32768, -32768}),
+                                   Rec(MetaOffsetClipRgn, {32767, 32767}), Rec(MetaOffsetClipRgn, {32767, 32767}),
+                                   Rec(MetaOffsetClipRgn, {32767, 32767}), Rec(MetaOffsetClipRgn, {32767, 32767}),
+                                   Rec(MetaOffsetClipRgn, {32767, 32767})}))});
   const std::vector<uint8_t> drawing = WriteWmf(lines({test::WindowExt(1000, 800)}));
   for (const auto& [name, pict] : {std::pair{"clipboard extent 0", MetafilePict{8, 0, 0}},
                                    std::pair{"clipboard extent negative", MetafilePict{8, -20320, -15240}},
@@ -562,6 +577,7 @@ TEST(MalformedInput, LargePicturesStayBounded) {
     std::vector<uint8_t> bytes;
   } cases[] = {
       {"a million SAVEDC", Repeated(Drawing({}), {Rec(MetaSaveDC, {})}, 1'000'000, {test::LineTo(700, 600)})},
+      // More objects than the output's 16-bit object count can hold.
       {"70,000 objects alive at once", Repeated(Drawing({}), {test::Pen(0x00FF00)}, 70'000,
                                                 {Rec(MetaSelectObject, {0xFFFF}), test::LineTo(10, 10)})},
       {"30 MB of polylines", Repeated({test::WindowExt(1000, 800)}, {Zigzag(32)}, 30'000'000 / 136, {})},
