@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -528,8 +529,9 @@ std::vector<uint8_t> Repeated(const std::vector<WmfRecord>& head, const std::vec
   std::vector<uint8_t> unitBytes;
   for (const WmfRecord& r : unit) unitBytes = unitBytes + RawRecord(r.SizeWords(), r.function, r.params);
   std::vector<uint8_t> bytes = WithoutEnd(head);
-  bytes.reserve(bytes.size() + times * unitBytes.size() + 1024);
-  for (size_t i = 0; i < times; ++i) bytes.insert(bytes.end(), unitBytes.begin(), unitBytes.end());
+  const size_t at = bytes.size();
+  bytes.resize(at + times * unitBytes.size());
+  for (size_t i = 0; i < times; ++i) std::memcpy(&bytes[at + i * unitBytes.size()], unitBytes.data(), unitBytes.size());
   for (const WmfRecord& r : tail) bytes = bytes + RawRecord(r.SizeWords(), r.function, r.params);
   return bytes + kEndRecord;
 }
