@@ -21,6 +21,9 @@ constexpr uint32_t kBiBitfields = 3;
 constexpr uint32_t kCoreHeaderBytes = 12;
 constexpr uint32_t kInfoHeaderBytes = 40;
 constexpr uint32_t kV5HeaderBytes = 124;
+// A few bytes of runs can describe an image of gigabytes: a run-length
+// bitmap that would decode to more than this is not turned.
+constexpr uint64_t kMaxDecodedRleBytes = uint64_t{64} << 20;
 constexpr uint16_t kDibRgbColors = 0;
 constexpr uint16_t kDibPalColors = 1;
 constexpr uint16_t kDibPalIndices = 2;
@@ -236,6 +239,7 @@ std::optional<std::vector<uint8_t>> DecompressRle(std::span<const uint8_t> dib, 
   if (infoBytes > dib.size()) return std::nullopt;
 
   const uint64_t rowBytes = RowBytes(bitCount, static_cast<uint64_t>(width));
+  if (rowBytes * static_cast<uint64_t>(height) > kMaxDecodedRleBytes) return std::nullopt;
   std::vector<uint8_t> pixels(rowBytes * static_cast<uint64_t>(height), 0);
   const auto put = [&](int64_t x, int64_t y, uint8_t value) {
     if (x < 0 || y < 0 || x >= width || y >= height) return false;

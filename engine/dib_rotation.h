@@ -23,7 +23,8 @@ namespace wmf {
 // the top row of a top-down one, as GDI reads it.
 //
 // A run-length encoded bitmap (BI_RLE8, BI_RLE4) is turned as the
-// uncompressed bitmap it draws, which replaces it.
+// uncompressed bitmap it draws, which replaces it, when that bitmap takes
+// no more than 64 MB.
 //
 // The destination box is left alone. Returns false, with the record
 // unchanged, for any other record or rotation, a record without a bitmap,

@@ -18,6 +18,16 @@ int64_t Trunc(double value) {
 
 int32_t ClampToInt32(int64_t value) { return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX)); }
 
+// `p` moved by `d`, held within 64 bits: moves that add up (the current
+// position along texts, the clip region's offsets) can pass any limit.
+Point64 Moved(Point64 p, Point64 d) {
+  const auto add = [](int64_t a, int64_t b) {
+    int64_t sum;
+    return __builtin_add_overflow(a, b, &sum) ? (b > 0 ? INT64_MAX : INT64_MIN) : sum;
+  };
+  return Point64{add(p.x, d.x), add(p.y, d.y)};
+}
+
 constexpr uint16_t kTaVertical = 0x18;
 constexpr uint16_t kTaBaseline = 0x18;
 constexpr uint16_t kTaBottom = 0x08;
@@ -201,7 +211,8 @@ void ExtentAnalysis::AnalyseRecord(RecordView record) {
     case MetaOffsetClipRgn:
       if (n >= 2 && clip_) {
         const Point64 d = mapping_.DistanceToPicture(Signed(record, 1), Signed(record, 0));
-        *clip_ = Box64{clip_->minX + d.x, clip_->minY + d.y, clip_->maxX + d.x, clip_->maxY + d.y};
+        const Point64 low = Moved({clip_->minX, clip_->minY}, d), high = Moved({clip_->maxX, clip_->maxY}, d);
+        *clip_ = Box64{low.x, low.y, high.x, high.y};
       }
       break;
     case MetaSetWindowOrg:
@@ -386,13 +397,13 @@ void ExtentAnalysis::TextAt(int32_t x0, int32_t y0, std::string_view text, const
     const int64_t advance = horizontal == kTaRight ? -cx : cx;
     const Point64 step = mapping_.DistanceToPicture(Trunc(c * static_cast<double>(advance)),
                                                     -Trunc(s * static_cast<double>(advance)));
-    position_ = Point64{position_.x + step.x, position_.y + step.y};
+    position_ = Moved(position_, step);
   }
   Box64 box;
   for (const auto& [dx, dy] : {std::pair{x - x0, y - y0}, std::pair{x + p - x0, y + q - y0},
                                std::pair{x + r - x0, y - t - y0}, std::pair{x + p + r - x0, y + q - t - y0}}) {
     const Point64 d = mapping_.DistanceToPicture(dx, dy);
-    box.Add(Point64{origin.x + d.x, origin.y + d.y});
+    box.Add(Moved(origin, d));
   }
   Measure(box);
 }

@@ -17,14 +17,20 @@ int32_t Saturate(int64_t value) {
   return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
-// n / d rounded to the nearest integer, halves away from zero; d is not 0.
+// Picture space is held within ±2^61: far beyond any 16-bit output, and
+// near enough to zero that the sums, differences and roundings the engine
+// makes of a few coordinates stay within 64 bits.
+constexpr int64_t kPictureLimit = int64_t{1} << 61;
+
+// n / d rounded to the nearest integer, halves away from zero, held within
+// picture space; d is not 0.
 int64_t RoundedDivide(__int128 n, __int128 d) {
   if (d < 0) {
     n = -n;
     d = -d;
   }
   const __int128 q = n >= 0 ? (n + d / 2) / d : -((-n + d / 2) / d);
-  return static_cast<int64_t>(std::clamp<__int128>(q, INT64_MIN, INT64_MAX));
+  return static_cast<int64_t>(std::clamp<__int128>(q, -kPictureLimit, kPictureLimit));
 }
 
 bool ScalesExtents(const Mapping& m) { return m.mapMode == kMmIsotropic || m.mapMode == kMmAnisotropicMode; }

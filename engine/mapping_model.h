@@ -51,7 +51,8 @@ class MappingModel {
 
   const Mapping& Current() const { return current_; }
 
-  // A logical point in picture space.
+  // A logical point in picture space. Points and distances are held within
+  // ±2^61, however extreme the mapping.
   Point64 ToPicture(int32_t x, int32_t y) const;
   // A logical distance (no origin) in picture space, signs kept.
   Point64 DistanceToPicture(int64_t dx, int64_t dy) const;

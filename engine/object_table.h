@@ -13,8 +13,7 @@ class ObjectTable {
  public:
   // Puts an object of `kind` into the first free slot and returns the slot.
   int Create(ObjectKind kind) {
-    size_t slot = firstFree_;
-    while (slot < slots_.size() && slots_[slot] != ObjectKind::None) ++slot;
+    const size_t slot = NextSlot();
     if (slot == slots_.size()) slots_.push_back(kind);
     else slots_[slot] = kind;
     firstFree_ = slot + 1;
@@ -28,6 +27,13 @@ class ObjectTable {
     slots_[slot] = ObjectKind::None;
     if (static_cast<size_t>(slot) < firstFree_) firstFree_ = slot;
     return true;
+  }
+
+  // The slot the next Create takes.
+  size_t NextSlot() const {
+    size_t slot = firstFree_;
+    while (slot < slots_.size() && slots_[slot] != ObjectKind::None) ++slot;
+    return slot;
   }
 
   bool Holds(int slot) const {

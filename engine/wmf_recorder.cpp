@@ -23,10 +23,10 @@ void WmfRecorder::Play(RecordView record) {
   const RecordKind* kind = FindRecordKind(record.function);
   if (kind && kind->creates != ObjectKind::None) {
     const int sourceSlot = source_.Create(kind->creates);
-    const int outputSlot = output_.Create(kind->creates);
+    const int outputSlot = TakeOutputSlot(kind->creates);
     if (static_cast<size_t>(sourceSlot) >= sourceToOutput_.size()) sourceToOutput_.resize(sourceSlot + 1, -1);
     sourceToOutput_[sourceSlot] = outputSlot;
-    Emit(record.function, record.params);
+    if (outputSlot >= 0) Emit(record.function, record.params);
     return;
   }
   if (!kind || kind->slotParams == 0) {
@@ -39,7 +39,12 @@ void WmfRecorder::Play(RecordView record) {
     if (!(kind->slotParams & (1u << i))) continue;
     if (i >= scratch_.size()) return;  // too short to name its object
     const int outputSlot = OutputSlotOf(scratch_[i]);
-    if (outputSlot < 0) return;  // no such object
+    if (outputSlot < 0) {
+      // No such object, or one the output could not hold: deleting it
+      // still frees the source's slot.
+      if (record.function == MetaDeleteObject) source_.Delete(record.params[0]);
+      return;
+    }
     scratch_[i] = static_cast<uint16_t>(outputSlot);
   }
   Emit(record.function, scratch_);
@@ -53,9 +58,14 @@ void WmfRecorder::Play(RecordView record) {
   }
 }
 
+int WmfRecorder::TakeOutputSlot(ObjectKind kind) {
+  constexpr size_t kMaxObjects = 0xFFFF;
+  return output_.NextSlot() < kMaxObjects ? output_.Create(kind) : -1;
+}
+
 int WmfRecorder::CreateOwn(ObjectKind kind, uint16_t function, std::initializer_list<uint16_t> params) {
-  const int slot = output_.Create(kind);
-  Emit(function, params);
+  const int slot = TakeOutputSlot(kind);
+  if (slot >= 0) Emit(function, params);
   return slot;
 }
 

@@ -26,7 +26,10 @@ class WmfRecorder {
   // holds no object does nothing, as in GDI playback.
   void Play(RecordView record);
 
-  // Objects of the program's own; the results and arguments are output slots.
+  // Objects of the program's own; the results and arguments are output
+  // slots. The output's table holds at most 65535 objects, as its header
+  // counts them in 16 bits: an object beyond them is not made (-1), and a
+  // source's object beyond them leaves its selections and deletions out.
   int CreatePenIndirect(uint16_t style, int16_t width, uint32_t color);
   int CreateBrushIndirect(uint16_t style, uint32_t color, uint16_t hatch);
   void SelectObject(int slot);
@@ -54,6 +57,7 @@ class WmfRecorder {
     Emit(function, std::span<const uint16_t>(params.begin(), params.size()));
   }
   int CreateOwn(ObjectKind kind, uint16_t function, std::initializer_list<uint16_t> params);
+  int TakeOutputSlot(ObjectKind kind);
   int OutputSlotOf(int sourceSlot) const;
   void NoteSelected(int slot);
   void NoteDeleted(int slot);

@@ -65,6 +65,30 @@ TEST(RecordRewriter, MappingModeAndViewportRecordsGo) {
   EXPECT_TRUE(Played(Cropped(extra), [](WmfSettings& s) { s.Crop = 0; }).empty());
 }
 
+// A region is rebuilt from its rectangles as bands of the output: touching
+// spans merge, and a turned region has other bands than the original.
+TEST(RecordRewriter, RegionsAreRebuiltInBandsOfTheOutput) {
+  // Two rectangles side by side over one as wide as both.
+  const WmfRecord region = Rec(MetaCreateRegion, {0, 6, 0, 0, 54, 2, 4, 100, 50, 130, 70,
+                                                  4, 50, 60, 100, 110, 120, 130, 4,
+                                                  2, 60, 70, 100, 130, 2});
+  const struct {
+    int rotation;
+    std::vector<int> boundsAndScans;
+  } cases[] = {
+      {0, {2, 4, 0, 0, 30, 20, 4, 0, 10, 0, 10, 20, 30, 4, 2, 10, 20, 0, 30, 2}},
+      {90, {3, 2, 130, 0, 150, 30, 2, 0, 10, 130, 150, 2, 2, 10, 20, 130, 140, 2, 2, 20, 30, 130, 150, 2}},
+  };
+  for (const auto& c : cases) {
+    const auto out = Played(Cropped({region}), Rotation(c.rotation));
+    ASSERT_EQ(out.size(), 1u);
+    WmfRecord expected = Rec(MetaCreateRegion, {0, 6, 0, 0});
+    expected.params.push_back(static_cast<uint16_t>(22 + 2 * (c.boundsAndScans.size() - 6)));
+    for (int v : c.boundsAndScans) expected.params.push_back(static_cast<uint16_t>(v));
+    EXPECT_EQ(out[0], expected) << c.rotation;
+  }
+}
+
 TEST(RecordRewriter, BackgroundIsRemoved) {
   const auto out = Played(Cropped({test::Pen(0), test::Rectangle(0, 0, 8000, 6000), test::Rectangle(0, 10, 500, 600)}),
                           [](WmfSettings& s) { s.Crop = 0; });
