@@ -10,16 +10,6 @@
 namespace wmf {
 namespace {
 
-void PutWord(std::vector<uint8_t>& out, uint16_t value) {
-  out.push_back(static_cast<uint8_t>(value));
-  out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void PutDoubleWord(std::vector<uint8_t>& out, uint32_t value) {
-  PutWord(out, static_cast<uint16_t>(value));
-  PutWord(out, static_cast<uint16_t>(value >> 16));
-}
-
 template <typename... Args>
 std::string Format(const char* format, Args... args) {
   char text[256];
@@ -205,18 +195,16 @@ uint16_t PlaceableChecksum(const PlaceableHeader& header) {
 }
 
 std::vector<uint8_t> PlaceableHeaderBytes(const PlaceableHeader& header) {
-  std::vector<uint8_t> out;
-  out.reserve(kPlaceableHeaderBytes);
-  PutDoubleWord(out, kPlaceableKey);
-  PutWord(out, 0);
-  PutWord(out, static_cast<uint16_t>(header.left));
-  PutWord(out, static_cast<uint16_t>(header.top));
-  PutWord(out, static_cast<uint16_t>(header.right));
-  PutWord(out, static_cast<uint16_t>(header.bottom));
-  PutWord(out, header.inch);
-  PutDoubleWord(out, 0);
-  PutWord(out, PlaceableChecksum(header));
-  return out;
+  const uint16_t words[kPlaceableHeaderBytes / 2] = {
+      static_cast<uint16_t>(kPlaceableKey), static_cast<uint16_t>(kPlaceableKey >> 16),
+      0,  // handle
+      static_cast<uint16_t>(header.left), static_cast<uint16_t>(header.top),
+      static_cast<uint16_t>(header.right), static_cast<uint16_t>(header.bottom),
+      header.inch,
+      0, 0,  // reserved
+      PlaceableChecksum(header)};
+  const auto* bytes = reinterpret_cast<const uint8_t*>(words);
+  return std::vector<uint8_t>(bytes, bytes + sizeof words);
 }
 
 std::vector<uint8_t> WritePlaceableWmf(const PlaceableHeader& header,
