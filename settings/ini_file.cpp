@@ -1,6 +1,8 @@
 #include "ini_file.h"
 
 #include <algorithm>
+#include <cstring>
+#include <array>
 #include <cwctype>
 #include <filesystem>
 #include <iterator>
@@ -21,27 +23,44 @@ constexpr char16_t kAnsiHigh[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+// Each byte's character, and the byte of each character below U+0100 ('?' for
+// those the code page lacks, as Windows writes them). Tables, so that a file
+// is converted without a test per character.
+struct AnsiTables {
+  std::array<wchar_t, 0x100> character{};
+  std::array<uint8_t, 0x100> byte{};
+};
+constexpr AnsiTables kAnsi = [] {
+  AnsiTables tables;
+  for (int b = 0; b < 0x100; ++b) {
+    tables.character[b] = b >= 0x80 && b < 0xA0 ? static_cast<wchar_t>(kAnsiHigh[b - 0x80]) : static_cast<wchar_t>(b);
+    tables.byte[b] = b >= 0x80 && b < 0xA0 ? '?' : static_cast<uint8_t>(b);
+  }
+  for (int k = 0; k < 32; ++k)
+    if (kAnsiHigh[k] < 0x100) tables.byte[kAnsiHigh[k]] = static_cast<uint8_t>(0x80 + k);
+  return tables;
+}();
+
 std::wstring DecodeAnsi(const uint8_t* bytes, size_t count) {
   std::wstring text(count, L'\0');
-  for (size_t i = 0; i < count; ++i) {
-    const uint8_t b = bytes[i];
-    text[i] = b >= 0x80 && b < 0xA0 ? static_cast<wchar_t>(kAnsiHigh[b - 0x80]) : static_cast<wchar_t>(b);
-  }
+  for (size_t i = 0; i < count; ++i) text[i] = kAnsi.character[bytes[i]];
   return text;
 }
 
-void EncodeAnsi(const std::wstring& text, std::vector<uint8_t>& out) {
-  out.resize(text.size());
+// Appends the text in the ANSI code page.
+void EncodeAnsi(std::wstring_view text, std::vector<uint8_t>& out) {
+  const size_t start = out.size();
+  out.resize(start + text.size());
   for (size_t i = 0; i < text.size(); ++i) {
     const uint32_t c = static_cast<uint32_t>(text[i]);
-    uint8_t b = '?';  // not in the code page, as Windows writes it
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-      b = static_cast<uint8_t>(c);
+    uint8_t b = '?';
+    if (c < 0x100) {
+      b = kAnsi.byte[c];
     } else {
       for (int k = 0; k < 32; ++k)
         if (kAnsiHigh[k] == c) b = static_cast<uint8_t>(0x80 + k);
     }
-    out[i] = b;
+    out[start + i] = b;
   }
 }
 
@@ -90,6 +109,16 @@ std::wstring_view NamePart(std::wstring_view line) {
   return Trim(trimmed.substr(0, trimmed.find(L'=')));
 }
 
+// "name=value", made in one piece.
+std::wstring ValueLine(const std::wstring& name, const std::wstring& value) {
+  std::wstring line;
+  line.reserve(name.size() + 1 + value.size());
+  line += name;
+  line += L'=';
+  line += value;
+  return line;
+}
+
 fs::path FilePath(const std::wstring& path) {
 #ifdef _WIN32
   return fs::path(path);
@@ -102,17 +131,68 @@ constexpr uint8_t kUtf8Mark[] = {0xEF, 0xBB, 0xBF};
 
 }  // namespace
 
+namespace {
+
+// A character as names are compared. ASCII from a table, without a call into
+// the C library: the programs keep the C locale, in which towlower does the
+// same.
+wchar_t Folded(wchar_t c) {
+  static constexpr std::array<wchar_t, 0x80> kAscii = [] {
+    std::array<wchar_t, 0x80> table{};
+    for (wchar_t a = 0; a < 0x80; ++a) table[a] = a >= L'A' && a <= L'Z' ? a + (L'a' - L'A') : a;
+    return table;
+  }();
+  return static_cast<uint32_t>(c) < 0x80 ? kAscii[c] : static_cast<wchar_t>(std::towlower(c));
+}
+
+}  // namespace
+
 size_t IniDocument::NoCaseHash::operator()(std::wstring_view text) const {
   size_t hash = 14695981039346656037ull;
-  for (wchar_t c : text) hash = (hash ^ static_cast<size_t>(std::towlower(c))) * 1099511628211ull;
+  for (wchar_t c : text) hash = (hash ^ static_cast<size_t>(Folded(c))) * 1099511628211ull;
   return hash;
 }
 
 bool IniDocument::NoCaseEqual::operator()(std::wstring_view a, std::wstring_view b) const {
   if (a.size() != b.size()) return false;
+  if (a == b) return true;  // the usual case, and one comparison of memory
   for (size_t i = 0; i < a.size(); ++i)
-    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
+    if (Folded(a[i]) != Folded(b[i])) return false;
   return true;
+}
+
+template <class NameAt>
+std::optional<size_t> IniDocument::FirstPositions::Find(std::wstring_view name, const NameAt& nameAt) const {
+  if (slots_.empty()) return std::nullopt;
+  const size_t mask = slots_.size() - 1;
+  const uint32_t hash = static_cast<uint32_t>(NoCaseHash{}(name));
+  for (size_t at = hash & mask;; at = (at + 1) & mask) {
+    const Slot& slot = slots_[at];
+    if (slot.position == 0) return std::nullopt;
+    if (slot.hash == hash && NoCaseEqual{}(nameAt(slot.position - 1), name)) return slot.position - 1;
+  }
+}
+
+template <class NameAt>
+void IniDocument::FirstPositions::Add(size_t position, const NameAt& nameAt) {
+  const std::wstring_view name = nameAt(position);
+  if (Find(name, nameAt)) return;
+  if (2 * (count_ + 1) > slots_.size()) {
+    // At most half full, so that a search soon meets a free slot.
+    std::vector<Slot> old(std::max<size_t>(16, 2 * slots_.size()));
+    old.swap(slots_);
+    for (const Slot& slot : old)
+      if (slot.position != 0) Put(slot);
+  }
+  Put(Slot{static_cast<uint32_t>(position + 1), static_cast<uint32_t>(NoCaseHash{}(name))});
+  ++count_;
+}
+
+void IniDocument::FirstPositions::Put(Slot slot) {
+  const size_t mask = slots_.size() - 1;
+  size_t at = slot.hash & mask;
+  while (slots_[at].position != 0) at = (at + 1) & mask;
+  slots_[at] = slot;
 }
 
 IniDocument IniDocument::Decode(const std::vector<uint8_t>& bytes) {
@@ -130,27 +210,57 @@ IniDocument IniDocument::Decode(const std::vector<uint8_t>& bytes) {
     document.encoding_ = Encoding::Utf16Be;
     text = DecodeUtf16(data + 2, size - 2, true);
   } else {
-    text = DecodeAnsi(data, size);
+    // The usual kind, one byte a character: decoded line by line, without a
+    // copy of the whole file in between.
+    const auto findNewline = [&](size_t from) {
+      const void* newline = std::memchr(data + from, '\n', size - from);
+      return newline ? static_cast<size_t>(static_cast<const uint8_t*>(newline) - data) : std::wstring::npos;
+    };
+    document.AddLines(size, findNewline, [&](size_t at) { return data[at] == '\r'; },
+                      [&](size_t from, size_t count) { return DecodeAnsi(data + from, count); });
+    return document;
   }
-  size_t start = 0;
-  while (start < text.size()) {
-    const size_t newline = text.find(L'\n', start);
-    Line line = newline == std::wstring::npos
-                    ? Line{text.substr(start), Ending::None}
-                    : Line{text.substr(start, newline - start - (newline > start && text[newline - 1] == L'\r')),
-                           newline > start && text[newline - 1] == L'\r' ? Ending::CrLf : Ending::Lf};
-    if (const std::optional<std::wstring_view> section = SectionName(line.text)) {
-      document.sections_.emplace(*section, document.blocks_.size());
-      document.blocks_.emplace_back();
-    }
-    document.blocks_.back().Add(std::move(line));
-    if (newline == std::wstring::npos) break;
-    start = newline + 1;
-  }
+  document.AddLines(
+      text.size(), [&](size_t from) { return text.find(L'\n', from); }, [&](size_t at) { return text[at] == L'\r'; },
+      [&](size_t from, size_t count) { return text.substr(from, count); });
   return document;
 }
 
+template <class FindNewline, class IsCr, class Piece>
+void IniDocument::AddLines(size_t size, const FindNewline& findNewline, const IsCr& isCr, const Piece& piece) {
+  size_t start = 0;
+  while (start < size) {
+    const size_t newline = findNewline(start);
+    if (newline == std::wstring::npos) {
+      AddLine(Line{piece(start, size - start), Ending::None});
+      return;
+    }
+    const bool cr = newline > start && isCr(newline - 1);
+    AddLine(Line{piece(start, newline - start - cr), cr ? Ending::CrLf : Ending::Lf});
+    start = newline + 1;
+  }
+}
+
+void IniDocument::AddLine(Line line) {
+  const bool header = SectionName(line.text).has_value();
+  if (header) blocks_.emplace_back();
+  blocks_.back().Add(std::move(line), header);
+  if (header) IndexLastSection();
+}
+
 std::vector<uint8_t> IniDocument::Encode() const {
+  std::vector<uint8_t> bytes;
+  if (encoding_ == Encoding::Ansi) {
+    // Line by line, without a copy of the whole text in between.
+    for (const Block& block : blocks_) {
+      for (const Line& line : block.lines) {
+        EncodeAnsi(line.text, bytes);
+        if (line.end == Ending::CrLf) bytes.push_back('\r');
+        if (line.end != Ending::None) bytes.push_back('\n');
+      }
+    }
+    return bytes;
+  }
   std::wstring text;
   for (const Block& block : blocks_) {
     for (const Line& line : block.lines) {
@@ -159,10 +269,8 @@ std::vector<uint8_t> IniDocument::Encode() const {
       if (line.end == Ending::Lf) text += L'\n';
     }
   }
-  std::vector<uint8_t> bytes;
   switch (encoding_) {
-    case Encoding::Ansi:
-      EncodeAnsi(text, bytes);
+    case Encoding::Ansi:  // written above
       break;
     case Encoding::Utf8: {
       bytes.assign(std::begin(kUtf8Mark), std::end(kUtf8Mark));
@@ -182,23 +290,34 @@ std::vector<uint8_t> IniDocument::Encode() const {
   return bytes;
 }
 
-void IniDocument::Block::Add(Line line) {
+void IniDocument::Block::Add(Line line, bool header) {
   const size_t at = lines.size();
+  const bool blank = !header && Trim(line.text).empty();
   // A header is no value line; the first line of a name is the one that counts.
-  if (at > 0 || !SectionName(line.text)) {
-    if (Trim(line.text).empty()) {
-      lines.push_back(std::move(line));
-      return;
-    }
-    names.emplace(NamePart(line.text), at);
-  }
-  lastNonBlank = at;
+  const bool valueLine = !blank && !header;
   lines.push_back(std::move(line));
+  if (valueLine) names.Add(at, [this](size_t i) { return NamePart(lines[i].text); });
+  if (!blank) lastNonBlank = at;
+}
+
+std::optional<size_t> IniDocument::Block::Find(std::wstring_view name) const {
+  return names.Find(name, [this](size_t i) { return NamePart(lines[i].text); });
 }
 
 std::optional<size_t> IniDocument::FindSection(const std::wstring& section) const {
-  const auto found = sections_.find(Trim(section));
-  return found == sections_.end() ? std::nullopt : std::optional<size_t>(found->second);
+  for (const RecentSection& recent : recentSections_)
+    if (recent.block != 0 && recent.section == section) return recent.block;
+  const std::optional<size_t> found =
+      sections_.Find(Trim(section), [this](size_t b) { return *SectionName(blocks_[b].lines[0].text); });
+  if (found) {
+    recentSections_[nextRecent_] = RecentSection{section, *found};
+    nextRecent_ = (nextRecent_ + 1) % recentSections_.size();
+  }
+  return found;
+}
+
+void IniDocument::IndexLastSection() {
+  sections_.Add(blocks_.size() - 1, [this](size_t b) { return *SectionName(blocks_[b].lines[0].text); });
 }
 
 IniDocument::Line* IniDocument::LastLine() {
@@ -209,23 +328,31 @@ IniDocument::Line* IniDocument::LastLine() {
 
 std::optional<std::wstring> IniDocument::Value(const std::wstring& section, const std::wstring& name,
                                                size_t bufferChars) const {
-  if (Trim(name).empty() || bufferChars == 0) return std::nullopt;
+  const std::optional<std::wstring_view> value = ValueView(section, name, bufferChars);
+  if (!value) return std::nullopt;
+  return std::wstring(*value);
+}
+
+std::optional<std::wstring_view> IniDocument::ValueView(const std::wstring& section, const std::wstring& name,
+                                                        size_t bufferChars) const {
+  const std::wstring_view trimmedName = Trim(name);
+  if (trimmedName.empty() || bufferChars == 0) return std::nullopt;
   const std::optional<size_t> found = FindSection(section);
   if (!found) return std::nullopt;
   const Block* block = &blocks_[*found];
-  const auto at = block->names.find(Trim(name));
-  if (at == block->names.end()) return std::nullopt;
-  const std::wstring_view line = Trim(block->lines[at->second].text);
+  const std::optional<size_t> at = block->Find(trimmedName);
+  if (!at) return std::nullopt;
+  const std::wstring_view line = Trim(block->lines[*at].text);
   const size_t equals = line.find(L'=');
   if (equals == std::wstring_view::npos) return std::nullopt;
-  std::wstring value(Trim(line.substr(equals + 1)));
+  std::wstring_view value = Trim(line.substr(equals + 1));
   // A quoted value loses its quotes. The closing one goes with the last
   // character copied, so a value that fills the buffer loses one more.
   const bool quoted = value.size() > 1 && (value[0] == L'"' || value[0] == L'\'') && value.back() == value[0];
-  if (quoted) value.erase(0, 1);
+  if (quoted) value.remove_prefix(1);
   const size_t fullLength = value.size();
-  value.resize(std::min(value.size(), bufferChars - 1));
-  if (quoted && bufferChars >= fullLength && !value.empty()) value.pop_back();
+  value = value.substr(0, std::min(value.size(), bufferChars - 1));
+  if (quoted && bufferChars >= fullLength && !value.empty()) value.remove_suffix(1);
   return value;
 }
 
@@ -233,17 +360,15 @@ void IniDocument::SetValue(const std::wstring& section, const std::wstring& name
   const std::optional<size_t> found = FindSection(section);
   if (!found) {
     if (Line* last = LastLine(); last && last->end == Ending::None) last->end = Ending::CrLf;
-    Line header{L"[" + section + L"]", Ending::CrLf};
-    sections_.emplace(SectionName(header.text).value_or(L""), blocks_.size());
     Block& added = blocks_.emplace_back();
-    added.Add(std::move(header));
-    added.Add(Line{name + L"=" + value, Ending::CrLf});
+    added.Add(Line{L"[" + section + L"]", Ending::CrLf}, true);
+    IndexLastSection();
+    added.Add(Line{ValueLine(name, value), Ending::CrLf}, false);
     return;
   }
   Block* block = &blocks_[*found];
-  const auto at = block->names.find(Trim(name));
-  if (at != block->names.end()) {
-    Line& line = block->lines[at->second];
+  if (const std::optional<size_t> at = block->Find(Trim(name))) {
+    Line& line = block->lines[*at];
     std::wstring text(NamePart(line.text));
     text += L'=';
     text += value;
@@ -255,8 +380,8 @@ void IniDocument::SetValue(const std::wstring& section, const std::wstring& name
   const size_t after = block->lastNonBlank;
   if (block->lines[after].end == Ending::None) block->lines[after].end = Ending::CrLf;
   block->lines.insert(block->lines.begin() + static_cast<std::ptrdiff_t>(after + 1),
-                      Line{name + L"=" + value, Ending::CrLf});
-  block->names.emplace(NamePart(block->lines[after + 1].text), after + 1);
+                      Line{ValueLine(name, value), Ending::CrLf});
+  block->names.Add(after + 1, [block](size_t i) { return NamePart(block->lines[i].text); });
   block->lastNonBlank = after + 1;
 }
 

@@ -18,10 +18,10 @@
 // survives a round trip); a new file is ANSI.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
-#include <unordered_map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +36,10 @@ class IniDocument {
   // the section has no value of that name.
   std::optional<std::wstring> Value(const std::wstring& section, const std::wstring& name,
                                     size_t bufferChars) const;
+  // The same value where it stands in the document, valid until the document
+  // changes: a read that converts it at once needs no copy.
+  std::optional<std::wstring_view> ValueView(const std::wstring& section, const std::wstring& name,
+                                             size_t bufferChars) const;
   void SetValue(const std::wstring& section, const std::wstring& name, const std::wstring& value);
 
  private:
@@ -47,32 +51,72 @@ class IniDocument {
   };
   // Section and value names match without regard to case.
   struct NoCaseHash {
-    using is_transparent = void;
     size_t operator()(std::wstring_view text) const;
   };
   struct NoCaseEqual {
-    using is_transparent = void;
     bool operator()(std::wstring_view a, std::wstring_view b) const;
   };
-  using NameIndex = std::unordered_map<std::wstring, size_t, NoCaseHash, NoCaseEqual>;
+  // The first position (of a line, of a block) of each name, found without
+  // regard to case. It keeps positions only and reads the names where they
+  // stand, through `nameAt(position)`, so that it copies no name: a load
+  // and a save pass 800 of them.
+  class FirstPositions {
+   public:
+    template <class NameAt>
+    std::optional<size_t> Find(std::wstring_view name, const NameAt& nameAt) const;
+    // Adds `position` unless its name has a position already.
+    template <class NameAt>
+    void Add(size_t position, const NameAt& nameAt);
+
+   private:
+    // Open addressing; a slot keeps its name's hash, so that a search reads
+    // only the names whose hash matches and growing reads none.
+    struct Slot {
+      uint32_t position = 0;  // position + 1; 0 for a free slot
+      uint32_t hash = 0;
+    };
+    void Put(Slot slot);
+    std::vector<Slot> slots_;
+    size_t count_ = 0;
+  };
   // A section header and the lines up to the next one; the first block holds
   // the lines before the first header and has no header. Each block knows
   // where the first line of each name is, so that a lookup or an update does
   // not scan the file: an options file makes 800 of them.
   struct Block {
     std::vector<Line> lines;
-    NameIndex names;            // each name's first line
+    FirstPositions names;       // each name's first line
     size_t lastNonBlank = 0;    // where a new value goes after
-    void Add(Line line);
+    // Adds a line; a header only as the block's first.
+    void Add(Line line, bool header);
+    std::optional<size_t> Find(std::wstring_view name) const;
   };
 
+  // Splits a text of `size` characters into lines and adds them: `findNewline(from)`
+  // gives the next line feed's position or npos, `isCr(at)` whether a
+  // character is a carriage return, `piece(from, count)` the text of a line.
+  template <class FindNewline, class IsCr, class Piece>
+  void AddLines(size_t size, const FindNewline& findNewline, const IsCr& isCr, const Piece& piece);
+  // Adds a line at the end: to the last block, or as a new block's header.
+  void AddLine(Line line);
   // The first block of a section.
   std::optional<size_t> FindSection(const std::wstring& section) const;
+  // Makes the last block, whose first line is its header, findable.
+  void IndexLastSection();
   Line* LastLine();
 
   Encoding encoding_ = Encoding::Ansi;
   std::vector<Block> blocks_{1};
-  NameIndex sections_;  // each section's first block
+  FirstPositions sections_;  // each section's first block
+  // The sections found last, by their exact text: a load or a save asks for
+  // the same few sections hundreds of times in turn. A section's first block
+  // never changes, so what is kept stays right.
+  struct RecentSection {
+    std::wstring section;
+    size_t block = 0;
+  };
+  mutable std::array<RecentSection, 4> recentSections_;
+  mutable size_t nextRecent_ = 0;
 };
 
 // Buffer sizes of the reads: a string value and the text of an integer.

@@ -29,13 +29,19 @@ std::optional<std::wstring> IniFileStore::Lookup(const std::wstring& section, co
 std::wstring IniFileStore::ReadString(const std::wstring& section, const std::wstring& name,
                                       const std::wstring& path, const std::wstring& defaultText) {
   if (path.empty()) return registry_.ReadString(section, name, path, defaultText);
-  const std::optional<std::wstring> value = Lookup(section, name, path, kIniStringBuffer);
-  return value && !value->empty() ? *value : defaultText;
+  std::optional<std::wstring> value = Lookup(section, name, path, kIniStringBuffer);
+  if (value && !value->empty()) return std::move(*value);
+  return defaultText;
 }
 
 int IniFileStore::ReadInt(const std::wstring& section, const std::wstring& name, const std::wstring& path,
                           int defaultValue) {
   if (path.empty()) return registry_.ReadInt(section, name, path, defaultValue);
+  if (Transfer* transfer = TransferOf(path)) {  // read where it stands, without a copy
+    const std::optional<std::wstring_view> value =
+        transfer->file.Document().ValueView(section, name, kIniIntBuffer);
+    return value && !value->empty() ? ParseProfileInt(*value) : defaultValue;
+  }
   const std::optional<std::wstring> value = Lookup(section, name, path, kIniIntBuffer);
   return value && !value->empty() ? ParseProfileInt(*value) : defaultValue;
 }

@@ -4,7 +4,8 @@
 #include <cmath>
 #include <cwchar>
 #include <cwctype>
-#include <iterator>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -24,9 +25,22 @@ class WaitCursor {
   OptionsFileUi& ui_;
 };
 
-std::wstring ReadPc2Value(SettingsStore& store, const wchar_t* section, const std::wstring& key,
+std::wstring ReadPc2Value(SettingsStore& store, const std::wstring& section, const std::wstring& key,
                           const std::wstring& path) {
-  return store.ReadString(section, key, path, L"0").substr(0, kPc2ValueChars);
+  static const std::wstring zero = L"0";
+  std::wstring value = store.ReadString(section, key, path, zero);
+  if (value.size() > kPc2ValueChars) value.resize(kPc2ValueChars);
+  return value;
+}
+
+// "color1" to "color255", by colour number, made once.
+const std::wstring& Pc2ValueName(int colorNumber) {
+  static const std::vector<std::wstring> names = [] {
+    std::vector<std::wstring> made(kColorNumbers);
+    for (int c = 1; c < kColorNumbers; ++c) made[c] = L"color" + std::to_wstring(c);
+    return made;
+  }();
+  return names[colorNumber];
 }
 
 }  // namespace
@@ -41,17 +55,17 @@ void ImportPc2(WmfSettings& settings, const std::wstring& path) {
   SettingsStore& store = settings.Store();
   store.BeginFileTransfer(path);
   const int palette = std::clamp(settings.oPalette, 0, kPaletteCount - 1);
+  const std::wstring widthSection = kPc2WidthSection, penSection = kPc2PenSection;
   for (int k = 1; k < kColorNumbers; ++k) {
     ColorEntry& entry = settings.colors[k];
     if (entry.representative != k) continue;  // shadowed by a lower number
-    wchar_t key[16];
-    std::swprintf(key, std::size(key), L"color%d", k);
-    entry.width = ParseReal(ReadPc2Value(store, kPc2WidthSection, key, path), 0);
+    const std::wstring& key = Pc2ValueName(k);
+    entry.width = ParseReal(ReadPc2Value(store, widthSection, key, path), 0);
     if (settings.IsMetric == 1) entry.width = std::floor(entry.width * 25400 + 0.5) / 1000;  // inch to mm
     if (!std::isfinite(entry.width)) entry.width = 0;  // a width in inches too large for millimetres
     entry.lineColor = AcadPalettes()[k][palette];
     int pen = 0;
-    std::swscanf(ReadPc2Value(store, kPc2PenSection, key, path).c_str(), L"%d", &pen);
+    std::swscanf(ReadPc2Value(store, penSection, key, path).c_str(), L"%d", &pen);
     entry.fillColor = (static_cast<uint32_t>(pen) & 0xFF) * 0x010101u;
   }
   store.EndFileTransfer();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
+#include <iterator>
 
 double SettingsStore::ReadReal(const std::wstring& section, const std::wstring& name,
                                const std::wstring& path, double defaultValue) {
@@ -19,15 +20,23 @@ double ParseReal(const std::wstring& text, double defaultValue) {
   double a = 0;
   std::swscanf(text.c_str(), L"%lf", &a);
   double b = -1;
-  std::wstring swapped = text;
-  size_t comma = swapped.find(L',');
-  size_t point = swapped.find(L'.');
-  if (comma != std::wstring::npos) {
-    swapped[comma] = L'.';
-    std::swscanf(swapped.c_str(), L"%lf", &b);
-  } else if (point != std::wstring::npos) {
-    swapped[point] = L',';
-    std::swscanf(swapped.c_str(), L"%lf", &b);
+  const size_t comma = text.find(L',');
+  const size_t point = text.find(L'.');
+  if (comma != std::wstring::npos || point != std::wstring::npos) {
+    // The other reading, with the separator swapped; a copy on the stack when
+    // the text is short, as settings are.
+    wchar_t shortCopy[64];
+    std::wstring longCopy;
+    wchar_t* swapped = shortCopy;
+    if (text.size() < std::size(shortCopy)) {
+      std::wmemcpy(shortCopy, text.c_str(), text.size() + 1);
+    } else {
+      longCopy = text;
+      swapped = longCopy.data();
+    }
+    if (comma != std::wstring::npos) swapped[comma] = L'.';
+    else swapped[point] = L',';
+    std::swscanf(swapped, L"%lf", &b);
   }
   // "1e999" reads as infinity and "nan" as no number at all; neither is a
   // setting anyone wrote, and either would reach the picture's arithmetic.
@@ -58,7 +67,7 @@ std::wstring FormatSettingsDate(std::time_t when) {
 
 std::wstring FormatSettingsDate() { return FormatSettingsDate(std::time(nullptr)); }
 
-int ParseProfileInt(const std::wstring& text) {
+int ParseProfileInt(std::wstring_view text) {
   size_t at = 0;
   while (at < text.size() && text[at] <= L' ') ++at;
   bool negative = false;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include <string_view>
 
 class SettingsStore {
  public:
@@ -58,7 +59,7 @@ inline constexpr wchar_t kUnknownDate[] = L"an unknown date";
 // a sign and a number, decimal or with a prefix 0x (hexadecimal), 0o (octal)
 // or 0b (binary); the digits end at the first other character; 0 when
 // nothing converts; wraps around at 32 bits.
-int ParseProfileInt(const std::wstring& text);
+int ParseProfileInt(std::wstring_view text);
 
 // The message of a file that cannot be written, with the system's reason.
 std::wstring UnableToWriteMessage(const std::wstring& path, const std::wstring& reason);

@@ -1,10 +1,13 @@
 #include "wmf_settings.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cwchar>
 #include <cwctype>
 #include <iterator>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -13,9 +16,17 @@ constexpr wchar_t kPreferences[] = L"Preferences";
 constexpr wchar_t kHeaderSection[] = L"Velloform";
 constexpr wchar_t kStatistics[] = L"Statistics";
 constexpr wchar_t kVersionSection[] = L"V7,30,0,0";
-constexpr wchar_t kWidthSection[] = L"Options\\Width";
-constexpr wchar_t kLineColorSection[] = L"Options\\LineColor";
-constexpr wchar_t kFillColorSection[] = L"Options\\FillColor";
+// The sections of the colour table, made once: a transfer passes them 800
+// times.
+struct ColorSections {
+  std::wstring width = L"Options\\Width";
+  std::wstring lineColor = L"Options\\LineColor";
+  std::wstring fillColor = L"Options\\FillColor";
+};
+const ColorSections& ColorSection() {
+  static const ColorSections sections;
+  return sections;
+}
 constexpr double kDefaultEntryWidth = 0.01;
 
 #define INT_SETTING(name, section, value, rule) \
@@ -58,10 +69,44 @@ const ScalarSetting kScalarSettings[] = {
 #undef INT_SETTING
 #undef REAL_SETTING
 
-std::wstring ColorValueName(int colorNumber) {
-  wchar_t name[16];
-  std::swprintf(name, std::size(name), L"Color%d", colorNumber);
-  return name;
+// "Color1" to "Color255", by colour number.
+const std::wstring& ColorValueName(int colorNumber) {
+  static const std::vector<std::wstring> names = [] {
+    std::vector<std::wstring> made(kColorNumbers);
+    for (int c = 1; c < kColorNumbers; ++c) made[c] = L"Color" + std::to_wstring(c);
+    return made;
+  }();
+  return names[colorNumber];
+}
+
+// The section and name of each scalar setting, in the order of the table.
+struct ScalarKey {
+  std::wstring section, name;
+};
+const std::vector<ScalarKey>& ScalarKeys() {
+  static const std::vector<ScalarKey> keys = [] {
+    std::vector<ScalarKey> made;
+    for (const ScalarSetting& setting : kScalarSettings) made.push_back({setting.section, setting.name});
+    return made;
+  }();
+  return keys;
+}
+
+// For each palette, the lowest colour number of each colour number's colour.
+using Representatives = std::array<std::array<int, kColorNumbers>, kPaletteCount>;
+const Representatives& RepresentativesOfPalettes() {
+  static const Representatives table = [] {
+    const PaletteTable& palettes = AcadPalettes();
+    Representatives made{};
+    for (int palette = 0; palette < kPaletteCount; ++palette)
+      for (int c = 1; c < kColorNumbers; ++c) {
+        int j = 1;
+        while (palettes[j][palette] != palettes[c][palette]) ++j;
+        made[palette][c] = j;
+      }
+    return made;
+  }();
+  return table;
 }
 
 bool IsSave(SettingsOp op) { return op == SettingsOp::SaveRegistry || op == SettingsOp::SaveFile; }
@@ -155,22 +200,24 @@ bool WmfSettings::TransferAll(SettingsOp op, const std::wstring& path) {
 bool WmfSettings::TransferValues(SettingsOp op, const std::wstring& path) {
   bool intsWritten = true;
   bool realsWritten = true;
-  for (const ScalarSetting& setting : kScalarSettings) {
+  for (size_t i = 0; i < std::size(kScalarSettings); ++i) {
+    const ScalarSetting& setting = kScalarSettings[i];
+    const ScalarKey& key = ScalarKeys()[i];
     if (setting.intField) {
       int& field = this->*setting.intField;
       if (IsSave(op)) {
-        if (intsWritten) intsWritten = store_.WriteInt(setting.section, setting.name, path, field);
+        if (intsWritten) intsWritten = store_.WriteInt(key.section, key.name, path, field);
         continue;
       }
-      const int value = store_.ReadInt(setting.section, setting.name, path, static_cast<int>(setting.defaultValue));
+      const int value = store_.ReadInt(key.section, key.name, path, static_cast<int>(setting.defaultValue));
       field = setting.IsValid(value) ? value : static_cast<int>(setting.defaultValue);
     } else {
       double& field = this->*setting.realField;
       if (IsSave(op)) {
-        if (realsWritten) realsWritten = store_.WriteReal(setting.section, setting.name, path, field);
+        if (realsWritten) realsWritten = store_.WriteReal(key.section, key.name, path, field);
         continue;
       }
-      const double value = store_.ReadReal(setting.section, setting.name, path, setting.defaultValue);
+      const double value = store_.ReadReal(key.section, key.name, path, setting.defaultValue);
       field = setting.IsValid(value) ? value : setting.defaultValue;
     }
   }
@@ -187,33 +234,28 @@ bool WmfSettings::TransferColors(SettingsOp op, const std::wstring& path, bool c
   const PaletteTable& palettes = AcadPalettes();
   for (int c = 1; c < kColorNumbers; ++c) {
     ColorEntry& entry = colors[c];
-    const std::wstring name = ColorValueName(c);
+    const std::wstring& name = ColorValueName(c);
     if (IsSave(op)) {
-      if (!store_.WriteReal(kWidthSection, name, path, entry.width) ||
-          !store_.WriteInt(kLineColorSection, name, path, static_cast<int>(entry.lineColor)) ||
-          !store_.WriteInt(kFillColorSection, name, path, static_cast<int>(entry.fillColor)))
+      if (!store_.WriteReal(ColorSection().width, name, path, entry.width) ||
+          !store_.WriteInt(ColorSection().lineColor, name, path, static_cast<int>(entry.lineColor)) ||
+          !store_.WriteInt(ColorSection().fillColor, name, path, static_cast<int>(entry.fillColor)))
         return false;
       continue;
     }
     if (!colorsOnly) {
-      const double width = store_.ReadReal(kWidthSection, name, path, kDefaultEntryWidth);
+      const double width = store_.ReadReal(ColorSection().width, name, path, kDefaultEntryWidth);
       entry.width = std::isfinite(width) && width >= 0 ? width : kDefaultEntryWidth;
     }
     const int paletteColor = static_cast<int>(palettes[c][std::clamp(oPalette, 0, kPaletteCount - 1)]);
-    entry.lineColor = static_cast<uint32_t>(store_.ReadInt(kLineColorSection, name, path, paletteColor));
-    entry.fillColor = static_cast<uint32_t>(store_.ReadInt(kFillColorSection, name, path, paletteColor));
+    entry.lineColor = static_cast<uint32_t>(store_.ReadInt(ColorSection().lineColor, name, path, paletteColor));
+    entry.fillColor = static_cast<uint32_t>(store_.ReadInt(ColorSection().fillColor, name, path, paletteColor));
   }
   return true;
 }
 
 void WmfSettings::ComputeRepresentatives(int palette) {
-  const PaletteTable& palettes = AcadPalettes();
-  palette = std::clamp(palette, 0, kPaletteCount - 1);
-  for (int c = 1; c < kColorNumbers; ++c) {
-    int j = 1;
-    while (palettes[j][palette] != palettes[c][palette]) ++j;
-    colors[c].representative = j;
-  }
+  const auto& representatives = RepresentativesOfPalettes()[std::clamp(palette, 0, kPaletteCount - 1)];
+  for (int c = 1; c < kColorNumbers; ++c) colors[c].representative = representatives[c];
 }
 
 void WmfSettings::SaveToRegistry() {

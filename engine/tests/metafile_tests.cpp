@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine_harness.h"
+#include "sample_pictures.h"
 
 namespace wmf {
 namespace {
@@ -52,6 +53,7 @@ TEST(CMetafile, PlayStartsWithTheOutputsMappingModeAndWindow) {
 }
 
 TEST(CMetafile, PlayingTwiceGivesIdenticalPicturesAndCountsBoth) {
+  CLIPMEND_SKIP_WITHOUT_SAMPLE_PICTURES();
   test::EngineHarness h;
   std::vector<WmfRecord> records;
   for (const auto& path : test::ReadableCorpus())

@@ -5,6 +5,7 @@
 
 #include "engine_harness.h"
 #include "output_checks.h"
+#include "sample_pictures.h"
 
 namespace wmf {
 namespace {
@@ -17,6 +18,7 @@ struct Options {
 };
 
 TEST(OutputValidity, EveryCorpusPictureWithEveryKindOfOption) {
+  CLIPMEND_SKIP_WITHOUT_SAMPLE_PICTURES();
   const Options options[] = {
       {"defaults", [](WmfSettings&) {}},
       {"no crop", [](WmfSettings& s) { s.Crop = 0; }},
@@ -108,6 +110,7 @@ TEST(OutputValidity, KeptBackgroundsLeakNoObjects) {
 // A scale beyond the placeable header's Inch field shrinks the output's
 // coordinates instead of losing the scale's high bits.
 TEST(OutputValidity, ScaleBeyondTheInchFieldShrinksTheCoordinates) {
+  CLIPMEND_SKIP_WITHOUT_SAMPLE_PICTURES();
   test::EngineHarness h;
   auto picture = h.Capture(test::ReadOrFail(test::FileBytes(test::CorpusDir() / "cad-usa.wmf")),
                            MetafilePict{8, 19000, 27700}, false);

@@ -52,18 +52,6 @@ inline std::vector<uint8_t> FileBytes(const std::filesystem::path& path) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline std::filesystem::path CorpusDir() { return CLIPMEND_CORPUS_DIR; }
-
-// Every sample picture of the corpus.
-inline std::vector<std::filesystem::path> ReadableCorpus() {
-  std::vector<std::filesystem::path> files;
-  for (const auto& entry : std::filesystem::directory_iterator(CorpusDir()))
-    if (entry.path().extension() == ".wmf")
-      files.push_back(entry.path());
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
 inline WmfPicture ReadOrFail(const std::vector<uint8_t>& bytes) {
   WmfPicture picture;
   std::string error;

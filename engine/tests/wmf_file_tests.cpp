@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "sample_pictures.h"
 #include "test_pictures.h"
 #include "wmf_file.h"
 
@@ -12,6 +13,7 @@ using test::FileBytes;
 using test::Rec;
 
 TEST(WmfFile, EveryCorpusPictureRoundTrips) {
+  CLIPMEND_SKIP_WITHOUT_SAMPLE_PICTURES();
   const auto files = test::ReadableCorpus();
   ASSERT_GE(files.size(), 30u);
   for (const auto& path : files) {
@@ -35,6 +37,7 @@ TEST(WmfFile, EveryCorpusPictureRoundTrips) {
 }
 
 TEST(WmfFile, PlaceableHeaderIsReadAndWritten) {
+  CLIPMEND_SKIP_WITHOUT_SAMPLE_PICTURES();
   WmfPicture picture;
   std::string error;
   ASSERT_TRUE(ReadWmf(FileBytes(test::CorpusDir() / "cad-usa.wmf"), picture, error)) << error;
@@ -123,6 +126,7 @@ TEST(WmfFile, WrongHeaderFieldsAreForgivenWhenTheRecordsAreComplete) {
   std::string error;
   ASSERT_TRUE(ReadWmf(lying, picture, error)) << error;
   EXPECT_EQ(picture.records.size(), 1u);
+  CLIPMEND_SKIP_WITHOUT_SAMPLE_PICTURES();
   // The sample whose size also counts the 22-byte placeable header.
   ASSERT_TRUE(ReadWmf(FileBytes(test::CorpusDir() / "malformed-poly-extreme.wmf"), picture, error)) << error;
   EXPECT_TRUE(picture.placeable.has_value());
@@ -130,6 +134,7 @@ TEST(WmfFile, WrongHeaderFieldsAreForgivenWhenTheRecordsAreComplete) {
 }
 
 TEST(WmfFile, EveryTruncationOfARealPictureIsRefusedCleanly) {
+  CLIPMEND_SKIP_WITHOUT_SAMPLE_PICTURES();
   // Under the sanitizers this also shows that nothing reads past the data.
   const std::vector<uint8_t> bytes = FileBytes(test::CorpusDir() / "libwmf-fjftest.wmf");
   for (size_t length = 0; length < 1990; length += 7) {

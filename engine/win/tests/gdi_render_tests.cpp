@@ -17,6 +17,7 @@
 #include "engine_harness.h"
 #include "placeable_file.h"
 #include "record_access.h"
+#include "sample_pictures.h"
 #include "text_measurer_factory.h"
 #include "win/gdi_owners.h"
 
@@ -330,6 +331,8 @@ TEST(GdiRender, ImprovedPicturesLookLikeTheOriginalTurned) {
       }
     }
   }
+  // Without the sample pictures only the project's own pictures were checked.
+  CLIPMEND_SKIP_WITHOUT_SAMPLE_PICTURES();
 }
 
 // Pictures whose exact crop still leaves an empty border, with the reason.
@@ -361,6 +364,8 @@ TEST(GdiRender, CroppedPicturesHaveInkAtEveryEdge) {
                          << " pixels from the left, top, right and bottom edge";
     if (!reaches) SaveBmp(after, artifacts / (std::filesystem::path(p.name).stem().string() + "-cropped.bmp"));
   }
+  // Without the sample pictures only the project's own pictures were checked.
+  CLIPMEND_SKIP_WITHOUT_SAMPLE_PICTURES();
 }
 
 }  // namespace

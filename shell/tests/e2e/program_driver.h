@@ -165,6 +165,8 @@ inline void SaveScreenArea(const RECT& area, int margin, const std::filesystem::
 }
 
 // A window of the test's own, to own clipboard data and to watch the chain.
+// It passes each clipboard notice on as viewers do, with SendMessage, which
+// returns once the next viewer has handled the notice.
 class Viewer {
  public:
   Viewer() {
@@ -194,8 +196,12 @@ class Viewer {
     ChangeClipboardChain(window_, next_);
     joined_ = false;
   }
-  int drawCount = 0;
+  // The clipboard's sequence number at each notice, in the order they came;
+  // every one of them has been passed on and handled by the viewers after
+  // this one by the time a test reads it between its own messages.
+  std::vector<DWORD> notices;
   std::vector<std::pair<HWND, HWND>> chainChanges;
+  static constexpr UINT kPassOnDeadlineMs = 60000;
 
  private:
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -204,8 +210,12 @@ class Viewer {
                         reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
     auto* self = reinterpret_cast<Viewer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self && message == WM_DRAWCLIPBOARD) {
-      ++self->drawCount;
-      if (self->next_) SendMessageW(self->next_, message, wParam, lParam);
+      self->notices.push_back(GetClipboardSequenceNumber());
+      DWORD_PTR result = 0;
+      if (self->next_ &&
+          !SendMessageTimeoutW(self->next_, message, wParam, lParam, SMTO_NORMAL, kPassOnDeadlineMs, &result) &&
+          GetLastError() == ERROR_TIMEOUT)
+        ADD_FAILURE() << "the next clipboard viewer did not handle a notice within " << kPassOnDeadlineMs / 1000 << " s";
       return 0;
     }
     if (self && message == WM_CHANGECBCHAIN) {

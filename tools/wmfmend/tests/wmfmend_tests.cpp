@@ -5,6 +5,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "sample_pictures.h"
 #include "wmf_file.h"
 #include "wmf_record_kinds.h"
 #include "wmfmend.h"
@@ -13,7 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kCorpus = CLIPMEND_CORPUS_DIR;
+const fs::path kCorpus = wmf::test::CorpusDir();
 
 struct Outcome {
   int code;
@@ -45,6 +46,7 @@ std::vector<uint8_t> Bytes(const fs::path& path) {
 }
 
 TEST_F(WmfmendTest, WritesAPlaceablePictureThatReadsBack) {
+  CLIPMEND_SKIP_WITHOUT_SAMPLE_PICTURES();
   const Outcome run = Wmfmend({(kCorpus / "cad-usa.wmf").string(), Path("out.wmf")});
   ASSERT_EQ(run.code, 0) << run.err;
   wmf::WmfPicture picture;
@@ -61,6 +63,7 @@ TEST_F(WmfmendTest, WritesAPlaceablePictureThatReadsBack) {
 }
 
 TEST_F(WmfmendTest, InfoDescribesThePicture) {
+  CLIPMEND_SKIP_WITHOUT_SAMPLE_PICTURES();
   const Outcome run = Wmfmend({"--info", "--set", "Crop=0", (kCorpus / "cad-usa.wmf").string()});
   ASSERT_EQ(run.code, 0) << run.err;
   for (const char* key : {"\"windowExt\":[", "\"extents\":[", "\"unitsPerInch\":", "\"palette\":4",
@@ -70,6 +73,7 @@ TEST_F(WmfmendTest, InfoDescribesThePicture) {
 }
 
 TEST_F(WmfmendTest, OptionsSteerTheResult) {
+  CLIPMEND_SKIP_WITHOUT_SAMPLE_PICTURES();
   const Outcome metric = Wmfmend({"--info", "--set", "IsMetric=1", "--set", "Widthoptions=1", "--set", "PictureWidth=15",
                               (kCorpus / "libwmf-sample.wmf").string()});
   ASSERT_EQ(metric.code, 0) << metric.err;
@@ -82,6 +86,7 @@ TEST_F(WmfmendTest, OptionsSteerTheResult) {
 }
 
 TEST_F(WmfmendTest, StandardInputIsTakenAt1440UnitsPerInchUnlessToldOtherwise) {
+  CLIPMEND_SKIP_WITHOUT_SAMPLE_PICTURES();
   const std::string input = (kCorpus / "libwmf-p0000001.wmf").string();
   const Outcome plain = Wmfmend({"--info", input});
   EXPECT_NE(plain.out.find("\"unitsPerInch\":14"), std::string::npos) << plain.out;
@@ -111,6 +116,7 @@ TEST_F(WmfmendTest, UsageErrorsNameWhatIsValid) {
 }
 
 TEST_F(WmfmendTest, UnreadableInputFailsWithoutOutput) {
+  CLIPMEND_SKIP_WITHOUT_SAMPLE_PICTURES();
   {
     std::vector<uint8_t> cut = Bytes(kCorpus / "cad-usa.wmf");
     cut.resize(cut.size() - 4);  // the end record is cut short
@@ -127,6 +133,7 @@ TEST_F(WmfmendTest, UnreadableInputFailsWithoutOutput) {
 }
 
 TEST_F(WmfmendTest, UnwritableOutputLeavesNothingBehind) {
+  CLIPMEND_SKIP_WITHOUT_SAMPLE_PICTURES();
   const Outcome run = Wmfmend({(kCorpus / "libwmf-sample.wmf").string(), Path("no-such-folder/out.wmf")});
   EXPECT_EQ(run.code, 1);
   EXPECT_NE(run.err.find("cannot write"), std::string::npos) << run.err;
@@ -134,6 +141,7 @@ TEST_F(WmfmendTest, UnwritableOutputLeavesNothingBehind) {
 }
 
 TEST_F(WmfmendTest, OptionsFileIsLoadedBeforeTheSettings) {
+  CLIPMEND_SKIP_WITHOUT_SAMPLE_PICTURES();
   {
     std::ofstream vf3(Path("SET.vf3"), std::ios::binary);
     vf3 << "[Options]\r\nWidthoptions=1\r\nPictureWidth=15.000000\r\n[Preferences]\r\nIsMetric=1\r\n";
@@ -148,6 +156,7 @@ TEST_F(WmfmendTest, OptionsFileIsLoadedBeforeTheSettings) {
 }
 
 TEST_F(WmfmendTest, PlotterFileGivesThePenWidths) {
+  CLIPMEND_SKIP_WITHOUT_SAMPLE_PICTURES();
   {
     std::ofstream pc2(Path("plotter.PC2"), std::ios::binary);
     pc2 << "[Plotter/Device/WidthTable]\r\n";
@@ -186,6 +195,7 @@ TEST_F(WmfmendTest, CadPicturesKeepTheirOutputs) {
 #ifdef _WIN32
   GTEST_SKIP() << "the recorded outputs were measured with FreeType";
 #endif
+  CLIPMEND_SKIP_WITHOUT_SAMPLE_PICTURES();
   const std::vector<std::vector<std::string>> optionSets = {
       {},
       {"--set", "Crop=0"},
@@ -258,6 +268,7 @@ TEST_F(WmfmendTest, CadPicturesKeepTheirOutputs) {
 // pictures (negative extents), a window origin away from (0, 0), and a first
 // window of 1 × 1 with the real one set later.
 TEST_F(WmfmendTest, InfoGivesTheSizeOfPicturesOfAnyMapping) {
+  CLIPMEND_SKIP_WITHOUT_SAMPLE_PICTURES();
   {
     // Placeable box 2000 × 1000 at 1000 units per inch, first window 1 × 1.
     std::vector<uint16_t> words = {0xCDD7, 0x9AC6, 0, 0, 0, 2000, 1000, 1000, 0, 0};

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "sample_pictures.h"
 #include "test_pictures.h"
 #include "wmfrender.h"
 
@@ -49,9 +50,7 @@ TEST(RenderJobTest, ReadsJobsAndRefusesWhatIsNoJob) {
 class WmfrenderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!fs::is_directory(wmf::test::CorpusDir()))
-      GTEST_SKIP() << "draws the sample pictures, and " << wmf::test::CorpusDir()
-                   << " is missing (configure with -DCLIPMEND_CORPUS_DIR=...)";
+    CLIPMEND_SKIP_WITHOUT_SAMPLE_PICTURES();
     dir_ = fs::temp_directory_path() / ("wmfrender-test-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
