@@ -162,11 +162,8 @@ int64_t MappingModel::Axis(int64_t logical, int32_t windowOrg, int32_t windowExt
   return RoundedDivide(numerator, denominator);
 }
 
-Point64 MappingModel::ToPicture(int32_t x, int32_t y) const {
+Point64 MappingModel::ScaledToPicture(int32_t x, int32_t y) const {
   const Mapping& m = current_;
-  if (translationOnly_) {
-    return Point64{static_cast<int64_t>(x) - m.windowOrgX, static_cast<int64_t>(y) - m.windowOrgY};
-  }
   const Mapping& r = reference_;
   return Point64{Axis(x, m.windowOrgX, m.windowExtX, m.viewportOrgX, m.viewportExtX, r.viewportOrgX, r.viewportExtX,
                       unitsX_),

@@ -53,7 +53,12 @@ class MappingModel {
 
   // A logical point in picture space. Points and distances are held within
   // ±2^61, however extreme the mapping.
-  Point64 ToPicture(int32_t x, int32_t y) const;
+  Point64 ToPicture(int32_t x, int32_t y) const {
+    // Most pictures only move their origin: the common case stays inline.
+    if (translationOnly_)
+      return Point64{static_cast<int64_t>(x) - current_.windowOrgX, static_cast<int64_t>(y) - current_.windowOrgY};
+    return ScaledToPicture(x, y);
+  }
   // A logical distance (no origin) in picture space, signs kept.
   Point64 DistanceToPicture(int64_t dx, int64_t dy) const;
   // Picture units per logical unit on each axis; negative where the
@@ -79,6 +84,7 @@ class MappingModel {
 
   bool Follow(RecordView record);
   void NoteChange();
+  Point64 ScaledToPicture(int32_t x, int32_t y) const;
 
   Mapping current_;
   Mapping reference_;
