@@ -87,6 +87,8 @@ bool ReadWmf(std::vector<uint16_t> words, size_t byteCount, WmfPicture& picture,
 
   std::vector<uint32_t>& starts = picture.records.starts_;
   size_t at = start + kStandardHeaderBytes / 2;
+  // Room for records of eight words on average, which drawings exceed.
+  ReserveLarge(starts, (total - at) / 8);
   for (;;) {
     if (total - at < 3) {
       error = Format("no end record: the records stop at byte %zu, %zu bytes before the end of the data",
