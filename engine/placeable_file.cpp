@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cwchar>
 #include <iterator>
+#include <span>
+#include <vector>
 
 namespace wmf {
 
@@ -14,6 +16,17 @@ PlaceableHeader PlaceableHeaderFor(Size output, double unitsPerInchOut) {
   // instead); a scale below one unit per inch is written as 1.
   header.inch = static_cast<uint16_t>(std::clamp(unitsPerInchOut, 1.0, 65535.0));
   return header;
+}
+
+bool PlayToFile(CMetafile& picture, FileSink& file) {
+  const uint8_t headerPlace[kPlaceableHeaderBytes] = {};
+  if (!file.Append(headerPlace)) return false;
+  WmfRecorder surface;
+  surface.SpillTo([&file](std::span<const uint8_t> piece) { return file.Append(piece); });
+  const PlayResult played = picture.Play(surface);
+  const std::vector<uint8_t> header = surface.CloseSpilled();
+  return !header.empty() && file.Overwrite(kPlaceableHeaderBytes, header) &&
+         file.Overwrite(0, PlaceableHeaderBytes(PlaceableHeaderFor(played.output, played.unitsPerInch)));
 }
 
 std::wstring SizeStatusText(Size himetric, bool metric) {

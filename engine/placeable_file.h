@@ -5,6 +5,7 @@
 #include <string>
 
 #include "metafile.h"
+#include "whole_file.h"
 
 namespace wmf {
 
@@ -12,6 +13,11 @@ namespace wmf {
 // whole units per inch. The file is these 22 bytes followed by the
 // metafile's bits.
 PlaceableHeader PlaceableHeaderFor(Size output, double unitsPerInchOut);
+
+// Plays the picture into a placeable file as it goes: the records are
+// written in pieces as they are made, then the two headers, known only at
+// the end, take their places at the start. False when writing failed.
+bool PlayToFile(CMetafile& picture, FileSink& file);
 
 // "(size: 5.1 * 3.8 cm)" or "(size: 2.00\" * 1.50\")" for a size in HIMETRIC.
 std::wstring SizeStatusText(Size himetric, bool metric);

@@ -17,6 +17,8 @@ std::string Format(const char* format, Args... args) {
   return text;
 }
 
+constexpr uint16_t kEndRecord[3] = {3, 0, MetaEof};
+
 }  // namespace
 
 bool operator==(RecordView a, RecordView b) {
@@ -144,24 +146,34 @@ std::vector<WmfRecord> CopyOf(const RecordList& records) {
 
 MetafileWriter::MetafileWriter() : bytes_(kStandardHeaderBytes) {}
 
-void MetafileWriter::Reserve(size_t bytes) { ReserveLarge(bytes_, kStandardHeaderBytes + bytes + 6); }
+void MetafileWriter::Reserve(size_t bytes) {
+  if (spill_) return;  // a spilling writer keeps one piece at a time
+  ReserveLarge(bytes_, kStandardHeaderBytes + bytes + 6);
+}
+
+void MetafileWriter::AppendBytes(const void* data, size_t count) {
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  bytes_.insert(bytes_.end(), bytes, bytes + count);
+}
 
 void MetafileWriter::Append(uint16_t function, std::span<const uint16_t> params) {
   const uint32_t size = static_cast<uint32_t>(3 + params.size());
   const uint16_t head[3] = {static_cast<uint16_t>(size), static_cast<uint16_t>(size >> 16), function};
-  const auto* headBytes = reinterpret_cast<const uint8_t*>(head);
-  const auto* paramBytes = reinterpret_cast<const uint8_t*>(params.data());
-  bytes_.insert(bytes_.end(), headBytes, headBytes + sizeof head);
-  bytes_.insert(bytes_.end(), paramBytes, paramBytes + 2 * params.size());
+  AppendBytes(head, sizeof head);
+  AppendBytes(params.data(), 2 * params.size());
   maxRecordWords_ = std::max(maxRecordWords_, size);
   ++recordCount_;
+  if (spill_ && bytes_.size() >= pieceBytes_) SpillPiece();
 }
 
-std::vector<uint8_t> MetafileWriter::Finish(uint16_t objectCount) {
-  const uint16_t end[3] = {3, 0, MetaEof};
-  const auto* endBytes = reinterpret_cast<const uint8_t*>(end);
-  bytes_.insert(bytes_.end(), endBytes, endBytes + sizeof end);
-  const uint32_t sizeWords = static_cast<uint32_t>(bytes_.size() / 2);
+void MetafileWriter::SpillPiece() {
+  if (!spillFailed_ && !spill_(bytes_)) spillFailed_ = true;
+  spilledBytes_ += bytes_.size();
+  bytes_.clear();
+}
+
+std::vector<uint8_t> MetafileWriter::HeaderBytes(uint64_t totalBytes, uint16_t objectCount) const {
+  const uint32_t sizeWords = static_cast<uint32_t>(totalBytes / 2);
   const uint16_t header[9] = {1,  // memory metafile
                               9,
                               0x0300,
@@ -171,10 +183,32 @@ std::vector<uint8_t> MetafileWriter::Finish(uint16_t objectCount) {
                               static_cast<uint16_t>(maxRecordWords_),
                               static_cast<uint16_t>(maxRecordWords_ >> 16),
                               0};
-  std::memcpy(bytes_.data(), header, sizeof header);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(header);
+  return std::vector<uint8_t>(bytes, bytes + sizeof header);
+}
+
+std::vector<uint8_t> MetafileWriter::Finish(uint16_t objectCount) {
+  AppendBytes(kEndRecord, sizeof kEndRecord);
+  const std::vector<uint8_t> header = HeaderBytes(bytes_.size(), objectCount);
+  std::copy(header.begin(), header.end(), bytes_.begin());
   std::vector<uint8_t> finished = std::move(bytes_);
   *this = MetafileWriter();
   return finished;
+}
+
+void MetafileWriter::SpillTo(Spill spill, size_t pieceBytes) {
+  spill_ = std::move(spill);
+  pieceBytes_ = std::max<size_t>(pieceBytes, 1);
+  bytes_.reserve(pieceBytes_ + 64);
+}
+
+std::vector<uint8_t> MetafileWriter::FinishSpilled(uint16_t objectCount) {
+  AppendBytes(kEndRecord, sizeof kEndRecord);
+  SpillPiece();
+  const bool failed = spillFailed_;
+  const std::vector<uint8_t> header = HeaderBytes(spilledBytes_, objectCount);
+  *this = MetafileWriter();
+  return failed ? std::vector<uint8_t>() : header;
 }
 
 std::vector<uint8_t> WriteWmf(const std::vector<WmfRecord>& records) {

@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -156,10 +157,28 @@ class MetafileWriter {
   // empty afterwards.
   std::vector<uint8_t> Finish(uint16_t objectCount);
 
+  // For a metafile that goes straight to a file: the bytes are handed to
+  // `spill` in pieces of about `pieceBytes` as they come instead of being
+  // kept, the header's place going out as zeros first; FinishSpilled then
+  // gives the header for that place. A spill that fails ends the spilling.
+  using Spill = std::function<bool(std::span<const uint8_t> piece)>;
+  void SpillTo(Spill spill, size_t pieceBytes);
+  // The header, once the end record has been spilled; empty when a spill
+  // failed.
+  std::vector<uint8_t> FinishSpilled(uint16_t objectCount);
+
  private:
+  void AppendBytes(const void* data, size_t count);
+  void SpillPiece();
+  std::vector<uint8_t> HeaderBytes(uint64_t totalBytes, uint16_t objectCount) const;
+
   std::vector<uint8_t> bytes_;
   uint32_t maxRecordWords_ = 3;
   size_t recordCount_ = 0;
+  Spill spill_;
+  size_t pieceBytes_ = 0;
+  uint64_t spilledBytes_ = 0;
+  bool spillFailed_ = false;
 };
 
 // Writes a standard metafile of `records` as they are, the object count

@@ -106,8 +106,10 @@ void WmfRecorder::NoteDeleted(int slot) {
   if (selectedBrush_ == slot) selectedBrush_ = -1;
 }
 
-std::vector<uint8_t> WmfRecorder::Close() {
-  return writer_.Finish(static_cast<uint16_t>(std::min<size_t>(output_.Peak(), 0xFFFF)));
-}
+uint16_t WmfRecorder::ObjectCount() const { return static_cast<uint16_t>(std::min<size_t>(output_.Peak(), 0xFFFF)); }
+
+std::vector<uint8_t> WmfRecorder::Close() { return writer_.Finish(ObjectCount()); }
+
+std::vector<uint8_t> WmfRecorder::CloseSpilled() { return writer_.FinishSpilled(ObjectCount()); }
 
 }  // namespace wmf

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "object_table.h"
@@ -51,6 +52,15 @@ class WmfRecorder {
   // once, after the last record.
   std::vector<uint8_t> Close();
 
+  // For output that goes straight to a file: the records are handed to
+  // `spill` in pieces as they are played (the header's place first, as
+  // zeros), and CloseSpilled gives the header for that place; empty when a
+  // spill failed.
+  void SpillTo(MetafileWriter::Spill spill, size_t pieceBytes = size_t{1} << 20) {
+    writer_.SpillTo(std::move(spill), pieceBytes);
+  }
+  std::vector<uint8_t> CloseSpilled();
+
  private:
   void Emit(uint16_t function, std::span<const uint16_t> params) { writer_.Append(function, params); }
   void Emit(uint16_t function, std::initializer_list<uint16_t> params) {
@@ -59,6 +69,7 @@ class WmfRecorder {
   int CreateOwn(ObjectKind kind, uint16_t function, std::initializer_list<uint16_t> params);
   int TakeOutputSlot(ObjectKind kind);
   int OutputSlotOf(int sourceSlot) const;
+  uint16_t ObjectCount() const;
   void NoteSelected(int slot);
   void NoteDeleted(int slot);
 

@@ -13,6 +13,37 @@ namespace {
 
 std::wstring Reason(int error) { return FromUtf8(std::generic_category().message(error != 0 ? error : EIO)); }
 
+// A file stream as a sink; keeps the error of the first write that failed.
+class StreamSink final : public FileSink {
+ public:
+  explicit StreamSink(std::ofstream& out) : out_(out) {}
+
+  bool Append(std::span<const uint8_t> bytes) override {
+    errno = 0;
+    out_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return Check();
+  }
+
+  bool Overwrite(uint64_t offset, std::span<const uint8_t> bytes) override {
+    errno = 0;
+    const std::streampos end = out_.tellp();
+    out_.seekp(static_cast<std::streamoff>(offset));
+    out_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out_.seekp(end);
+    return Check();
+  }
+
+  int error = 0;
+
+ private:
+  bool Check() {
+    if (!out_ && error == 0) error = errno != 0 ? errno : EIO;
+    return static_cast<bool>(out_);
+  }
+
+  std::ofstream& out_;
+};
+
 }  // namespace
 
 std::optional<std::vector<uint8_t>> ReadWholeFile(const fs::path& path, std::wstring& reason) {
@@ -35,7 +66,7 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const fs::path& path, std::wst
   return bytes;
 }
 
-std::optional<std::wstring> ReplaceWholeFile(const fs::path& path, FileParts parts) {
+std::optional<std::wstring> ReplaceWholeFile(const fs::path& path, const FileProducer& produce) {
   std::error_code ec;
   const bool exists = fs::exists(path, ec);
   if (exists) {
@@ -54,11 +85,11 @@ std::optional<std::wstring> ReplaceWholeFile(const fs::path& path, FileParts par
     errno = 0;
     std::ofstream out(partial, std::ios::binary | std::ios::trunc);
     if (!out) return Reason(errno);
-    for (std::span<const uint8_t> part : parts)
-      out.write(reinterpret_cast<const char*>(part.data()), static_cast<std::streamsize>(part.size()));
+    StreamSink sink(out);
+    const bool produced = produce(sink);
     out.close();
-    if (!out) {
-      const int error = errno;
+    if (!produced || !out) {
+      const int error = sink.error != 0 ? sink.error : errno;
       fs::remove(partial, ec);
       return Reason(error);
     }

@@ -96,12 +96,9 @@ bool PublishToClipboard(CMetafile& picture, HWND owner, const WmfSettings& setti
 }
 
 void SaveToFile(CMetafile& picture, const std::wstring& path, UserMessages& messages) {
-  std::vector<uint8_t> bits;
-  const PlayResult played = PlayToBits(picture, bits);
-  const std::vector<uint8_t> header = PlaceableHeaderBytes(PlaceableHeaderFor(played.output, played.unitsPerInch));
-
   // A failure leaves an existing file as it was and no partial file behind.
-  if (const std::optional<std::wstring> reason = ReplaceWholeFile(path, {header, bits}))
+  if (const std::optional<std::wstring> reason =
+          ReplaceWholeFile(path, [&picture](FileSink& file) { return PlayToFile(picture, file); }))
     messages.ErrorBox(Format(L"Unable to write %ls:\n%ls", path.c_str(), reason->c_str()));
 }
 

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 
 #include "engine_harness.h"
+#include "generated_pictures.h"
 #include "placeable_file.h"
 #include "sizing.h"
 
@@ -110,6 +113,63 @@ TEST(PlaceableFile, HeaderCarriesFrameScaleAndChecksum) {
   EXPECT_EQ(file[14] | (file[15] << 8), 1000);
   EXPECT_EQ(file[20] | (file[21] << 8), 0x56F5);
   EXPECT_EQ(PlaceableHeaderFor({2000, 1500}, 1000.0 / 3).inch, 333);
+}
+
+// A file in memory; writing fails once it would pass `limit` bytes, as on a
+// full disk.
+class MemoryFile : public FileSink {
+ public:
+  explicit MemoryFile(size_t limit = SIZE_MAX) : limit_(limit) {}
+  bool Append(std::span<const uint8_t> piece) override {
+    if (bytes.size() + piece.size() > limit_) return false;
+    bytes.insert(bytes.end(), piece.begin(), piece.end());
+    return true;
+  }
+  bool Overwrite(uint64_t offset, std::span<const uint8_t> piece) override {
+    if (offset + piece.size() > bytes.size()) return false;
+    std::copy(piece.begin(), piece.end(), bytes.begin() + static_cast<ptrdiff_t>(offset));
+    return true;
+  }
+  std::vector<uint8_t> bytes;
+
+ private:
+  size_t limit_;
+};
+
+// A picture played into a file piece by piece is the picture played whole,
+// whatever the size of the pieces; a write that fails is reported.
+TEST(PlaceableFile, PlayedInPiecesIsThePicturePlayedWhole) {
+  test::EngineHarness h;
+  h.settings.Rotation = 90;
+  h.settings.Lineoptions = 3;
+  auto picture = h.Capture(test::CadPicture(1), MetafilePict{8, 81280, 60960});
+  WmfRecorder whole;
+  const PlayResult played = picture->Play(whole);
+  const std::vector<uint8_t> expected = WritePlaceableWmf(PlaceableHeaderFor(played.output, played.unitsPerInch),
+                                                          whole.Close());
+
+  MemoryFile file;
+  ASSERT_TRUE(PlayToFile(*picture, file));
+  EXPECT_EQ(file.bytes, expected);
+
+  for (size_t pieceBytes : {1, 7, 4096}) {
+    SCOPED_TRACE(pieceBytes);
+    std::vector<uint8_t> spilled;
+    WmfRecorder surface;
+    surface.SpillTo([&](std::span<const uint8_t> piece) {
+      spilled.insert(spilled.end(), piece.begin(), piece.end());
+      return true;
+    }, pieceBytes);
+    picture->Play(surface);
+    const std::vector<uint8_t> header = surface.CloseSpilled();
+    ASSERT_EQ(header.size(), kStandardHeaderBytes);
+    std::copy(header.begin(), header.end(), spilled.begin());
+    EXPECT_TRUE(std::equal(spilled.begin(), spilled.end(), expected.begin() + kPlaceableHeaderBytes,
+                           expected.end()));
+  }
+
+  MemoryFile full(expected.size() / 2);
+  EXPECT_FALSE(PlayToFile(*picture, full));
 }
 
 struct DegenerateCase {

@@ -321,18 +321,15 @@ int RunWmfmend(const std::vector<std::string>& args, std::ostream& out, std::ost
   std::unique_ptr<wmf::TextMeasurer> measurer = wmf::MakeTextMeasurer();
   wmf::EngineContext context{settings, messages, *measurer, parsed.displayBits};
   wmf::CMetafile captured(pict, std::move(picture), 0, parsed.intelliCad ? 1 : 0, context);
-  wmf::WmfRecorder surface;
-  const auto [output, scale] = captured.Play(surface);
-  const wmf::Size himetric = wmf::PhysicalSize(output, scale);
-
   if (parsed.info) {
-    PrintInfo(out, captured, settings, output, himetric, surface.RecordCount());
+    wmf::WmfRecorder surface;
+    const auto [output, scale] = captured.Play(surface);
+    PrintInfo(out, captured, settings, output, wmf::PhysicalSize(output, scale), surface.RecordCount());
     return kWmfmendOk;
   }
   const std::string& target = parsed.files[1];
-  const std::vector<uint8_t> bits = surface.Close();
-  const std::vector<uint8_t> header = wmf::PlaceableHeaderBytes(wmf::PlaceableHeaderFor(output, scale));
-  if (const std::optional<std::wstring> reason = ReplaceWholeFile(PathOf(target), {header, bits})) {
+  if (const std::optional<std::wstring> reason =
+          ReplaceWholeFile(PathOf(target), [&captured](FileSink& file) { return wmf::PlayToFile(captured, file); })) {
     err << "wmfmend: cannot write " << target << ": " << ToUtf8(*reason) << "\n";
     return kWmfmendFailed;
   }
