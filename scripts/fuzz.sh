@@ -51,10 +51,10 @@ mkdir -p "$corpus" "$findings" "$build/logs"
 echo "== fuzzing $target for $seconds s"
 # The timeout of one input is wall-clock time, and a run at the lowest
 # priority on a busy machine may wait many seconds for the processor: only
-# an input that runs for minutes counts as a hang.
+# an input that runs for minutes counts as a hang, or is kept as slow.
 status=0
 nice -n 19 "$build/$(dirname "$(dirname "$seeds")")/${target}_fuzzer" \
-  -max_total_time="$seconds" -max_len="$max_len" -timeout=120 -print_final_stats=1 \
+  -max_total_time="$seconds" -max_len="$max_len" -timeout=120 -report_slow_units=120 -print_final_stats=1 \
   -artifact_prefix="$findings/" ${dict:+-dict="$root/$dict"} "$@" "$corpus" "${seed_dirs[@]}" 2>"$log" || status=$?
 grep -E '^stat::(number_of_executed_units|average_exec_per_sec|new_units_added|peak_rss_mb)|^Done|^INFO: -max_total_time' \
   "$log" || true
