@@ -35,11 +35,7 @@ std::wstring ReadPc2Value(SettingsStore& store, const std::wstring& section, con
 
 // "color1" to "color255", by colour number, made once.
 const std::wstring& Pc2ValueName(int colorNumber) {
-  static const std::vector<std::wstring> names = [] {
-    std::vector<std::wstring> made(kColorNumbers);
-    for (int c = 1; c < kColorNumbers; ++c) made[c] = L"color" + std::to_wstring(c);
-    return made;
-  }();
+  static const std::vector<std::wstring> names = NamesByColorNumber(L"color");
   return names[colorNumber];
 }
 

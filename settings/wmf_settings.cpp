@@ -9,6 +9,12 @@
 #include <string>
 #include <vector>
 
+std::vector<std::wstring> NamesByColorNumber(const std::wstring& prefix) {
+  std::vector<std::wstring> names(kColorNumbers);
+  for (int c = 1; c < kColorNumbers; ++c) names[c] = prefix + std::to_wstring(c);
+  return names;
+}
+
 namespace {
 
 constexpr wchar_t kOptions[] = L"Options";
@@ -69,13 +75,9 @@ const ScalarSetting kScalarSettings[] = {
 #undef INT_SETTING
 #undef REAL_SETTING
 
-// "Color1" to "Color255", by colour number.
+// "Color1" to "Color255", by colour number, made once.
 const std::wstring& ColorValueName(int colorNumber) {
-  static const std::vector<std::wstring> names = [] {
-    std::vector<std::wstring> made(kColorNumbers);
-    for (int c = 1; c < kColorNumbers; ++c) made[c] = L"Color" + std::to_wstring(c);
-    return made;
-  }();
+  static const std::vector<std::wstring> names = NamesByColorNumber(L"Color");
   return names[colorNumber];
 }
 

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "acad_palettes.h"
 #include "settings_store.h"
@@ -48,6 +49,9 @@ std::span<const ScalarSetting> ScalarSettings();
 
 // The scalar setting of that name (compared without regard to case), or null.
 const ScalarSetting* FindScalarSetting(const std::wstring& name);
+
+// The value names "<prefix>1" to "<prefix>255", indexed by colour number.
+std::vector<std::wstring> NamesByColorNumber(const std::wstring& prefix);
 
 class WmfSettings {
  public:

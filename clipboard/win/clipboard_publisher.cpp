@@ -30,14 +30,6 @@ std::wstring Format(const wchar_t* format, Args... args) {
   return text;
 }
 
-// Plays the picture into a new recording surface.
-PlayResult PlayToBits(CMetafile& picture, std::vector<uint8_t>& bits) {
-  WmfRecorder surface;
-  const PlayResult played = picture.Play(surface);
-  bits = surface.Close();
-  return played;
-}
-
 }  // namespace
 
 bool MetafileWords(HMETAFILE metafile, std::vector<uint16_t>& words, size_t& byteCount) {
@@ -50,8 +42,9 @@ bool MetafileWords(HMETAFILE metafile, std::vector<uint16_t>& words, size_t& byt
 
 bool PublishToClipboard(CMetafile& picture, HWND owner, const WmfSettings& settings, UserMessages& messages,
                         std::wstring& statusText, const ShowNotice& showNotice) {
-  std::vector<uint8_t> bits;
-  const PlayResult played = PlayToBits(picture, bits);
+  WmfRecorder surface;
+  const PlayResult played = picture.Play(surface);
+  const std::vector<uint8_t> bits = surface.Close();
   const Size himetric = PhysicalSize(played.output, played.unitsPerInch);
   statusText = SizeStatusText(himetric, settings.IsMetric != 0);
 
