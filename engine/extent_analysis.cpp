@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "emf_conversion.h"
 #include "record_access.h"
 
 namespace wmf {
@@ -124,7 +125,7 @@ void ExtentAnalysis::Begin() {
   pass_.inNested = false;
   pass_.awaitFirstWindowExt = true;
   pass_.awaitFirstWindowOrg = true;
-  mapping_.Begin(frame_.initial, frame_.reference);
+  mapping_.Begin(frame_.initial, frame_.reference, frame_.fixedMapping);
   drawn_ = Box64{};
 }
 
@@ -216,7 +217,8 @@ void ExtentAnalysis::AnalyseRecord(RecordView record) {
       }
       break;
     case MetaSetWindowOrg:
-      if (n >= 2 && (record.params[0] != 0 || record.params[1] != 0)) {
+      // A frame that ignores the window records opens no blocks with them.
+      if (!frame_.fixedMapping && n >= 2 && (record.params[0] != 0 || record.params[1] != 0)) {
         pass_.nestedEndDepth = pass_.saveDepth - 1;
         pass_.inNested = true;
       }
@@ -429,6 +431,12 @@ PictureFrame FindPictureFrame(const WmfPicture& picture, const MetafilePict& hea
     frame.size = Point64{header.xExt, header.yExt};
     frame.frameKnown = true;
   }
+  // A conversion of an enhanced metafile whose drawing does not stand where
+  // its window says is placed by the enhanced metafile it carries.
+  constexpr double kClearlyBetterFit = 4;
+  if (std::optional<PictureFrame> converted = EmbeddedEmfFrame(picture);
+      converted && FrameFit(picture.records, *converted) > kClearlyBetterFit * FrameFit(picture.records, frame))
+    frame = *converted;
   frame.cad = declaredCad || LooksLikeCadBackground(picture.records, frame.reference);
   return frame;
 }

@@ -63,7 +63,8 @@ bool IsDrawingRecord(uint16_t function) {
   }
 }
 
-void MappingModel::Begin(const Mapping& initial, const Mapping& reference) {
+void MappingModel::Begin(const Mapping& initial, const Mapping& reference, bool fixed) {
+  fixed_ = fixed;
   current_ = initial;
   reference_ = reference;
   saved_.clear();
@@ -91,7 +92,8 @@ bool MappingModel::Apply(RecordView r) {
 
 bool MappingModel::Follow(RecordView r) {
   const size_t n = r.params.size();
-  Mapping& m = current_;
+  Mapping scratch = current_;
+  Mapping& m = fixed_ ? scratch : current_;
   switch (r.function) {
     case MetaSetMapMode:
       if (n >= 1) m.mapMode = r.params[0];
@@ -135,9 +137,10 @@ bool MappingModel::Follow(RecordView r) {
       if (n >= 4 && ScalesExtents(m)) ScaleExtent(m.viewportExtX, m.viewportExtY, r);
       return true;
     case MetaSaveDC:
-      saved_.push_back(current_);
+      if (!fixed_) saved_.push_back(current_);
       return true;
     case MetaRestoreDC: {
+      if (fixed_) return true;
       // -k restores the state saved k saves ago, +k the k-th saved state; a
       // level that does not exist leaves everything as it is.
       const int32_t level = n >= 1 ? Param(r, 0) : -1;

@@ -42,8 +42,9 @@ bool IsDrawingRecord(uint16_t function);
 class MappingModel {
  public:
   // Starts a pass: the player's mapping before the first record, and the
-  // reference mapping that defines picture space.
-  void Begin(const Mapping& initial, const Mapping& reference);
+  // reference mapping that defines picture space. With `fixed` the mapping
+  // stays `initial` whatever the records say.
+  void Begin(const Mapping& initial, const Mapping& reference, bool fixed = false);
 
   // Follows one record: window and viewport records, mapping mode, saving
   // and restoring. Returns true when the record was one of those.
@@ -88,6 +89,7 @@ class MappingModel {
 
   Mapping current_;
   Mapping reference_;
+  bool fixed_ = false;
   bool translationOnly_ = false;  // picture space is logical space moved by the window origin
   int64_t unitsX_ = 1, unitsY_ = 1;  // picture units across the reference viewport
   std::vector<Mapping> saved_;
@@ -103,6 +105,11 @@ struct PictureFrame {
   // Drawn the way CAD programs draw, with the CAD program's background
   // rectangle: the background rule applies.
   bool cad = false;
+  // The picture's window records place its frame on a device, not its
+  // drawing: the mapping stays `initial` (the system's conversion of an
+  // enhanced metafile, whose drawing keeps the enhanced metafile's own
+  // coordinates).
+  bool fixedMapping = false;
 };
 
 // A box in picture space, min and max inclusive.

@@ -81,4 +81,59 @@ struct TextOutView {
   std::string_view String(RecordView record, std::string& buffer) const;
 };
 
+// Calls visit(x, y) with the logical points that place what a record draws:
+// the points of lines and polygons, the corners of boxes, where a text or a
+// box of pixels stands. Never reads past the record's end.
+template <typename Visit>
+void ForEachPlacingPoint(RecordView r, Visit&& visit) {
+  const size_t n = r.params.size();
+  const auto points = [&](size_t first, size_t count) {
+    for (size_t i = 0; i < count && first + 2 * i + 1 < n; ++i) visit(Signed(r, first + 2 * i), Signed(r, first + 2 * i + 1));
+  };
+  const auto corners = [&](size_t bottom) {
+    if (n >= bottom + 4) visit(Signed(r, bottom + 3), Signed(r, bottom + 2)), visit(Signed(r, bottom + 1), Signed(r, bottom));
+  };
+  switch (r.function) {
+    case MetaMoveTo:
+    case MetaLineTo:
+    case MetaExtTextOut:
+      if (n >= 2) visit(Signed(r, 1), Signed(r, 0));
+      break;
+    case MetaSetPixel:
+    case MetaFloodFill:
+      if (n >= 4) visit(Signed(r, 3), Signed(r, 2));
+      break;
+    case MetaPolygon:
+    case MetaPolyline:
+      if (n >= 1) points(1, r.params[0]);
+      break;
+    case MetaPolyPolygon: {
+      if (n < 1 || n < 1 + static_cast<size_t>(r.params[0])) break;
+      size_t count = 0;
+      for (size_t i = 0; i < r.params[0]; ++i) count += r.params[1 + i];
+      points(1 + r.params[0], count);
+      break;
+    }
+    case MetaRectangle:
+    case MetaEllipse:
+      corners(0);
+      break;
+    case MetaRoundRect:
+      corners(2);
+      break;
+    case MetaArc:
+    case MetaPie:
+    case MetaChord:
+      corners(4);
+      break;
+    case MetaTextOut:
+      if (const std::optional<TextOutView> text = TextOutView::Of(r)) visit(text->x, text->y);
+      break;
+    default:
+      if (const std::optional<BlitView> blit = BlitView::Of(r))
+        visit(blit->x, blit->y), visit(blit->x + blit->width, blit->y + blit->height);
+      break;
+  }
+}
+
 }  // namespace wmf

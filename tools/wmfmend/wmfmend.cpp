@@ -48,7 +48,16 @@ Options:
                         "Load Options" does; applied before any --set
   --units-per-inch N    scale of a standard (non-placeable) input; default 1440.
                         A placeable input's own Inch field is used instead
-  --intellicad          the picture comes from IntelliCAD (palette 8)
+  --pict MM,XEXT,YEXT   read the picture as Clipmend reads it from the
+                        clipboard, with this METAFILEPICT: mapping mode (1 text,
+                        7 isotropic, 8 anisotropic) and size (0.01 mm for 7
+                        and 8, pixels for 1); replaces --units-per-inch
+  --cad                 the picture comes from a CAD program (AutoCAD,
+                        Autosketch, IntelliCAD), as the clipboard's formats
+                        tell Clipmend: its background rectangle and colour
+                        numbers are those of the CAD program
+  --intellicad          the picture comes from IntelliCAD (palette 8); implies
+                        --cad
   --display-bits N      display colour depth for the palette choice; default 32
 
 Settings (NAME: valid values):
@@ -74,6 +83,8 @@ struct Arguments {
   bool help = false;
   bool info = false;
   bool intelliCad = false;
+  bool cad = false;
+  std::optional<wmf::MetafilePict> pict;
   int displayBits = 32;
   std::optional<double> unitsPerInch;
   std::optional<std::string> optionsFile;
@@ -100,6 +111,22 @@ bool ParseNumber(const std::string& text, double& value) {
   return *end == 0 && std::isfinite(value);
 }
 
+// "MM,XEXT,YEXT", as a METAFILEPICT holds them.
+std::optional<wmf::MetafilePict> ParsePict(const std::string& text) {
+  long values[3];
+  size_t start = 0;
+  for (int i = 0; i < 3; ++i) {
+    const size_t comma = i < 2 ? text.find(',', start) : text.size();
+    if (comma == std::string::npos || !ParseWhole(text.substr(start, comma - start), values[i])) return std::nullopt;
+    start = comma + 1;
+  }
+  if (values[0] != 1 && values[0] != 7 && values[0] != 8) return std::nullopt;
+  for (int i = 1; i < 3; ++i)
+    if (values[i] < INT32_MIN || values[i] > INT32_MAX) return std::nullopt;
+  return wmf::MetafilePict{static_cast<int32_t>(values[0]), static_cast<int32_t>(values[1]),
+                           static_cast<int32_t>(values[2])};
+}
+
 std::optional<UsageError> ParseArguments(const std::vector<std::string>& args, Arguments& parsed) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -113,7 +140,10 @@ std::optional<UsageError> ParseArguments(const std::vector<std::string>& args, A
       parsed.info = true;
     } else if (arg == "--intellicad") {
       parsed.intelliCad = true;
-    } else if (arg == "--set" || arg == "--options" || arg == "--units-per-inch" || arg == "--display-bits") {
+    } else if (arg == "--cad") {
+      parsed.cad = true;
+    } else if (arg == "--set" || arg == "--options" || arg == "--units-per-inch" || arg == "--display-bits" ||
+               arg == "--pict") {
       std::optional<std::string> v = value();
       if (!v) return UsageError{arg + " needs a value"};
       if (arg == "--set") {
@@ -122,6 +152,11 @@ std::optional<UsageError> ParseArguments(const std::vector<std::string>& args, A
         parsed.sets.emplace_back(v->substr(0, eq), v->substr(eq + 1));
       } else if (arg == "--options") {
         parsed.optionsFile = *v;
+      } else if (arg == "--pict") {
+        parsed.pict = ParsePict(*v);
+        if (!parsed.pict)
+          return UsageError{"--pict takes MM,XEXT,YEXT: a mapping mode of 1, 7 or 8 and two whole numbers, not '" +
+                            *v + "'"};
       } else if (arg == "--units-per-inch") {
         double upi = 0;
         if (!ParseNumber(*v, upi) || upi <= 0) return UsageError{"--units-per-inch takes a number greater than 0, not '" + *v + "'"};
@@ -316,11 +351,12 @@ int RunWmfmend(const std::vector<std::string>& args, std::ostream& out, std::ost
 
   double unitsPerInch = parsed.unitsPerInch.value_or(kDefaultUnitsPerInch);
   if (picture.placeable && picture.placeable->inch > 0) unitsPerInch = picture.placeable->inch;
-  const wmf::MetafilePict pict = PictFor(picture, unitsPerInch);
+  const wmf::MetafilePict pict = parsed.pict.value_or(PictFor(picture, unitsPerInch));
 
   std::unique_ptr<wmf::TextMeasurer> measurer = wmf::MakeTextMeasurer();
   wmf::EngineContext context{settings, messages, *measurer, parsed.displayBits};
-  wmf::CMetafile captured(pict, std::move(picture), 0, parsed.intelliCad ? 1 : 0, context);
+  wmf::CMetafile captured(pict, std::move(picture), 0, parsed.intelliCad ? 1 : 0, context,
+                          parsed.cad || parsed.intelliCad);
   if (parsed.info) {
     wmf::WmfRecorder surface;
     const auto [output, scale] = captured.Play(surface);

@@ -1,0 +1,80 @@
+#include "emf_conversion.h"
+
+#include <cmath>
+
+#include "embedded_emf.h"
+#include "emf_file.h"
+#include "emf_mapping.h"
+#include "record_access.h"
+
+namespace wmf {
+namespace {
+
+// Device pixels per 0.01 mm of the EMF's reference device, from its size in
+// micrometres where the header has it; a device without a size is taken as a
+// 96 dots-per-inch screen.
+double PixelsPerHimetric(int32_t pixels, int32_t millimetres, int32_t micrometres) {
+  if (pixels > 0 && micrometres > 0) return pixels / (micrometres / 10.0);
+  return pixels > 0 && millimetres > 0 ? pixels / (millimetres * 100.0) : 96 / 2540.0;
+}
+
+bool FitsInt32(double v) { return std::isfinite(v) && std::abs(v) < 2147483647.0; }
+
+}  // namespace
+
+std::optional<PictureFrame> EmbeddedEmfFrame(const WmfPicture& picture) {
+  EmbeddedEmf embedded = FindEmbeddedEmf(picture.records);
+  if (embedded.bytes.empty()) return std::nullopt;
+  EmfPicture emf;
+  std::string error;
+  if (!ReadEmf(std::move(embedded.bytes), emf, error)) return std::nullopt;
+  const std::optional<EmfMapping> mapping = InitialEmfMapping(emf);
+  if (!mapping) return std::nullopt;
+
+  // The frame in device pixels, then in the EMF's logical units: the window
+  // whose origin and extent the EMF's mapping puts onto those pixels.
+  const EmfHeader& h = emf.header;
+  const double px = PixelsPerHimetric(h.device.cx, h.millimeters.cx, h.micrometers.cx);
+  const double py = PixelsPerHimetric(h.device.cy, h.millimeters.cy, h.micrometers.cy);
+  const double orgX = (h.frame.left * px - mapping->x.offset) / mapping->x.scale;
+  const double orgY = (h.frame.top * py - mapping->y.offset) / mapping->y.scale;
+  const double extX = (static_cast<double>(h.frame.right) - h.frame.left) * px / mapping->x.scale;
+  const double extY = (static_cast<double>(h.frame.bottom) - h.frame.top) * py / mapping->y.scale;
+  if (!FitsInt32(orgX) || !FitsInt32(orgY) || !FitsInt32(extX) || !FitsInt32(extY)) return std::nullopt;
+  if (std::lround(extX) == 0 || std::lround(extY) == 0) return std::nullopt;
+
+  PictureFrame frame;
+  Mapping& m = frame.initial;
+  m.mapMode = 8;
+  m.windowOrgX = static_cast<int32_t>(std::lround(orgX));
+  m.windowOrgY = static_cast<int32_t>(std::lround(orgY));
+  m.windowExtX = static_cast<int32_t>(std::lround(extX));
+  m.windowExtY = static_cast<int32_t>(std::lround(extY));
+  m.windowExtSet = true;
+  frame.reference = m;
+  frame.size = MappingModel::FrameSize(m);
+  frame.frameKnown = true;
+  frame.fixedMapping = true;
+  return frame;
+}
+
+double FrameFit(const RecordList& records, const PictureFrame& frame) {
+  if (!frame.frameKnown) return 0;
+  MappingModel mapping;
+  mapping.Begin(frame.initial, frame.reference, frame.fixedMapping);
+  Box64 drawn;
+  for (RecordView r : records) {
+    mapping.Apply(r);
+    if (r.function != MetaMoveTo && !IsDrawingRecord(r.function)) continue;
+    ForEachPlacingPoint(r, [&](int32_t x, int32_t y) { drawn.Add(mapping.ToPicture(x, y)); });
+  }
+  if (drawn.Empty()) return 0;
+  const auto span = [](int64_t lo, int64_t hi) { return hi > lo ? static_cast<double>(hi - lo) : 0.0; };
+  const double w = static_cast<double>(frame.size.x), h = static_cast<double>(frame.size.y);
+  const double common = span(std::max<int64_t>(drawn.minX, 0), std::min(drawn.maxX, frame.size.x)) *
+                        span(std::max<int64_t>(drawn.minY, 0), std::min(drawn.maxY, frame.size.y));
+  const double all = span(drawn.minX, drawn.maxX) * span(drawn.minY, drawn.maxY) + w * h - common;
+  return all > 0 ? common / all : 0;
+}
+
+}  // namespace wmf
