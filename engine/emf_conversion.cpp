@@ -43,6 +43,16 @@ std::optional<PictureFrame> EmbeddedEmfFrame(const WmfPicture& picture) {
   if (!FitsInt32(orgX) || !FitsInt32(orgY) || !FitsInt32(extX) || !FitsInt32(extY)) return std::nullopt;
   if (std::lround(extX) == 0 || std::lround(extY) == 0) return std::nullopt;
 
+  // Picture space keeps the frame's proportions on paper, whatever the
+  // logical units of each axis: its x unit is the EMF's logical x unit, and
+  // its height is the frame's height in that unit.
+  const double frameW = static_cast<double>(h.frame.right) - h.frame.left;
+  const double frameH = static_cast<double>(h.frame.bottom) - h.frame.top;
+  const double height = std::abs(extX) * frameH / frameW;
+  if (!FitsInt32(height) || std::lround(height) == 0) return std::nullopt;
+  const int32_t sizeX = static_cast<int32_t>(std::lround(std::abs(extX)));
+  const int32_t sizeY = static_cast<int32_t>(std::lround(height));
+
   PictureFrame frame;
   Mapping& m = frame.initial;
   m.mapMode = 8;
@@ -50,9 +60,14 @@ std::optional<PictureFrame> EmbeddedEmfFrame(const WmfPicture& picture) {
   m.windowOrgY = static_cast<int32_t>(std::lround(orgY));
   m.windowExtX = static_cast<int32_t>(std::lround(extX));
   m.windowExtY = static_cast<int32_t>(std::lround(extY));
+  m.viewportExtX = sizeX;
+  m.viewportExtY = sizeY;
   m.windowExtSet = true;
-  frame.reference = m;
-  frame.size = MappingModel::FrameSize(m);
+  Mapping& r = frame.reference;
+  r.windowExtX = r.viewportExtX = sizeX;
+  r.windowExtY = r.viewportExtY = sizeY;
+  r.windowExtSet = true;
+  frame.size = Point64{sizeX, sizeY};
   frame.frameKnown = true;
   frame.fixedMapping = true;
   return frame;

@@ -132,14 +132,12 @@ void ExtentAnalysis::Begin() {
 // What is drawn, clipped to the picture's frame, widens the extent.
 void ExtentAnalysis::Measure(Box64 box) {
   if (box.Empty()) return;
-  // CAD pictures are measured as they always were: the blocks drawn with a
-  // window origin of their own are left out, and nothing is clipped.
+  // In CAD pictures the blocks drawn with a window origin of their own are
+  // left out. Nothing outside the frame or the clip shows in any picture.
   if (frame_.cad && pass_.inNested) return;
-  if (!frame_.cad) {
-    if (frame_.frameKnown) box = Intersection(box, Box64{0, 0, frame_.size.x, frame_.size.y});
-    if (clip_) box = Intersection(box, *clip_);
-    if (box.Empty()) return;
-  }
+  if (frame_.frameKnown) box = Intersection(box, Box64{0, 0, frame_.size.x, frame_.size.y});
+  if (clip_) box = Intersection(box, *clip_);
+  if (box.Empty()) return;
   drawn_.Add(Point64{box.minX, box.minY});
   drawn_.Add(Point64{box.maxX, box.maxY});
   pass_.bounds = Rect{ClampToInt32(drawn_.minX), ClampToInt32(drawn_.minY), ClampToInt32(drawn_.maxX),
@@ -162,6 +160,16 @@ void ExtentAnalysis::MeasureCorners(int32_t x0, int32_t y0, int32_t x1, int32_t 
   box.Add(mapping_.ToPicture(x0, y0));
   box.Add(mapping_.ToPicture(x1, y1));
   Measure(box);
+}
+
+// A raster operation without a bitmap paints with the brush, or without it
+// (black, white, the inverse of what is there); with a null brush, one that
+// needs the brush paints nothing, and one that keeps what is there never does.
+bool ExtentAnalysis::FillsWithoutBitmap(uint32_t rasterOperation) const {
+  const uint8_t op = static_cast<uint8_t>(rasterOperation >> 16);  // bit (P S D) is the result for P, S, D
+  const bool usesBrush = (op >> 4) != (op & 0x0F);
+  const bool changesDestination = op != 0xAA;
+  return changesDestination && (!usesBrush || brush_.visible);
 }
 
 bool ExtentAnalysis::PenDraws() const { return pen_.visible; }
@@ -325,7 +333,8 @@ void ExtentAnalysis::AnalyseRecord(RecordView record) {
       break;
     default:
       if (const std::optional<BlitView> blit = BlitView::Of(record)) {
-        MeasureCorners(blit->x, blit->y, blit->x + blit->width, blit->y + blit->height);
+        if (blit->bitmap || FillsWithoutBitmap(DoubleWordAt(record, 0)))
+          MeasureCorners(blit->x, blit->y, blit->x + blit->width, blit->y + blit->height);
       } else if (const ObjectKind kind = CreatedObject(record.function); kind != ObjectKind::None) {
         CreateObject(record, kind);
       }
@@ -352,11 +361,14 @@ void ExtentAnalysis::TextBox(RecordView record) {
   ExtTextLayout layout;
   if (!ReadExtTextLayout(record, layout)) return;
   const int32_t x = Signed(record, 1), y = Signed(record, 0);
-  if (layout.options & kEtoOpaque)
+  // An opaque rectangle paints its background; an empty one paints nothing
+  // (the system's conversion of an EMF writes one with every text).
+  const bool paintsRect = Signed(record, 4) != Signed(record, 6) && Signed(record, 5) != Signed(record, 7);
+  if ((layout.options & kEtoOpaque) && paintsRect)
     MeasureCorners(Signed(record, 4), Signed(record, 5), Signed(record, 6), Signed(record, 7));
   int64_t advances = 0;
-  const bool fromAdvances =
-      layout.options == 0 && record.params.size() == 4 + (layout.count + 1) / 2 + layout.count;
+  // The advances, where the record has them, are what the text is drawn with.
+  const bool fromAdvances = layout.hasDx;
   if (fromAdvances)
     for (size_t i = 0; i < layout.count; ++i) advances += record.params[layout.dxWord + i];
   TextAt(x, y, ExtTextString(record, layout, text_), fromAdvances ? &advances : nullptr);

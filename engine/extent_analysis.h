@@ -40,6 +40,7 @@ class ExtentAnalysis {
   void TextAt(int32_t x, int32_t y, std::string_view text, const int64_t* advanceSum);
   void CreateObject(RecordView record, ObjectKind kind);
   bool PenDraws() const;
+  bool FillsWithoutBitmap(uint32_t rasterOperation) const;
   bool FillDraws() const;
 
   PassState& pass_;

@@ -100,20 +100,21 @@ struct TextCase {
 TEST(ExtentAnalysis, TextIsBoxedByAlignmentAndAngle) {
   // The fake measurer gives 5 units a character, a cell of the font's height
   // and an ascent of three quarters of it.
+  // The text stands at (50, 50), well inside the picture's window.
   const TextCase cases[] = {
-      {"left top", 0, Font(12), {10, 10, 60, 22}},
-      {"baseline", 0x18, Font(12), {10, 1, 60, 13}},
-      {"bottom", 0x08, Font(12), {10, -2, 60, 10}},
-      {"centre", 0x06, Font(12), {-15, 10, 35, 22}},
-      {"right", 0x02, Font(12), {-40, 10, 10, 22}},
-      {"turned 90 degrees", 0, Font(12, 900, 900), {10, -40, 22, 10}},
-      {"escapement when orientation is 0", 0, Font(12, 900, 0), {10, -40, 22, 10}},
+      {"left top", 0, Font(12), {50, 50, 100, 62}},
+      {"baseline", 0x18, Font(12), {50, 41, 100, 53}},
+      {"bottom", 0x08, Font(12), {50, 38, 100, 50}},
+      {"centre", 0x06, Font(12), {25, 50, 75, 62}},
+      {"right", 0x02, Font(12), {0, 50, 50, 62}},
+      {"turned 90 degrees", 0, Font(12, 900, 900), {50, 0, 62, 50}},
+      {"escapement when orientation is 0", 0, Font(12, 900, 0), {50, 0, 62, 50}},
   };
   for (const TextCase& c : cases) {
     SCOPED_TRACE(c.name);
     test::EngineHarness h;
-    auto p = h.Capture({test::WindowExt(100, 100), c.font, Rec(MetaSelectObject, {0}),
-                        Rec(MetaSetTextAlign, {c.align}), Text(10, 10, "0123456789")});
+    auto p = h.Capture({test::WindowExt(200, 200), c.font, Rec(MetaSelectObject, {0}),
+                        Rec(MetaSetTextAlign, {c.align}), Text(50, 50, "0123456789")});
     EXPECT_EQ(p->extents, c.expected);
   }
 }
@@ -132,6 +133,46 @@ TEST(ExtentAnalysis, AdvancesGiveTheWidthWhenNoRectangle) {
   for (int dx : {7, 8, 9}) text.params.push_back(static_cast<uint16_t>(dx));
   auto p = h.Capture({test::WindowExt(100, 100), Font(12), Rec(MetaSelectObject, {0}), text});
   EXPECT_EQ(p->extents, (Rect{10, 10, 34, 22}));
+}
+
+// What the system's conversion of an EMF writes with its texts, and what lies
+// beyond a CAD picture's window.
+TEST(ExtentAnalysis, OnlyWhatShowsIsMeasured) {
+  const auto opaqueText = [](std::vector<int> rect, std::vector<int> advances) {
+    WmfRecord r = Rec(MetaExtTextOut, {10, 10, 3, 2});
+    r.params.insert(r.params.end(), rect.begin(), rect.end());
+    r.params.insert(r.params.end(), {0x6261, 0x63});  // "abc"
+    r.params.insert(r.params.end(), advances.begin(), advances.end());
+    return r;
+  };
+  const struct {
+    const char* name;
+    std::vector<WmfRecord> drawing;
+    Rect expected;
+  } cases[] = {
+      {"an empty opaque rectangle paints nothing", {opaqueText({0, 0, 0, 0}, {})}, {10, 10, 25, 22}},
+      {"an opaque rectangle paints its box", {opaqueText({5, 8, 40, 30}, {})}, {5, 8, 40, 30}},
+      {"advances beside a rectangle give the width", {opaqueText({0, 0, 0, 0}, {20, 20, 20})}, {10, 10, 70, 22}},
+      {"lines beyond the window", {test::Poly(MetaPolyline, {{50, 50}, {300, 150}})}, {50, 50, 200, 150}},
+      {"a fill with a null brush", {test::Brush(0, 1), Rec(MetaSelectObject, {1}), Rec(MetaPatBlt, {0x21, 0xF0, 20, 30, 40, 50})},
+       {32767, 32767, -32767, -32767}},
+      {"blackness without a brush", {test::Brush(0, 1), Rec(MetaSelectObject, {1}), Rec(MetaPatBlt, {0x42, 0x00, 20, 30, 40, 50})},
+       {50, 40, 80, 60}},
+      {"a fill with the brush", {Rec(MetaPatBlt, {0x21, 0xF0, 20, 30, 40, 50})}, {50, 40, 80, 60}},
+      {"lines beyond the clip",
+       {Rec(MetaIntersectClipRect, {100, 100, 0, 0}), test::Poly(MetaPolyline, {{50, 50}, {150, 80}})},
+       {50, 50, 100, 80}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (bool cad : {true, false}) {
+      test::EngineHarness h;
+      std::vector<WmfRecord> records = {test::WindowExt(200, 200), Font(12), Rec(MetaSelectObject, {0})};
+      records.insert(records.end(), c.drawing.begin(), c.drawing.end());
+      auto p = h.Capture(records, {8, 5080, 5080}, 0, cad);
+      EXPECT_EQ(p->extents, c.expected) << (cad ? "from a CAD program" : "from another program");
+    }
+  }
 }
 
 TEST(ExtentAnalysis, FontIsFoundAfterObjectsTheAnalysisDoesNotDraw) {

@@ -64,6 +64,27 @@ inline DWORD PutPicture(HWND owner, const std::vector<uint8_t>& bits, const std:
   return GetClipboardSequenceNumber();
 }
 
+// Puts an enhanced metafile on the clipboard as programs of today do, with
+// formats registered under `names` beside it; the system offers it as a
+// METAFILEPICT too. Returns the clipboard's sequence number, or 0 on failure.
+inline DWORD PutEnhancedPicture(HWND owner, const std::vector<uint8_t>& emf, const std::vector<const wchar_t*>& names = {}) {
+  if (!OpenClipboardWaiting(owner)) {
+    ADD_FAILURE() << "the test could not open the clipboard within 10 s: error " << GetLastError();
+    return 0;
+  }
+  bool put = EmptyClipboard() != FALSE;
+  HENHMETAFILE picture = SetEnhMetaFileBits(static_cast<UINT>(emf.size()), emf.data());
+  put = put && picture && SetClipboardData(CF_ENHMETAFILE, picture);
+  for (const wchar_t* name : names)
+    put = put && SetClipboardData(RegisterClipboardFormatW(name), GlobalAlloc(GMEM_MOVEABLE, 8));
+  CloseClipboard();
+  if (!put) {
+    ADD_FAILURE() << "the test could not put its picture on the clipboard: error " << GetLastError();
+    return 0;
+  }
+  return GetClipboardSequenceNumber();
+}
+
 inline void EmptyTheClipboard(HWND owner) {
   if (!OpenClipboardWaiting(owner)) {
     ADD_FAILURE() << "the test could not open the clipboard within 10 s: error " << GetLastError();
@@ -76,6 +97,7 @@ inline void EmptyTheClipboard(HWND owner) {
 struct ClipboardPicture {
   bool present = false;
   METAFILEPICT pict{};
+  std::vector<uint8_t> bits;
   std::vector<wmf::WmfRecord> records;
 };
 
@@ -87,11 +109,11 @@ inline ClipboardPicture ReadPicture() {
   if (const auto* pict = handle ? static_cast<const METAFILEPICT*>(GlobalLock(handle)) : nullptr) {
     result.pict = *pict;
     GlobalUnlock(handle);
-    std::vector<uint8_t> bits(GetMetaFileBitsEx(result.pict.hMF, 0, nullptr));
-    GetMetaFileBitsEx(result.pict.hMF, static_cast<UINT>(bits.size()), bits.data());
+    result.bits.resize(GetMetaFileBitsEx(result.pict.hMF, 0, nullptr));
+    GetMetaFileBitsEx(result.pict.hMF, static_cast<UINT>(result.bits.size()), result.bits.data());
     wmf::WmfPicture picture;
     std::string error;
-    result.present = wmf::ReadWmf(bits, picture, error);
+    result.present = wmf::ReadWmf(result.bits, picture, error);
     result.records = wmf::CopyOf(picture.records);
   }
   CloseClipboard();

@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -73,8 +76,12 @@ class Clipmend : public ::testing::Test {
   // failure.
   DWORD PutJudged(const std::vector<uint8_t>& bits, const std::vector<const wchar_t*>& names,
                   const std::vector<UINT>& formats = {}) {
+    return Judged([&] { return PutPicture(owner_.Handle(), bits, names, formats); });
+  }
+  // The same for what `put` puts there.
+  DWORD Judged(const std::function<DWORD()>& put) {
     const size_t before = watcher_.notices.size();
-    if (!PutPicture(owner_.Handle(), bits, names, formats)) return 0;
+    if (!put()) return 0;
     if (!PumpUntil([&] { return watcher_.notices.size() > before; }, kReplacementDeadline)) {
       ADD_FAILURE() << "no clipboard notice reached the program within " << kReplacementDeadline << " s";
       return 0;
@@ -120,6 +127,86 @@ TEST_F(Clipmend, LargePictureIsReplacedToo) {
   ASSERT_GE(seconds, 0) << "not modified within " << kReplacementDeadline << " s";
   std::printf("%.1f MB picture modified after %.0f ms (putting it on the clipboard took %.0f ms)\n",
               bits.size() / 1e6, seconds * 1000, std::chrono::duration<double, std::milli>(since - putting).count());
+}
+
+// A program's exit code and what it wrote to its standard output.
+std::pair<DWORD, std::string> RunCaptured(const std::wstring& program, const std::wstring& arguments) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE read = nullptr, write = nullptr;
+  if (!CreatePipe(&read, &write, &inherit, 0)) return {~0u, ""};
+  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = write;
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  std::wstring command = L"\"" + program + L"\" " + arguments;
+  PROCESS_INFORMATION process{};
+  const bool started = CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                      &startup, &process);
+  CloseHandle(write);
+  std::string output;
+  char buffer[4096];
+  DWORD got = 0;
+  while (started && ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0) output.append(buffer, got);
+  CloseHandle(read);
+  DWORD code = ~0u;
+  if (started) {
+    WaitForSingleObject(process.hProcess, 60000);
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+  }
+  return {code, output};
+}
+
+// A number of the output's part of wmfmend's --info.
+long OutputNumber(const std::string& info, const std::string& key) {
+  const size_t output = info.find("\"output\":");
+  const size_t at = output == std::string::npos ? output : info.find("\"" + key + "\":", output);
+  return at == std::string::npos ? -1 : std::stol(info.substr(at + key.size() + 3));
+}
+
+// Programs of today put their drawings on the clipboard as enhanced
+// metafiles only; the program reads the system's conversion of it.
+TEST_F(Clipmend, EnhancedCadPictureIsPublishedAtItsOwnSize) {
+  CLIPMEND_SKIP_WITHOUT_EMF_SAMPLES();
+  const std::vector<uint8_t> emf = wmf::test::FileBytes(wmf::test::EmfCorpusDir() / "labels-unicode.emf");
+  LaunchWatched();
+  // Without a CAD program's format it is left alone: what is there is the
+  // system's conversion, as the program reads it.
+  ASSERT_NE(Judged([&] { return PutEnhancedPicture(owner_.Handle(), emf); }), 0u);
+  const ClipboardPicture conversion = ReadPicture();
+  ASSERT_TRUE(conversion.present);
+  ASSERT_FALSE(IsImproved(conversion));
+
+  const DWORD sequence = Judged([&] { return PutEnhancedPicture(owner_.Handle(), emf, {L"AutoCAD.r19"}); });
+  ASSERT_GE(SecondsUntilModified(sequence, Clock::now(), kReplacementDeadline), 0)
+      << "not modified within " << kReplacementDeadline << " s";
+  const ClipboardPicture out = ReadPicture();
+  // 150 × 80 mm, cropped to its drawing, which is its frame.
+  EXPECT_NEAR(out.pict.xExt, 15007, 0.03 * 15007);
+  EXPECT_NEAR(out.pict.yExt, 8007, 0.03 * 8007);
+
+  // wmfmend, told what the clipboard said, makes the same picture.
+  const std::filesystem::path dir = kArtifacts / "conversion";
+  std::filesystem::create_directories(dir);
+  const std::filesystem::path input = dir / "labels-unicode-conversion.wmf", output = dir / "labels-unicode-mended.wmf";
+  std::ofstream(input, std::ios::binary).write(reinterpret_cast<const char*>(conversion.bits.data()),
+                                               static_cast<std::streamsize>(conversion.bits.size()));
+  const std::wstring pict = L"--pict " + std::to_wstring(conversion.pict.mm) + L"," +
+                            std::to_wstring(conversion.pict.xExt) + L"," + std::to_wstring(conversion.pict.yExt);
+  const auto [infoCode, info] = RunCaptured(WMFMEND_EXE, L"--info --cad " + pict + L" \"" + input.wstring() + L"\"");
+  ASSERT_EQ(infoCode, 0u) << info;
+  EXPECT_EQ(OutputNumber(info, "xExt"), out.pict.xExt) << info;
+  EXPECT_EQ(OutputNumber(info, "yExt"), out.pict.yExt) << info;
+  const auto [code, ignored] = RunCaptured(
+      WMFMEND_EXE, L"--cad " + pict + L" \"" + input.wstring() + L"\" \"" + output.wstring() + L"\"");
+  ASSERT_EQ(code, 0u);
+  const std::vector<uint8_t> file = wmf::test::FileBytes(output);
+  ASSERT_GT(file.size(), wmf::kPlaceableHeaderBytes);
+  EXPECT_TRUE(std::equal(out.bits.begin(), out.bits.end(), file.begin() + wmf::kPlaceableHeaderBytes, file.end()))
+      << "the clipboard's picture and wmfmend's differ";
 }
 
 TEST_F(Clipmend, ModesDecideWhatIsModified) {

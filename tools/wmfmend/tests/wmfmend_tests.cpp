@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "sample_pictures.h"
+#include "test_pictures.h"
 #include "wmf_file.h"
 #include "wmf_record_kinds.h"
 #include "wmfmend.h"
@@ -107,12 +108,33 @@ TEST_F(WmfmendTest, UsageErrorsNameWhatIsValid) {
       {{"a.wmf"}, "give one input and one output file"},
       {{"--info", "a.wmf", "b.wmf"}, "--info takes one input file"},
       {{"--display-bits", "0", "a.wmf", "b.wmf"}, "--display-bits takes a whole number from 1 to 32"},
+      {{"--pict", "7,15000", "a.wmf", "b.wmf"}, "--pict takes MM,XEXT,YEXT"},
+      {{"--pict", "3,15000,8000", "a.wmf", "b.wmf"}, "a mapping mode of 1, 7 or 8"},
+      {{"--pict", "8,15000,8000x", "a.wmf", "b.wmf"}, "not '8,15000,8000x'"},
   };
   for (const auto& c : cases) {
     const Outcome run = Wmfmend(c.args);
     EXPECT_EQ(run.code, 2) << c.message;
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
   }
+}
+
+// The clipboard's picture is reproduced from a file: its METAFILEPICT gives
+// the size, and a CAD program's picture has its background rectangle.
+TEST_F(WmfmendTest, PictAndCadReadAPictureAsTheClipboardGivesIt) {
+  using wmf::test::Rec;
+  const std::vector<uint8_t> bits = wmf::WriteWmf(
+      {wmf::test::WindowOrg(0, 0), wmf::test::WindowExt(8000, 6000), wmf::test::Pen(0), Rec(wmf::MetaSelectObject, {0}),
+       wmf::test::Rectangle(0, 0, 8000, 6000), wmf::test::Poly(wmf::MetaPolyline, {{1000, 1000}, {3000, 2500}})});
+  std::ofstream(Path("in.wmf"), std::ios::binary).write(reinterpret_cast<const char*>(bits.data()), bits.size());
+  const Outcome cad = Wmfmend({"--info", "--cad", "--pict", "8,20320,15240", "--set", "LeaveMargin=0", Path("in.wmf")});
+  ASSERT_EQ(cad.code, 0) << cad.err;
+  // 8 × 6 inches for 8000 × 6000: the 2000 × 1500 drawn are 2 × 1.5 inches.
+  EXPECT_NE(cad.out.find("\"unitsPerInch\":1000,"), std::string::npos) << cad.out;
+  EXPECT_NE(cad.out.find("\"extents\":[1000,1000,3000,2500]"), std::string::npos) << cad.out;
+  // Without --cad a rectangle with a black outline on white is part of the drawing.
+  const Outcome other = Wmfmend({"--info", "--pict", "8,20320,15240", "--set", "LeaveMargin=0", Path("in.wmf")});
+  EXPECT_NE(other.out.find("\"extents\":[0,0,8000,6000]"), std::string::npos) << other.out;
 }
 
 TEST_F(WmfmendTest, UnreadableInputFailsWithoutOutput) {
