@@ -6,6 +6,7 @@
 
 #include "color_rules.h"
 #include "dib_rotation.h"
+#include "embedded_emf.h"
 #include "record_access.h"
 #include "sizing.h"
 
@@ -324,6 +325,12 @@ void RecordRewriter::RewriteRecord(RecordView record) {
     }
     case MetaCreateRegion:
       Region(r);
+      break;
+    case MetaEscape:
+      // A copy of the picture as an enhanced metafile, which readers would
+      // show instead of the improved picture: left out, as GDI's recorder
+      // leaves it out when it plays one metafile into another.
+      if (IsEmbeddedEmfPiece(r)) return;
       break;
     case MetaOffsetClipRgn:
       if (n >= 2) {

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
+#include "embedded_emf.h"
 #include "engine_harness.h"
 #include "output_checks.h"
 #include "sample_pictures.h"
+#include "test_emf.h"
 
 namespace wmf {
 namespace {
@@ -47,9 +50,24 @@ TEST(OutputValidity, EveryCorpusPictureWithEveryKindOfOption) {
       std::string error;
       ASSERT_TRUE(ReadWmf(surface.Close(), out, error)) << error;
       ExpectSoundObjectUse(out);
+      for (RecordView r : out.records) EXPECT_FALSE(IsEmbeddedEmfPiece(r)) << "a stale copy as an enhanced metafile";
       EXPECT_EQ(CopyOf(picture->picture().records), records);
     }
   }
+}
+
+// The picture's copy of itself as an enhanced metafile would show the
+// picture as it was before it was improved: it is left out, and other
+// comments stay.
+TEST(OutputValidity, TheEmbeddedEnhancedMetafileIsLeftOut) {
+  std::vector<WmfRecord> records = test::EmfPieces(std::vector<uint8_t>(9000, 1), 4000);
+  const WmfRecord comment = test::Rec(MetaEscape, {kMfComment, 6, 0x6548, 0x6C6C, 0x216F});
+  records.insert(records.end(), {comment, test::WindowExt(100, 100), test::LineTo(50, 50)});
+  test::EngineHarness h;
+  auto picture = h.Capture(records);
+  const std::vector<WmfRecord> out = h.Play(*picture);
+  EXPECT_EQ(std::count(out.begin(), out.end(), comment), 1);
+  EXPECT_TRUE(std::none_of(out.begin(), out.end(), [](const WmfRecord& r) { return IsEmbeddedEmfPiece(r); }));
 }
 
 // Crafted records at the limits of their fields: the arithmetic stays sound

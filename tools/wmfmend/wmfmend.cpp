@@ -17,6 +17,7 @@
 #include "ini_file_store.h"
 #include "large_buffer.h"
 #include "memory_store.h"
+#include "embedded_emf.h"
 #include "extent_analysis.h"
 #include "metafile.h"
 #include "options_files.h"
@@ -282,6 +283,9 @@ std::string JsonString(const std::string& text) {
 void PrintInfo(std::ostream& out, const wmf::CMetafile& picture, const WmfSettings& settings, wmf::Size output,
                wmf::Size himetric, size_t outputRecords) {
   const wmf::Rect& e = picture.extents;
+  // The copy of the picture as an enhanced metafile that it carries, which the
+  // output leaves out.
+  const wmf::EmbeddedEmf embedded = wmf::FindEmbeddedEmf(picture.picture().records);
   const wmf::PassState& pass = picture.passState();
   out << "{\"windowExt\":[" << picture.windowExt.x << "," << picture.windowExt.y << "],"
       << "\"extents\":[" << e.minX << "," << e.minY << "," << e.maxX << "," << e.maxY << "],"
@@ -292,6 +296,8 @@ void PrintInfo(std::ostream& out, const wmf::CMetafile& picture, const WmfSettin
       << "\"palette\":" << settings.oPalette << ","
       << "\"backgroundColor\":" << pass.backgroundColor << ","
       << "\"records\":" << picture.picture().records.size() << ","
+      << "\"embeddedEmf\":{\"records\":" << embedded.pieces << ",\"bytes\":" << embedded.bytes.size()
+      << ",\"dropped\":" << (embedded.pieces > 0 ? "true" : "false") << "},"
       << "\"output\":{\"w\":" << output.x << ",\"h\":" << output.y
       << ",\"unitsPerInchOut\":" << JsonNumber(pass.unitsPerInchOut) << ",\"xExt\":" << himetric.x
       << ",\"yExt\":" << himetric.y << ",\"records\":" << outputRecords
