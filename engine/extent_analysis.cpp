@@ -120,11 +120,7 @@ ExtentAnalysis::ExtentAnalysis(PassState& pass, WmfSettings& settings, TextMeasu
 
 void ExtentAnalysis::Begin() {
   pass_.bounds = Rect{32767, 32767, -32767, -32767};
-  pass_.saveDepth = 0;
-  pass_.nestedEndDepth = 0;
-  pass_.inNested = false;
-  pass_.awaitFirstWindowExt = true;
-  pass_.awaitFirstWindowOrg = true;
+  pass_.BeginBlocks();
   mapping_.Begin(frame_.initial, frame_.reference, frame_.fixedMapping);
   drawn_ = Box64{};
 }
@@ -225,12 +221,7 @@ void ExtentAnalysis::AnalyseRecord(RecordView record) {
       }
       break;
     case MetaSetWindowOrg:
-      // A frame that ignores the window records opens no blocks with them.
-      if (!frame_.fixedMapping && n >= 2 && (record.params[0] != 0 || record.params[1] != 0)) {
-        pass_.nestedEndDepth = pass_.saveDepth - 1;
-        pass_.inNested = true;
-      }
-      pass_.awaitFirstWindowOrg = false;
+      if (n >= 2) pass_.WindowOrigin(Signed(record, 1), Signed(record, 0));
       break;
     case MetaSetWindowExt:
       if (pass_.awaitFirstWindowExt && n >= 2) {

@@ -93,11 +93,7 @@ PlayResult CMetafile::Play(WmfRecorder& surface) {
   pass_.savedPolygon.reset();
   pass_.polygonPending = false;
   pass_.outputSize = output;
-  pass_.saveDepth = 0;
-  pass_.nestedEndDepth = 0;
-  pass_.inNested = false;
-  pass_.awaitFirstWindowExt = true;
-  pass_.awaitFirstWindowOrg = true;
+  pass_.BeginBlocks();
 
   RecordRewriter rewriter(pass_, settings, surface, frame_, divisor);
   for (RecordView record : picture_.records) rewriter.RewriteRecord(record);

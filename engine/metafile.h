@@ -54,12 +54,36 @@ struct PassState {
   bool polygonPending = false;
   double unitsPerInchOut = 0;
 
+  Size topOrigin;  // the window origin the picture sets outside any block
+
+  // The start of a pass over the records: no block open.
+  void BeginBlocks() {
+    saveDepth = 0;
+    nestedEndDepth = 0;
+    inNested = false;
+    topOrigin = Size{};
+    awaitFirstWindowExt = true;
+    awaitFirstWindowOrg = true;
+  }
   // MetaSaveDC and MetaRestoreDC: a nested block ends with the restore
   // that brings the depth back to where it began.
   void SaveDC() { ++saveDepth; }
   void RestoreDC() {
     --saveDepth;
     if (saveDepth == nestedEndDepth) inNested = false;
+  }
+  // MetaSetWindowOrg. Outside any block it sets the picture's own origin;
+  // inside a block, an origin of its own opens a nested block (CAD programs
+  // draw their blocks and inserts so), which lasts until the restore that
+  // closes the block it was set in. Both passes judge blocks by this rule.
+  void WindowOrigin(int32_t x, int32_t y) {
+    awaitFirstWindowOrg = false;
+    if (saveDepth <= 0) {
+      topOrigin = Size{x, y};
+    } else if (!inNested && (x != topOrigin.x || y != topOrigin.y)) {
+      inNested = true;
+      nestedEndDepth = saveDepth - 1;
+    }
   }
 };
 

@@ -33,9 +33,9 @@ void StoreClamped(WmfRecord& record, size_t i, int64_t value) {
 // a / b rounded to the nearest integer, halves away from zero; b > 0.
 int64_t Divide(int64_t a, int64_t b) { return a >= 0 ? (a + b / 2) / b : -((-a + b / 2) / b); }
 
-// A record without a bitmap in its stretching form: the same box with a
-// source of the same size (DIBBITBLT to DIBSTRETCHBLT, BITBLT to
-// STRETCHBLT), so that it can be scaled and turned.
+// A record with a bitmap in its stretching form: the same box with a source
+// of the same size (DIBBITBLT to DIBSTRETCHBLT, BITBLT to STRETCHBLT), so
+// that it can be scaled and turned.
 void MakeStretching(WmfRecord& r, const BlitView& blit) {
   const bool dib = r.function == MetaDibBitBlt;
   std::vector<uint16_t> params(r.params.begin(), r.params.begin() + 2);  // raster operation
@@ -43,11 +43,19 @@ void MakeStretching(WmfRecord& r, const BlitView& blit) {
   params.push_back(r.params[blit.box + 1]);                              // SrcWidth
   params.push_back(r.params[2]);                                         // YSrc
   params.push_back(r.params[3]);                                         // XSrc
-  if (!blit.bitmap) params.push_back(0);                                 // reserved
   params.insert(params.end(), r.params.begin() + blit.box, r.params.begin() + blit.box + 4);
-  if (blit.bitmap) params.insert(params.end(), r.params.begin() + blit.bitmap, r.params.end());
+  params.insert(params.end(), r.params.begin() + blit.bitmap, r.params.end());
   r.function = dib ? MetaDibStretchBlt : MetaStretchBlt;
   r.params = std::move(params);
+}
+
+// A blit without a bitmap is a raster operation with the brush alone (office
+// programs fill table cells so): the MetaPatBlt of the same operation and box,
+// which every player draws.
+void MakePatBlt(WmfRecord& r, const BlitView& blit) {
+  r.params = {r.params[0], r.params[1], r.params[blit.box], r.params[blit.box + 1], r.params[blit.box + 2],
+              r.params[blit.box + 3]};
+  r.function = MetaPatBlt;
 }
 
 // A MetaSetDibToDev of the whole image as the MetaStretchDib that draws the
@@ -355,19 +363,10 @@ void RecordRewriter::RewriteRecord(RecordView record) {
 // Window records set the output's own window: the picture's mapping is
 // already in every coordinate.
 void RecordRewriter::WindowOrigin(WmfRecord& r) {
-  const int32_t x = Signed(r, 1), y = Signed(r, 0);
-  if (!haveFirstOrigin_) {
-    haveFirstOrigin_ = true;
-    firstOriginX_ = x;
-    firstOriginY_ = y;
-  } else if (x != firstOriginX_ || y != firstOriginY_) {
-    // A block drawn with a window origin of its own: its colours stay.
-    pass_.inNested = true;
-    pass_.nestedEndDepth = pass_.saveDepth - 1;
-  }
+  // A block drawn with a window origin of its own keeps its colours.
+  pass_.WindowOrigin(Signed(r, 1), Signed(r, 0));
   Store(r, 1, 0);
   Store(r, 0, 0);
-  pass_.awaitFirstWindowOrg = false;
 }
 
 void RecordRewriter::WindowExtent(WmfRecord& r) {
@@ -573,6 +572,9 @@ void RecordRewriter::Blit(WmfRecord& r) {
   std::optional<BlitView> blit = BlitView::Of(r);
   if (r.function == MetaSetDibToDev) {
     if (!MakeStretchDib(r, *blit)) return;  // a band of an image cannot be placed on its own
+    blit = BlitView::Of(r);
+  } else if (!blit->bitmap && r.function != MetaPatBlt) {
+    MakePatBlt(r, *blit);
     blit = BlitView::Of(r);
   } else if (r.function == MetaDibBitBlt || r.function == MetaBitBlt) {
     MakeStretching(r, *blit);

@@ -48,8 +48,6 @@ class RecordRewriter {
   const PictureFrame& frame_;
   int64_t divisor_;
   MappingModel mapping_;
-  bool haveFirstOrigin_ = false;
-  int32_t firstOriginX_ = 0, firstOriginY_ = 0;
   int defaultPen_ = -1, defaultBrush_ = -1;  // made once, for restoring after the background
   WmfRecord copy_;  // the record being changed; the picture's own stays as it is
 };

@@ -90,6 +90,47 @@ TEST(ExtentAnalysis, NestedBlocksAreNotMeasured) {
   EXPECT_EQ(p->extents, (Rect{10, 10, 20, 30}));
 }
 
+// Both passes judge a block by one rule: inside a META_SAVEDC block, an origin
+// of its own makes the block nested; outside any block an origin is the
+// picture's own. A nested block is not measured, and its pens and colours
+// keep what they are under every colour and width option.
+TEST(ExtentAnalysis, BothPassesJudgeNestedBlocksAlike) {
+  const WmfRecord red = test::Pen(0x0000FF, 3);
+  const struct {
+    const char* name;
+    std::vector<WmfRecord> records;
+    Rect extents;
+    bool penKept;
+  } cases[] = {
+      {"a block with an origin of its own, no origin before it",
+       {test::WindowExt(8000, 6000), Rec(MetaSaveDC, {}), test::WindowOrg(100, 100), red, Rec(MetaSelectObject, {0}),
+        test::LineTo(5000, 5000), Rec(MetaRestoreDC, {0xFFFF}), test::LineTo(10, 10), test::LineTo(20, 30)},
+       {10, 10, 20, 30},
+       true},
+      {"the picture's own origin away from (0, 0)",
+       {test::WindowOrg(100, 100), test::WindowExt(8000, 6000), red, Rec(MetaSelectObject, {0}), test::LineTo(200, 200),
+        test::LineTo(300, 400)},
+       {100, 100, 200, 300},
+       false},
+      {"a block with the picture's own origin",
+       {test::WindowOrg(100, 100), test::WindowExt(8000, 6000), Rec(MetaSaveDC, {}), test::WindowOrg(100, 100), red,
+        Rec(MetaSelectObject, {0}), test::LineTo(200, 200), test::LineTo(300, 400), Rec(MetaRestoreDC, {0xFFFF})},
+       {100, 100, 200, 300},
+       false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::EngineHarness h;
+    auto p = h.Capture(c.records);
+    EXPECT_EQ(p->extents, c.extents);
+    h.settings.MakeBlack = 1;
+    h.settings.Lineoptions = 2;
+    const std::vector<WmfRecord> out = h.Play(*p);
+    const bool kept = std::find(out.begin(), out.end(), red) != out.end();
+    EXPECT_EQ(kept, c.penKept);
+  }
+}
+
 struct TextCase {
   const char* name;
   int align;

@@ -178,6 +178,26 @@ TEST(RecordRewriter, BoxesTurnAboutTheirCentre) {
   EXPECT_EQ(out.back(), Rec(MetaPatBlt, {0x21, 0xF0, 40, 10, 10, 70}));
 }
 
+// Blits without a bitmap fill their box with the brush: they keep their fill
+// as the raster operation it is, moved and turned like MetaPatBlt.
+TEST(RecordRewriter, BlitsWithoutABitmapTurnAsFills) {
+  const WmfRecord blits[] = {
+      Rec(MetaDibBitBlt, {0x21, 0xF0, 0, 0, 0, 10, 40, 20, 10}),
+      Rec(MetaDibStretchBlt, {0x21, 0xF0, 5, 20, 0, 0, 0, 10, 40, 20, 10}),
+      Rec(MetaBitBlt, {0x21, 0xF0, 0, 0, 0, 10, 40, 20, 10}),
+      Rec(MetaStretchBlt, {0x21, 0xF0, 5, 20, 0, 0, 0, 10, 40, 20, 10}),
+  };
+  for (const WmfRecord& blit : blits) {
+    SCOPED_TRACE(RecordName(blit.function));
+    test::EngineHarness h;
+    h.settings.LeaveMargin = 0;
+    auto picture = h.Capture({test::WindowExt(100, 100), test::Poly(MetaPolyline, {{0, 0}, {100, 100}}), blit});
+    h.settings.Rotation = 90;
+    const auto out = h.Play(*picture);
+    EXPECT_EQ(out.back(), Rec(MetaPatBlt, {0x21, 0xF0, 40, 10, 10, 70}));
+  }
+}
+
 TEST(RecordRewriter, TextAndItsRectangleMoveTogether) {
   const auto out = Played(Cropped({Rec(MetaExtTextOut, {80, 150, 1, 2, 110, 60, 120, 70, 0x41})}), Rotation(0));
   EXPECT_EQ(out[0], Rec(MetaExtTextOut, {30, 50, 1, 2, 10, 10, 20, 20, 0x41}));

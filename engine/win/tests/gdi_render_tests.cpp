@@ -133,6 +133,16 @@ std::vector<NamedPicture> Pictures() {
                                                       RleStretchDib(1100, 600, 40),
                                                       test::Poly(MetaPolyline, {{50, 50}, {1550, 950}})})});
   pictures.push_back({"mapped.wmf", MappedPicture()});
+  // Table cells filled as office programs fill them: blits without a bitmap.
+  // (Wine's player draws no META_DIBSTRETCHBLT without a bitmap, so the
+  // original would not show one: the engine's tests check that kind.)
+  using test::Rec;
+  pictures.push_back({"cell-fills.wmf",
+                      test::PictureOf({test::WindowOrg(0, 0), test::WindowExt(1600, 1000), test::Brush(0x00FFFF),
+                                       Rec(MetaSelectObject, {0}), Rec(MetaDibBitBlt, {0x21, 0xF0, 0, 0, 0, 300, 500, 100, 100}),
+                                       test::Brush(0x808080), Rec(MetaSelectObject, {1}),
+                                       Rec(MetaDibBitBlt, {0x21, 0xF0, 0, 0, 0, 500, 300, 450, 1100}),
+                                       test::Poly(MetaPolyline, {{100, 100}, {1500, 100}, {1500, 950}, {100, 950}, {100, 100}})})});
   return pictures;
 }
 
