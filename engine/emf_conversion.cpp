@@ -60,14 +60,9 @@ std::optional<PictureFrame> EmbeddedEmfFrame(const WmfPicture& picture) {
   m.windowOrgY = static_cast<int32_t>(std::lround(orgY));
   m.windowExtX = static_cast<int32_t>(std::lround(extX));
   m.windowExtY = static_cast<int32_t>(std::lround(extY));
-  m.viewportExtX = sizeX;
-  m.viewportExtY = sizeY;
   m.windowExtSet = true;
-  Mapping& r = frame.reference;
-  r.windowExtX = r.viewportExtX = sizeX;
-  r.windowExtY = r.viewportExtY = sizeY;
-  r.windowExtSet = true;
-  frame.size = Point64{sizeX, sizeY};
+  frame.reference = m;
+  frame.units = frame.size = Point64{sizeX, sizeY};
   frame.frameKnown = true;
   frame.fixedMapping = true;
   return frame;
@@ -76,7 +71,7 @@ std::optional<PictureFrame> EmbeddedEmfFrame(const WmfPicture& picture) {
 double FrameFit(const RecordList& records, const PictureFrame& frame) {
   if (!frame.frameKnown) return 0;
   MappingModel mapping;
-  mapping.Begin(frame.initial, frame.reference, frame.fixedMapping);
+  mapping.Begin(frame);
   Box64 drawn;
   for (RecordView r : records) {
     mapping.Apply(r);

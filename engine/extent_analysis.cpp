@@ -121,7 +121,7 @@ ExtentAnalysis::ExtentAnalysis(PassState& pass, WmfSettings& settings, TextMeasu
 void ExtentAnalysis::Begin() {
   pass_.bounds = Rect{32767, 32767, -32767, -32767};
   pass_.BeginBlocks();
-  mapping_.Begin(frame_.initial, frame_.reference, frame_.fixedMapping);
+  mapping_.Begin(frame_);
   drawn_ = Box64{};
 }
 
@@ -433,6 +433,21 @@ PictureFrame FindPictureFrame(const WmfPicture& picture, const MetafilePict& hea
   if (!frame.frameKnown && header.mm == kMmText && header.xExt > 0 && header.yExt > 0) {
     frame.size = Point64{header.xExt, header.yExt};
     frame.frameKnown = true;
+  } else if (frame.frameKnown) {
+    // Programs show a placeable picture in its box, and an MM_ANISOTROPIC
+    // clipboard picture at the clipboard's size: a window of other
+    // proportions is shown stretched to them, and keeps them in picture space.
+    double aspect = 0;
+    if (picture.placeable) {
+      const double w = std::abs(picture.placeable->right - picture.placeable->left);
+      const double h = std::abs(picture.placeable->bottom - picture.placeable->top);
+      if (w > 0 && h > 0) aspect = h / w;
+    } else if (header.mm == kMmAnisotropic && header.xExt > 0 && header.yExt > 0) {
+      aspect = static_cast<double>(header.yExt) / header.xExt;
+    }
+    const int64_t height = std::llround(static_cast<double>(frame.size.x) * aspect);
+    if (aspect > 0 && height > 0 && std::abs(height - frame.size.y) * 200 > frame.size.y)
+      frame.units = frame.size = Point64{frame.size.x, height};
   }
   // A conversion of an enhanced metafile whose drawing does not stand where
   // its window says is placed by the enhanced metafile it carries.

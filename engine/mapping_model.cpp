@@ -63,12 +63,16 @@ bool IsDrawingRecord(uint16_t function) {
   }
 }
 
-void MappingModel::Begin(const Mapping& initial, const Mapping& reference, bool fixed) {
+void MappingModel::Begin(const PictureFrame& frame) {
+  Begin(frame.initial, frame.reference, frame.fixedMapping, frame.units);
+}
+
+void MappingModel::Begin(const Mapping& initial, const Mapping& reference, bool fixed, Point64 units) {
   fixed_ = fixed;
   current_ = initial;
   reference_ = reference;
   saved_.clear();
-  const Point64 frame = FrameSize(reference);
+  const Point64 frame = units.x > 0 && units.y > 0 ? units : FrameSize(reference);
   unitsX_ = reference.windowExtSet ? frame.x : std::abs(static_cast<int64_t>(reference.viewportExtX));
   unitsY_ = reference.windowExtSet ? frame.y : std::abs(static_cast<int64_t>(reference.viewportExtY));
   NoteChange();

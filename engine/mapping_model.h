@@ -43,8 +43,12 @@ class MappingModel {
  public:
   // Starts a pass: the player's mapping before the first record, and the
   // reference mapping that defines picture space. With `fixed` the mapping
-  // stays `initial` whatever the records say.
-  void Begin(const Mapping& initial, const Mapping& reference, bool fixed = false);
+  // stays `initial` whatever the records say. `units`, when given, are the
+  // picture units across the reference window (a window shown stretched);
+  // by default its own extents.
+  void Begin(const Mapping& initial, const Mapping& reference, bool fixed = false, Point64 units = {});
+  // The same for a picture's frame.
+  void Begin(const struct PictureFrame& frame);
 
   // Follows one record: window and viewport records, mapping mode, saving
   // and restoring. Returns true when the record was one of those.
@@ -110,6 +114,11 @@ struct PictureFrame {
   // enhanced metafile, whose drawing keeps the enhanced metafile's own
   // coordinates).
   bool fixedMapping = false;
+  // Picture units across the reference window when they differ from its
+  // extents: a window that programs show stretched to other proportions (a
+  // placeable box, or the clipboard's size for MM_ANISOTROPIC) keeps those
+  // proportions in picture space. (0, 0): its extents.
+  Point64 units;
 };
 
 // A box in picture space, min and max inclusive.

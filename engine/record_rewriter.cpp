@@ -142,7 +142,7 @@ std::vector<int64_t> SortedEdges(std::vector<int64_t> values) {
 RecordRewriter::RecordRewriter(PassState& pass, WmfSettings& settings, WmfRecorder& surface,
                                const PictureFrame& frame, int64_t outputDivisor)
     : pass_(pass), settings_(settings), surface_(surface), frame_(frame), divisor_(std::max<int64_t>(outputDivisor, 1)) {
-  mapping_.Begin(frame.initial, frame.reference, frame.fixedMapping);
+  mapping_.Begin(frame);
 }
 
 Point64 RecordRewriter::TransformPoint(Point64 p) const {

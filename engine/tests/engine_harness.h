@@ -28,10 +28,22 @@ struct EngineHarness {
   FakeTextMeasurer measurer;
   EngineContext context{settings, messages, measurer, 32};
 
-  // Pictures are taken as coming from a CAD program unless `fromCad` is false.
-  std::unique_ptr<CMetafile> Capture(std::vector<WmfRecord> records, MetafilePict pict = {8, 20320, 15240},
+  // Pictures are taken as coming from a CAD program unless `fromCad` is
+  // false; without `pict` they are suggested at 1000 units per inch of their
+  // first window.
+  static constexpr MetafilePict kByFirstWindow{0, 0, 0};
+  std::unique_ptr<CMetafile> Capture(std::vector<WmfRecord> records, MetafilePict pict = kByFirstWindow,
                                      int fromIntelliCad = 0, bool fromCad = true) {
+    if (pict.mm == 0) pict = SuggestedAt1000UnitsPerInch(records);
     return std::make_unique<CMetafile>(pict, PictureOf(std::move(records)), 0, fromIntelliCad, context, fromCad);
+  }
+
+  static MetafilePict SuggestedAt1000UnitsPerInch(const std::vector<WmfRecord>& records) {
+    for (const WmfRecord& r : records)
+      if (r.function == MetaSetWindowExt && r.params.size() >= 2 && static_cast<int16_t>(r.params[0]) > 0 &&
+          static_cast<int16_t>(r.params[1]) > 0)
+        return MetafilePict{8, static_cast<int16_t>(r.params[1]) * 254 / 100, static_cast<int16_t>(r.params[0]) * 254 / 100};
+    return MetafilePict{8, 20320, 15240};
   }
 
   std::unique_ptr<CMetafile> Capture(WmfPicture picture, MetafilePict pict, bool fromCad) {

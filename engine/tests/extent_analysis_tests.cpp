@@ -271,7 +271,7 @@ TEST(ExtentAnalysis, OnlyVisibleDrawingWithinTheFrameIsMeasured) {
     test::EngineHarness h;
     std::vector<WmfRecord> records = {test::WindowExt(100, 100)};
     records.insert(records.end(), c.records.begin(), c.records.end());
-    auto p = h.Capture(records, {8, 20320, 15240}, 0, false);
+    auto p = h.Capture(records, h.kByFirstWindow, 0, false);
     EXPECT_EQ(p->extents, c.expected);
   }
 }

@@ -204,14 +204,14 @@ TEST(RecordRewriter, TextAndItsRectangleMoveTogether) {
 }
 
 // Texts and blits without stretching move like every other record; a blit
-// takes its stretching form, which the output can scale and turn.
+// without a bitmap becomes the fill it is, which the output can turn.
 TEST(RecordRewriter, TextOutAndBitBltMoveWithThePicture) {
   const auto out = Played(Cropped({Rec(MetaTextOut, {1, 0x41, 80, 150}),
-                                   Rec(MetaDibBitBlt, {0x20, 0xCC, 0, 0, 0, 10, 10, 80, 150})}),
+                                   Rec(MetaDibBitBlt, {0x21, 0xF0, 0, 0, 0, 10, 10, 80, 150})}),
                           Rotation(90));
   ASSERT_EQ(out.size(), 2u);
   EXPECT_EQ(out[0], Rec(MetaTextOut, {1, 0x41, 50, 120}));
-  EXPECT_EQ(out[1], Rec(MetaDibStretchBlt, {0x20, 0xCC, 10, 10, 0, 0, 0, 10, 10, 50, 110}));
+  EXPECT_EQ(out[1], Rec(MetaPatBlt, {0x21, 0xF0, 10, 10, 50, 110}));
 }
 
 // A block drawn in a window of its own lands where GDI draws it; the output
@@ -257,14 +257,14 @@ TEST(RecordRewriter, OnlyCadPicturesHaveABackground) {
   for (const int removeBackground : {0, 1}) {
     SCOPED_TRACE(removeBackground);
     test::EngineHarness h;
-    auto other = h.Capture(filledFrame, {8, 20320, 15240}, 0, false);
+    auto other = h.Capture(filledFrame, h.kByFirstWindow, 0, false);
     h.settings.Crop = 0;
     h.settings.RemoveBackground = removeBackground;
     const auto out = h.Play(*other);
     EXPECT_EQ(rectangles(out), std::vector<WmfRecord>{test::Rectangle(0, 0, 1000, 1000)});
     EXPECT_EQ(std::count_if(out.begin(), out.end(), [](const WmfRecord& r) { return r.function == MetaCreatePenIndirect; }), 1);
 
-    auto cad = h.Capture(cadBackground, {8, 20320, 15240}, 0, false);
+    auto cad = h.Capture(cadBackground, h.kByFirstWindow, 0, false);
     EXPECT_EQ(cad->extents, (Rect{500, 500, 500, 500}));
     EXPECT_EQ(cad->passState().backgroundColor, 0x202020u);
     EXPECT_EQ(rectangles(h.Play(*cad)).size(), removeBackground ? 0u : 1u);

@@ -208,6 +208,53 @@ TEST(GdiRender, ImprovedPicturesLookLikeTheOriginalTurned) {
   CLIPMEND_SKIP_WITHOUT_SAMPLE_PICTURES();
 }
 
+// The share of the pixels inked in either image whose ink has no match in
+// the other within one pixel (GDI draws a scaled glyph or line a pixel off).
+double InkedPixelsThatDiffer(const Image& a, const Image& b) {
+  const auto inkedNear = [](const Image& image, int x, int y) {
+    for (int dy = -1; dy <= 1; ++dy)
+      for (int dx = -1; dx <= 1; ++dx) {
+        const int px = x + dx, py = y + dy;
+        if (px >= 0 && py >= 0 && px < image.width && py < image.height && test::Inked(image.At(px, py))) return true;
+      }
+    return false;
+  };
+  size_t inked = 0, differ = 0;
+  for (int y = 0; y < std::min(a.height, b.height); ++y)
+    for (int x = 0; x < std::min(a.width, b.width); ++x) {
+      const bool ia = test::Inked(a.At(x, y)), ib = test::Inked(b.At(x, y));
+      inked += ia || ib;
+      differ += (ia && !inkedNear(b, x, y)) || (ib && !inkedNear(a, x, y));
+    }
+  return inked ? static_cast<double>(differ) / inked : 0;
+}
+
+// Played without any change asked for, a picture draws the very pixels it
+// drew before: texts, lines and fills stay where they were.
+TEST(GdiRender, NeutralPlayDrawsTheSamePixels) {
+  for (const auto& p : Pictures()) {
+    if (kLeftOut.count(p.name)) continue;
+    SCOPED_TRACE(p.name);
+    test::EngineHarness h;
+    const Played played = PlayWith(h, p, [](WmfSettings& s) {
+      s.Crop = 0;
+      s.RemoveBackground = 0;
+      s.Lineoptions = 0;
+      s.Filledoptions = 0;
+      s.MakeBlack = 0;
+    });
+    const Image before = Render(p.picture, WriteWmf(CopyOf(p.picture.records)), played.frame);
+    const Image after = Render(played.improved, played.bits, played.output);
+    const double differ = InkedPixelsThatDiffer(before, after);
+    EXPECT_LT(differ, 0.01) << "share of the inked pixels that differ";
+    if (differ >= 0.01) {
+      const std::string stem = std::filesystem::path(p.name).stem().string();
+      SaveBmp(before, std::filesystem::path("render-check") / (stem + "-neutral-before.bmp"));
+      SaveBmp(after, std::filesystem::path("render-check") / (stem + "-neutral-after.bmp"));
+    }
+  }
+}
+
 // Pictures whose exact crop still leaves an empty border, with the reason.
 const std::map<std::string, std::string> kCropLeftOut = {
     {"mapped.wmf", "its arc and chord are measured by their whole box, though they draw part of it"},
