@@ -280,8 +280,19 @@ std::string JsonString(const std::string& text) {
   return out + "\"";
 }
 
-void PrintInfo(std::ostream& out, const wmf::CMetafile& picture, const WmfSettings& settings, wmf::Size output,
-               wmf::Size himetric, size_t outputRecords) {
+// Whether the picture is taken as a CAD program's, and why.
+std::string CadJudgement(const wmf::CMetafile& picture, const Arguments& told) {
+  const char* why = told.intelliCad ? "told so (--intellicad)"
+                    : told.cad      ? "told so (--cad)"
+                    : picture.frame().cad
+                        ? "its first drawing is a rectangle from the origin outlined and filled in one colour, as CAD "
+                          "programs draw their background"
+                        : "told nothing, and its first drawing is no CAD program's background";
+  return std::string("{\"judged\":") + (picture.frame().cad ? "true" : "false") + ",\"why\":" + JsonString(why) + "}";
+}
+
+void PrintInfo(std::ostream& out, const wmf::CMetafile& picture, const Arguments& told, const WmfSettings& settings,
+               wmf::Size output, wmf::Size himetric, size_t outputRecords) {
   const wmf::Rect& e = picture.extents;
   // The copy of the picture as an enhanced metafile that it carries, which the
   // output leaves out.
@@ -293,6 +304,7 @@ void PrintInfo(std::ostream& out, const wmf::CMetafile& picture, const WmfSettin
       << "\"header\":{\"mm\":" << picture.header.mm << ",\"xExt\":" << picture.header.xExt
       << ",\"yExt\":" << picture.header.yExt << "},"
       << "\"placeable\":" << (picture.picture().placeable ? "true" : "false") << ","
+      << "\"cad\":" << CadJudgement(picture, told) << ","
       << "\"palette\":" << settings.oPalette << ","
       << "\"backgroundColor\":" << pass.backgroundColor << ","
       << "\"records\":" << picture.picture().records.size() << ","
@@ -366,7 +378,7 @@ int RunWmfmend(const std::vector<std::string>& args, std::ostream& out, std::ost
   if (parsed.info) {
     wmf::WmfRecorder surface;
     const auto [output, scale] = captured.Play(surface);
-    PrintInfo(out, captured, settings, output, wmf::PhysicalSize(output, scale), surface.RecordCount());
+    PrintInfo(out, captured, parsed, settings, output, wmf::PhysicalSize(output, scale), surface.RecordCount());
     return kWmfmendOk;
   }
   const std::string& target = parsed.files[1];

@@ -132,9 +132,11 @@ TEST_F(WmfmendTest, PictAndCadReadAPictureAsTheClipboardGivesIt) {
   // 8 × 6 inches for 8000 × 6000: the 2000 × 1500 drawn are 2 × 1.5 inches.
   EXPECT_NE(cad.out.find("\"unitsPerInch\":1000,"), std::string::npos) << cad.out;
   EXPECT_NE(cad.out.find("\"extents\":[1000,1000,3000,2500]"), std::string::npos) << cad.out;
+  EXPECT_NE(cad.out.find("\"cad\":{\"judged\":true,\"why\":\"told so (--cad)\"}"), std::string::npos) << cad.out;
   // Without --cad a rectangle with a black outline on white is part of the drawing.
   const Outcome other = Wmfmend({"--info", "--pict", "8,20320,15240", "--set", "LeaveMargin=0", Path("in.wmf")});
   EXPECT_NE(other.out.find("\"extents\":[0,0,8000,6000]"), std::string::npos) << other.out;
+  EXPECT_NE(other.out.find("\"cad\":{\"judged\":false,\"why\":\"told nothing"), std::string::npos) << other.out;
 }
 
 TEST_F(WmfmendTest, UnreadableInputFailsWithoutOutput) {
