@@ -1,5 +1,6 @@
 #include "help_drawings.h"
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <numbers>
@@ -8,6 +9,7 @@
 
 #include "acad_palettes.h"
 #include "object_table.h"
+#include "test_pictures.h"
 #include "wmf_file.h"
 #include "wmf_record_kinds.h"
 
@@ -16,6 +18,7 @@ namespace {
 
 using wmf::ObjectKind;
 using wmf::WmfRecord;
+using wmf::test::Rec;
 
 // AutoCAD colour numbers. Colour 7 is drawn black on the white drawing area.
 enum Color { kRed = 1, kYellow = 2, kGreen = 3, kCyan = 4, kBlue = 5, kMagenta = 6, kBlackOrWhite = 7 };
@@ -34,12 +37,6 @@ struct Point {
   double x, y;
 };
 
-WmfRecord Rec(uint16_t function, std::initializer_list<int> params) {
-  WmfRecord record{function, {}};
-  for (const int p : params) record.params.push_back(static_cast<uint16_t>(p));
-  return record;
-}
-
 uint32_t ColorRef(int number) {
   return number == kBlackOrWhite ? 0 : AcadPalettes()[number][kWhiteBackgroundPalette];
 }
@@ -57,12 +54,12 @@ class CadSheet {
     records_.push_back(Rec(wmf::MetaSetWindowExt, {height_, width_}));
     records_.push_back(Rec(wmf::MetaSetBkMode, {kTransparent}));
     records_.push_back(Rec(wmf::MetaSetTextAlign, {kBaseline}));
-    SelectNew(pen_, ObjectKind::Pen, PenRecord(kWhite, kSolid));
-    SelectNew(brush_, ObjectKind::Brush, BrushRecord(kSolidBrush, kWhite));
+    int background = -1;
+    SelectNew(pen_, ObjectKind::Pen, wmf::test::Pen(kWhite));
+    SelectNew(background, ObjectKind::Brush, wmf::test::Brush(kWhite, kSolidBrush));
     records_.push_back(Rec(wmf::MetaRectangle, {height_, width_, 0, 0}));
-    nullBrush_ = -1;
-    SelectNew(nullBrush_, ObjectKind::Brush, BrushRecord(kNullBrush, 0));
-    Drop(brush_);
+    SelectNew(nullBrush_, ObjectKind::Brush, wmf::test::Brush(0, kNullBrush));
+    Drop(background);
   }
 
   // The drawing's origin lies at (x, y) mm from the sheet's lower left corner,
@@ -76,7 +73,7 @@ class CadSheet {
   void Pen(int color, uint16_t style = kSolid) {
     color_ = ColorRef(color);
     const int old = pen_;
-    SelectNew(pen_, ObjectKind::Pen, PenRecord(color_, style));
+    SelectNew(pen_, ObjectKind::Pen, wmf::test::Pen(color_, 0, style));
     Drop(old);
   }
 
@@ -91,7 +88,7 @@ class CadSheet {
   // A closed outline, filled with the pen's colour.
   void FilledPolygon(std::initializer_list<Point> points) {
     int brush = -1;
-    SelectNew(brush, ObjectKind::Brush, BrushRecord(kSolidBrush, color_));
+    SelectNew(brush, ObjectKind::Brush, wmf::test::Brush(color_, kSolidBrush));
     WmfRecord record{wmf::MetaPolygon, {static_cast<uint16_t>(points.size())}};
     for (const Point p : points) AddPoint(record, p);
     records_.push_back(std::move(record));
@@ -182,12 +179,6 @@ class CadSheet {
   }
 
  private:
-  static WmfRecord PenRecord(uint32_t color, uint16_t style) {
-    return Rec(wmf::MetaCreatePenIndirect, {style, 0, 0, static_cast<int>(color & 0xFFFF), static_cast<int>(color >> 16)});
-  }
-  static WmfRecord BrushRecord(uint16_t style, uint32_t color) {
-    return Rec(wmf::MetaCreateBrushIndirect, {style, static_cast<int>(color & 0xFFFF), static_cast<int>(color >> 16), 0});
-  }
   // Arial, regular, of an em `em` units high.
   static WmfRecord FontRecord(int em) {
     WmfRecord record = Rec(wmf::MetaCreateFontIndirect, {-em, 0, 0, 0, 400, 0, 0, 0, 0});
@@ -226,7 +217,7 @@ class CadSheet {
   double mmPerUnit_ = 1;
   std::vector<WmfRecord> records_;
   wmf::ObjectTable objects_;
-  int pen_ = -1, brush_ = -1, nullBrush_ = -1, font_ = -1;
+  int pen_ = -1, nullBrush_ = -1, font_ = -1;
   uint32_t color_ = 0;
   uint32_t textColor_ = 0;  // GDI's default
   uint16_t textAlign_ = kLeft;
