@@ -149,6 +149,7 @@ FT_UInt GlyphOf(FT_Face face, uint8_t charSet, const CodeTable& decoded, uint8_t
 struct LoadedFace {
   FtFace face;  // null for the estimate used when no font can be loaded
   std::string name;
+  FreetypeTextMeasurer::FontFile file;
   double unitsPerEm = 1000;
   int32_t ascent = 800;  // usWinAscent, as GDI's tmAscent
   int32_t descent = 200;  // usWinDescent
@@ -179,6 +180,7 @@ std::unique_ptr<LoadedFace> OpenFace(FT_Library library, const char* file, int i
   if (FT_New_Face(library, file, index, &raw) != 0) return nullptr;
   auto loaded = std::make_unique<LoadedFace>();
   loaded->face.reset(raw);
+  loaded->file = {file, index};
   if (!FT_IS_SCALABLE(raw) || raw->units_per_EM == 0) return nullptr;
   loaded->name = std::string(raw->family_name ? raw->family_name : "") + " " + (raw->style_name ? raw->style_name : "");
   loaded->unitsPerEm = raw->units_per_EM;
@@ -341,6 +343,10 @@ TextExtent FreetypeTextMeasurer::Measure(const LogFont& font, std::string_view t
 }
 
 std::string FreetypeTextMeasurer::FontNameFor(const LogFont& font) { return impl_->SizedFontFor(font).face->name; }
+
+FreetypeTextMeasurer::FontFile FreetypeTextMeasurer::FontFileFor(const LogFont& font) {
+  return impl_->SizedFontFor(font).face->file;
+}
 
 #if defined(__SANITIZE_ADDRESS__)
 // fontconfig loses a few bytes while it parses its configuration, once per

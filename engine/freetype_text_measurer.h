@@ -33,6 +33,13 @@ class FreetypeTextMeasurer : public TextMeasurer {
   // when no font could be loaded and sizes are estimated from the height.
   std::string FontNameFor(const LogFont& font);
 
+  // The file and face index of that font; an empty path for the estimate.
+  struct FontFile {
+    std::string path;
+    int index = 0;
+  };
+  FontFile FontFileFor(const LogFont& font);
+
  private:
   class Impl;
   std::unique_ptr<Impl> impl_;

@@ -10,7 +10,7 @@ import shutil
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts"))
-from png_file import read_bmp24, write_png  # noqa: E402
+from png_file import bmp_to_png  # noqa: E402
 
 PAGE_FILES = (".html", ".css", ".hhp", ".hhc", ".hhk")
 PICTURES = os.path.join("velloform-documentation", "pictures")
@@ -40,8 +40,7 @@ def main(source, bitmaps, out):
     if not drawn:
         sys.exit(f"stage_help.py: no pictures in {bitmaps}")
     for name in drawn:
-        width, height, rows = read_bmp24(os.path.join(bitmaps, name))
-        write_png(os.path.join(out, PICTURES, name[:-4] + ".png"), width, height, rows)
+        bmp_to_png(os.path.join(bitmaps, name), os.path.join(out, PICTURES, name[:-4] + ".png"))
 
 
 if __name__ == "__main__":

@@ -4,8 +4,6 @@
 ;
 ; makensis -DVERSION=7.30.0.0 -DOUTFILE=... -DCLIPMEND_EXE=... -DWMFMEND_EXE=...
 ;          -DHELP_FILE=... -DPROGRAM_ICON=... velloform.nsi
-; The help file goes in when it exists.
-;
 ; Command line of the installer (besides NSIS's own /S and /D=folder):
 ;   /AUTOSTART=1 or /AUTOSTART=0  start Velloform when Windows starts, or not;
 ;                                 without it a new install starts it with
@@ -141,9 +139,7 @@ Section "Velloform" SectionProgram
   SetOutPath "$INSTDIR"
   File "/oname=Clipmend.exe" "${CLIPMEND_EXE}"
   File "/oname=wmfmend.exe" "${WMFMEND_EXE}"
-  !if /FileExists "${HELP_FILE}"
-    File "/oname=Velloform.chm" "${HELP_FILE}"
-  !endif
+  File "/oname=Velloform.chm" "${HELP_FILE}"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   CreateShortcut "${SHORTCUT}" "$INSTDIR\Clipmend.exe" "" "$INSTDIR\Clipmend.exe" 0 \

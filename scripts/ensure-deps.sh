@@ -4,6 +4,8 @@
 # it prints the exact line to run and fails.
 set -euo pipefail
 
+# The text measurement tests measure in the Liberation fonts (fonts-liberation;
+# they pass as well where fonts-liberation2 stands beside it) and DejaVu.
 packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-liberation)
 for part in "$@"; do
   case "$part" in

@@ -1,6 +1,10 @@
 """Writes RGB pictures as PNG files (Python standard library only). Used by
-the scripts that draw the program's bitmaps and the help pages' pictures."""
+the scripts that draw the program's bitmaps and the help pages' and the
+README's pictures.
+
+png_file.py BMP PNG... turns each 24-bit BMP file into the PNG file after it."""
 import struct
+import sys
 import zlib
 
 
@@ -40,3 +44,15 @@ def read_bmp24(path):
         rgb[0::3], rgb[1::3], rgb[2::3] = bgr[2::3], bgr[1::3], bgr[0::3]
         rows.append(bytes(rgb))
     return width, abs(height), rows
+
+
+def bmp_to_png(bmp, png):
+    """Writes the 24-bit BMP file `bmp` as the PNG file `png`."""
+    write_png(png, *read_bmp24(bmp))
+
+
+if __name__ == "__main__":
+    if len(sys.argv) < 3 or len(sys.argv) % 2 == 0:
+        sys.exit(__doc__)
+    for i in range(1, len(sys.argv), 2):
+        bmp_to_png(sys.argv[i], sys.argv[i + 1])

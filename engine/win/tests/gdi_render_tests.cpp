@@ -16,6 +16,7 @@
 
 #include "engine_harness.h"
 #include "gdi_images.h"
+#include "help_drawings.h"
 #include "placeable_file.h"
 #include "record_access.h"
 #include "sample_pictures.h"
@@ -120,11 +121,14 @@ WmfRecord RleStretchDib(int x, int y, int scale) {
   return r;
 }
 
-// Every picture of the corpus and the project's own fixtures.
+// Every picture of the corpus, the help pages' drawings and the project's
+// own fixtures.
 std::vector<NamedPicture> Pictures() {
   std::vector<NamedPicture> pictures;
   for (const auto& path : test::ReadableCorpus())
     pictures.push_back({path.filename().string(), test::ReadOrFail(test::FileBytes(path))});
+  for (const help::HelpDrawing& drawing : help::HelpDrawings())
+    pictures.push_back({drawing.fileName, test::ReadOrFail(drawing.bytes)});
   pictures.push_back({"bitmaps.wmf", test::PictureOf({test::WindowOrg(0, 0), test::WindowExt(1600, 1000),
                                                       StretchDib(100, 100, 37, 23, 24, 12),
                                                       StretchDib(700, 500, 29, 17, 8, 20),

@@ -14,7 +14,6 @@
 #include "clipboard_test_support.h"
 #include "generated_pictures.h"
 #include "program_driver.h"
-#include "sample_pictures.h"
 #include "test_pictures.h"
 #include "wmf_file.h"
 
@@ -536,7 +535,6 @@ TEST_F(Clipmend, SplashScreenAtStartUpGoesAfterItsTime) {
 }
 
 TEST_F(Clipmend, HelpButtonsOpenTheHelpViewer) {
-  CLIPMEND_SKIP_WITHOUT_SAMPLE_PICTURES();  // the help file's pictures are drawn from them
   Launch();
   PostMessageW(MainWindow(), WM_COMMAND, ID_USER_PREFERENCES, 0);
   HWND preferences = WaitForDialog(kPreferencesTitle);

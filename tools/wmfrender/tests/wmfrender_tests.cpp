@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "sample_pictures.h"
+#include "help_drawings.h"
 #include "test_pictures.h"
 #include "wmfrender.h"
 
@@ -47,21 +47,26 @@ TEST(RenderJobTest, ReadsJobsAndRefusesWhatIsNoJob) {
   EXPECT_TRUE(ParseRenderJob("a.bmp 360x300 cad-usa.wmf --as-is", error)->asIs);
 }
 
+// Jobs on the help pages' drawings, and on a standard metafile without a
+// frame, all written into a folder of the test's own.
 class WmfrenderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    CLIPMEND_SKIP_WITHOUT_SAMPLE_PICTURES();
     dir_ = fs::temp_directory_path() / ("wmfrender-test-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    fs::create_directories(dir_ / "drawings");
+    for (const help::HelpDrawing& drawing : help::HelpDrawings()) Write(dir_ / "drawings" / drawing.fileName, drawing.bytes);
+    Write(dir_ / "drawings" / "standard.wmf",
+          wmf::WriteWmf({wmf::test::WindowExt(100, 100), wmf::test::Rectangle(10, 10, 90, 90)}));
   }
-  void TearDown() override {
-    if (!dir_.empty()) fs::remove_all(dir_);
+  void TearDown() override { fs::remove_all(dir_); }
+  static void Write(const fs::path& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   }
   int Run(const std::string& jobs, std::string& err) {
     std::ofstream(dir_ / "jobs.list") << jobs;
     std::ostringstream stream;
-    const int code = RunWmfrender(dir_ / "jobs.list", wmf::test::CorpusDir(), dir_, stream);
+    const int code = RunWmfrender(dir_ / "jobs.list", dir_ / "drawings", dir_, stream);
     err = stream.str();
     return code;
   }
@@ -94,36 +99,37 @@ Drawn Inspect(const fs::path& path) {
 
 TEST_F(WmfrenderTest, DrawsThePictureAsIsAndImprovedInItsBox) {
   std::string err;
-  ASSERT_EQ(Run("page.bmp 200x300 cad-usa.wmf --as-is\n"
-                "cropped.bmp 200x300 cad-usa.wmf\n"
-                "turned.bmp 200x300 cad-usa.wmf --set Rotation=90\n",
+  ASSERT_EQ(Run("page.bmp 200x300 bracket-sheet.wmf --as-is\n"
+                "cropped.bmp 200x300 bracket-sheet.wmf\n"
+                "plan.bmp 200x300 floor-plan.wmf\n"
+                "turned.bmp 200x300 floor-plan.wmf --set Rotation=90\n",
                 err),
             0)
       << err;
-  // Each picture as large as fits in the box, its proportions kept: the
-  // A4 page (19000 x 27700) and the wide map fill the box's width; turned,
-  // the map stands upright.
+  // Each picture as large as fits in the box, its proportions kept: the A4
+  // sheet (21000 x 29700) and the wide floor plan fill the box's width;
+  // turned, the plan stands upright.
   const Drawn page = Inspect(dir_ / "page.bmp"), cropped = Inspect(dir_ / "cropped.bmp"),
-              turned = Inspect(dir_ / "turned.bmp");
+              plan = Inspect(dir_ / "plan.bmp"), turned = Inspect(dir_ / "turned.bmp");
   EXPECT_EQ(page.width, 200);
-  EXPECT_EQ(page.height, 292);
-  EXPECT_EQ(cropped.width, 200);
-  EXPECT_LT(cropped.height, 150);
+  EXPECT_EQ(page.height, 283);
+  EXPECT_EQ(plan.width, 200);
+  EXPECT_LT(plan.height, 160);
   EXPECT_TRUE(turned.width == 200 || turned.height == 300) << turned.width << " x " << turned.height;
   EXPECT_LE(turned.height, 300);
-  EXPECT_GT(turned.height, turned.width * 4 / 3);
-  for (const Drawn& d : {page, cropped, turned}) EXPECT_GT(d.ink, 0.001);
-  EXPECT_GT(cropped.ink, page.ink * 3) << "the cropped map should fill far more of its picture than of the page";
+  EXPECT_NEAR(static_cast<double>(turned.height) / turned.width, static_cast<double>(plan.width) / plan.height, 0.02);
+  for (const Drawn& d : {page, cropped, plan, turned}) EXPECT_GT(d.ink, 0.001);
+  EXPECT_GT(cropped.ink, page.ink * 3) << "the cropped bracket should fill far more of its picture than of the sheet";
   EXPECT_FALSE(fs::exists(dir_ / "cropped.bmp.wmfrender.wmf"));
 }
 
 TEST_F(WmfrenderTest, ReportsEveryBadJobAndStillDrawsTheOthers) {
   std::string err;
   EXPECT_EQ(Run("a.bmp 100x100 missing.wmf\n"
-                "b.bmp 100 cad-usa.wmf\n"
-                "c.bmp 100x100 cad-usa.wmf --set Rotation=45\n"
-                "d.bmp 100x100 libwmf-text.wmf --as-is\n"
-                "ok.bmp 100x100 cad-usa.wmf\n",
+                "b.bmp 100 floor-plan.wmf\n"
+                "c.bmp 100x100 floor-plan.wmf --set Rotation=45\n"
+                "d.bmp 100x100 standard.wmf --as-is\n"
+                "ok.bmp 100x100 floor-plan.wmf\n",
                 err),
             1);
   EXPECT_NE(err.find("missing.wmf"), std::string::npos) << err;
