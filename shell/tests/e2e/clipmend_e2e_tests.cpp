@@ -3,8 +3,8 @@
 // and the registry.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -14,6 +14,7 @@
 #include "clipboard_test_support.h"
 #include "generated_pictures.h"
 #include "program_driver.h"
+#include "sample_pictures.h"
 #include "test_pictures.h"
 #include "wmf_file.h"
 
