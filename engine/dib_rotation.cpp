@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "record_access.h"
+#include "record_views.h"
 #include "wmf_record_kinds.h"
 
 namespace wmf {
@@ -39,7 +39,8 @@ bool FindBitmapRecordLayout(const WmfRecord& record, BitmapRecordLayout& layout)
   if (record.function != MetaDibStretchBlt && record.function != MetaStretchDib) return false;
   const std::optional<BlitView> blit = BlitView::Of(record);
   if (!blit || blit->bitmap == 0) return false;
-  layout = {blit->source, blit->bitmap, record.function == MetaStretchDib ? record.params[2] : kDibRgbColors};
+  layout = {blit->source, blit->bitmap,
+            record.function == MetaStretchDib ? record.params[BlitView::kStretchDibColorUsage] : kDibRgbColors};
   return true;
 }
 

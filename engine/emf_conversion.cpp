@@ -5,7 +5,7 @@
 #include "embedded_emf.h"
 #include "emf_file.h"
 #include "emf_mapping.h"
-#include "record_access.h"
+#include "record_views.h"
 
 namespace wmf {
 namespace {
@@ -76,7 +76,8 @@ double FrameFit(const RecordList& records, const PictureFrame& frame) {
   for (RecordView r : records) {
     mapping.Apply(r);
     if (r.function != MetaMoveTo && !IsDrawingRecord(r.function)) continue;
-    ForEachPlacingPoint(r, [&](int32_t x, int32_t y) { drawn.Add(mapping.ToPicture(x, y)); });
+    if (const std::optional<GeometryView> g = GeometryView::Of(r))
+      g->ForEachPoint([&](PointAt p) { drawn.Add(mapping.ToPicture(X(r, p), Y(r, p))); });
   }
   if (drawn.Empty()) return 0;
   const auto span = [](int64_t lo, int64_t hi) { return hi > lo ? static_cast<double>(hi - lo) : 0.0; };

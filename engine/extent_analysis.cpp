@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "emf_conversion.h"
-#include "record_access.h"
+#include "record_views.h"
 
 namespace wmf {
 namespace {
@@ -43,37 +43,19 @@ constexpr uint16_t kBsSolid = 0;
 // A pen or brush record as the analysis keeps it.
 ObjectInfo DrawingObjectOf(RecordView r) {
   ObjectInfo info;
-  if (r.function == MetaCreatePenIndirect && Has(r, 5)) {
-    info.visible = (r.params[0] & 0x0F) != kPsNull;
-    info.color = DoubleWordAt(r, 3) & 0x00FFFFFF;
-  } else if (r.function == MetaCreateBrushIndirect && Has(r, 3)) {
-    info.visible = r.params[0] != kBsNull;
-    info.solid = r.params[0] == kBsSolid;
-    info.color = DoubleWordAt(r, 1) & 0x00FFFFFF;
+  if (r.function == MetaCreatePenIndirect && Has(r, PenFields::kWords)) {
+    info.visible = (r.params[PenFields::kStyle] & 0x0F) != kPsNull;
+    info.color = DoubleWordAt(r, PenFields::kColor) & 0x00FFFFFF;
+  } else if (r.function == MetaCreateBrushIndirect && Has(r, BrushFields::kWords)) {
+    info.visible = r.params[BrushFields::kStyle] != kBsNull;
+    info.solid = r.params[BrushFields::kStyle] == kBsSolid;
+    info.color = DoubleWordAt(r, BrushFields::kColor) & 0x00FFFFFF;
   }
   return info;
 }
 
 Box64 Intersection(const Box64& a, const Box64& b) {
   return Box64{std::max(a.minX, b.minX), std::max(a.minY, b.minY), std::min(a.maxX, b.maxX), std::min(a.maxY, b.maxY)};
-}
-
-// A MetaCreateRegion's rectangles (its scans), in logical units.
-template <typename F>
-void ForEachRegionRect(RecordView r, F&& visit) {
-  // nextInChain, ObjectType, ObjectCount, RegionSize, ScanCount, maxScan,
-  // bounding box (4), then the scans: count, top, bottom, count pairs, count.
-  if (!Has(r, 11)) return;
-  const size_t scans = r.params[5];
-  size_t at = 11;
-  for (size_t s = 0; s < scans; ++s) {
-    if (!Has(r, at + 3)) return;
-    const size_t pairs = r.params[at] / 2;
-    const int32_t top = Signed(r, at + 1), bottom = Signed(r, at + 2);
-    if (!Has(r, at + 3 + 2 * pairs + 1)) return;
-    for (size_t i = 0; i < pairs; ++i) visit(Signed(r, at + 3 + 2 * i), top, Signed(r, at + 4 + 2 * i), bottom);
-    at += 3 + 2 * pairs + 1;
-  }
 }
 
 // AutoCAD and its kin draw their background first: a rectangle from the
@@ -90,19 +72,21 @@ bool LooksLikeCadBackground(const RecordList& records, const Mapping& reference)
   brush.solid = true;
   for (RecordView r : records) {
     if (IsDrawingRecord(r.function)) {
-      return r.function == MetaRectangle && Has(r, 4) && Signed(r, 3) == 0 && Signed(r, 2) == 0 && pen.visible &&
+      const std::optional<GeometryView> g = GeometryView::Of(r);
+      return r.function == MetaRectangle && g && X(r, g->BoxMin()) == 0 && Y(r, g->BoxMin()) == 0 && pen.visible &&
              brush.solid && pen.color == brush.color;
     }
+    const std::optional<uint16_t> slot = FirstWord(r);
     if (const ObjectKind kind = CreatedObject(r.function); kind != ObjectKind::None) {
-      const int slot = table.Create(kind);
-      if (static_cast<size_t>(slot) >= info.size()) info.resize(slot + 1);
-      info[slot] = DrawingObjectOf(r);
-    } else if (r.function == MetaSelectObject && Has(r, 1)) {
-      const ObjectKind kind = table.KindAt(r.params[0]);
-      if (kind == ObjectKind::Pen) pen = info[r.params[0]];
-      if (kind == ObjectKind::Brush) brush = info[r.params[0]];
-    } else if (r.function == MetaDeleteObject && Has(r, 1)) {
-      table.Delete(r.params[0]);
+      const int created = table.Create(kind);
+      if (static_cast<size_t>(created) >= info.size()) info.resize(created + 1);
+      info[created] = DrawingObjectOf(r);
+    } else if (r.function == MetaSelectObject && slot) {
+      const ObjectKind kind = table.KindAt(*slot);
+      if (kind == ObjectKind::Pen) pen = info[*slot];
+      if (kind == ObjectKind::Brush) brush = info[*slot];
+    } else if (r.function == MetaDeleteObject && slot) {
+      table.Delete(*slot);
     }
   }
   return false;
@@ -140,14 +124,19 @@ void ExtentAnalysis::Measure(Box64 box) {
                       ClampToInt32(drawn_.maxY)};
 }
 
-// Points as x, y pairs from parameter `first`; never past the record's end.
-void ExtentAnalysis::MeasurePoints(RecordView record, size_t first, size_t count, bool visible) {
+// The points of a poly record's run, when they draw.
+void ExtentAnalysis::MeasureRun(RecordView record, const GeometryView& g, bool visible) {
   if (!visible) return;
-  const size_t available = record.params.size() > first ? (record.params.size() - first) / 2 : 0;
-  count = std::min(count, available);
   Box64 box;
-  for (size_t i = 0; i < count; ++i)
-    box.Add(mapping_.ToPicture(Signed(record, first + 2 * i), Signed(record, first + 2 * i + 1)));
+  g.ForEachPoint([&](PointAt p) { box.Add(mapping_.ToPicture(X(record, p), Y(record, p))); });
+  Measure(box);
+}
+
+// The box between two pairs of a record.
+void ExtentAnalysis::MeasureBetween(RecordView record, PointAt a, PointAt b) {
+  Box64 box;
+  box.Add(mapping_.ToPicture(X(record, a), Y(record, a)));
+  box.Add(mapping_.ToPicture(X(record, b), Y(record, b)));
   Measure(box);
 }
 
@@ -179,157 +168,149 @@ void ExtentAnalysis::CreateObject(RecordView record, ObjectKind kind) {
   ObjectInfo info = DrawingObjectOf(record);
   if (kind == ObjectKind::Font) info.font = FontOf(record);
   if (kind == ObjectKind::Region)
-    ForEachRegionRect(record, [&](int32_t l, int32_t t, int32_t r, int32_t b) {
-      info.region.Add(mapping_.ToPicture(l, t));
-      info.region.Add(mapping_.ToPicture(r, b));
+    RegionView::ForEachRect(record, [&](RegionRect rect) {
+      info.region.Add(mapping_.ToPicture(rect.left, rect.top));
+      info.region.Add(mapping_.ToPicture(rect.right, rect.bottom));
     });
   info_[slot] = std::move(info);
 }
 
 void ExtentAnalysis::AnalyseRecord(RecordView record) {
-  const size_t n = record.params.size();
   mapping_.Apply(record);
+  const std::optional<GeometryView> g = GeometryView::Of(record);
+  const std::optional<uint16_t> first = FirstWord(record);
   switch (record.function) {
     case MetaSaveDC:
       pass_.SaveDC();
       savedClips_.push_back(clip_);
-      break;
+      return;
     case MetaRestoreDC: {
       pass_.RestoreDC();
       // -k restores the clip saved k saves ago, +k the k-th saved one.
-      const int32_t level = n >= 1 ? Signed(record, 0) : -1;
+      const int32_t level = first ? static_cast<int16_t>(*first) : -1;
       const int64_t keep = level < 0 ? static_cast<int64_t>(savedClips_.size()) + level : level - 1;
       if (level != 0 && keep >= 0 && keep < static_cast<int64_t>(savedClips_.size())) {
         clip_ = savedClips_[static_cast<size_t>(keep)];
         savedClips_.resize(static_cast<size_t>(keep));
       }
-      break;
+      return;
     }
     case MetaIntersectClipRect:
-      if (n >= 4) {
+      if (g) {
         Box64 box;
-        box.Add(mapping_.ToPicture(Signed(record, 3), Signed(record, 2)));
-        box.Add(mapping_.ToPicture(Signed(record, 1), Signed(record, 0)));
+        box.Add(mapping_.ToPicture(X(record, g->BoxMin()), Y(record, g->BoxMin())));
+        box.Add(mapping_.ToPicture(X(record, g->BoxMax()), Y(record, g->BoxMax())));
         clip_ = clip_ ? Intersection(*clip_, box) : box;
       }
-      break;
+      return;
     case MetaOffsetClipRgn:
-      if (n >= 2 && clip_) {
-        const Point64 d = mapping_.DistanceToPicture(Signed(record, 1), Signed(record, 0));
+      if (g && clip_) {
+        const Point64 d = mapping_.DistanceToPicture(X(record, g->First()), Y(record, g->First()));
         const Point64 low = Moved({clip_->minX, clip_->minY}, d), high = Moved({clip_->maxX, clip_->maxY}, d);
         *clip_ = Box64{low.x, low.y, high.x, high.y};
       }
-      break;
+      return;
     case MetaSetWindowOrg:
-      if (n >= 2) pass_.WindowOrigin(Signed(record, 1), Signed(record, 0));
-      break;
+      if (g) pass_.WindowOrigin(X(record, g->First()), Y(record, g->First()));
+      return;
     case MetaSetWindowExt:
-      if (pass_.awaitFirstWindowExt && n >= 2) {
-        pass_.firstWindowExt = Size{record.params[1], record.params[0]};  // unsigned here
+      if (pass_.awaitFirstWindowExt && g) {
+        const PointAt p = g->First();
+        pass_.firstWindowExt = Size{record.params[p.x], record.params[p.y]};  // unsigned here
         pass_.awaitFirstWindowExt = false;
       }
-      break;
+      return;
     case MetaSelectObject:
-      if (n >= 1) {
-        const int slot = record.params[0];
-        switch (objects_.KindAt(slot)) {
-          case ObjectKind::Font: currentFont_ = info_[slot].font; break;
-          case ObjectKind::Pen: pen_ = info_[slot]; break;
-          case ObjectKind::Brush: brush_ = info_[slot]; break;
+      if (first) {
+        switch (objects_.KindAt(*first)) {
+          case ObjectKind::Font: currentFont_ = info_[*first].font; break;
+          case ObjectKind::Pen: pen_ = info_[*first]; break;
+          case ObjectKind::Brush: brush_ = info_[*first]; break;
           default: break;
         }
       }
-      break;
+      return;
     case MetaDeleteObject:
-      if (n >= 1) objects_.Delete(record.params[0]);
-      break;
+      if (first) objects_.Delete(*first);
+      return;
     case MetaSetTextAlign:
-      if (n >= 1) textAlign_ = record.params[0];
-      break;
+      if (first) textAlign_ = *first;
+      return;
     case MetaCreatePenIndirect:
-      if (n >= 5) pass_.lastPenColor = DoubleWordAt(record, 3);
-      CreateObject(record, ObjectKind::Pen);
-      break;
-    case MetaMoveTo:
-      if (n >= 2) lineStart_ = position_ = mapping_.ToPicture(Signed(record, 1), Signed(record, 0));
-      break;
-    case MetaLineTo:
-      // A line reaches from the point a move set (a chain of lines from the
-      // end of the one before, already measured) to its own end.
-      if (n >= 2) {
-        const Point64 to = mapping_.ToPicture(Signed(record, 1), Signed(record, 0));
-        if (PenDraws()) {
-          Box64 box;
-          if (lineStart_) box.Add(*lineStart_);
-          box.Add(to);
-          Measure(box);
-        }
-        position_ = to;
-      }
-      lineStart_.reset();
-      break;
-    case MetaPolygon:
-      if (n >= 1) MeasurePoints(record, 1, record.params[0], FillDraws());
-      break;
-    case MetaPolyline:
-      if (n >= 1) MeasurePoints(record, 1, record.params[0], PenDraws());
-      break;
-    case MetaEllipse:
-    case MetaRoundRect:
-    case MetaPie:
-    case MetaChord:
-    case MetaArc: {
-      // The box of the figure; an arc's start and end only aim its ends.
-      const size_t box = record.function == MetaRoundRect ? 2 : record.function == MetaEllipse ? 0 : 4;
-      const bool visible = record.function == MetaArc ? PenDraws() : FillDraws();
-      if (n >= box + 4 && visible)
-        MeasureCorners(Signed(record, box + 3), Signed(record, box + 2), Signed(record, box + 1), Signed(record, box));
-      break;
-    }
-    case MetaRectangle:
-      if (n < 4) break;
-      if (frame_.cad && (Signed(record, 3) == 0 || Signed(record, 2) == 0)) {
-        BackgroundRectangle();
-      } else if (FillDraws()) {
-        MeasureCorners(Signed(record, 3), Signed(record, 2), Signed(record, 1), Signed(record, 0));
-      }
-      break;
-    case MetaSetPixel:
-      if (n >= 4) MeasureCorners(Signed(record, 3), Signed(record, 2), Signed(record, 3), Signed(record, 2));
-      break;
-    case MetaFloodFill:
-      if (n >= 4) MeasureCorners(Signed(record, 3), Signed(record, 2), Signed(record, 3), Signed(record, 2));
-      break;
-    case MetaExtFloodFill:
-      if (n >= 5) MeasureCorners(Signed(record, 4), Signed(record, 3), Signed(record, 4), Signed(record, 3));
-      break;
-    case MetaPolyPolygon: {
-      if (n < 1) break;
-      const size_t polygons = record.params[0];
-      if (n < 1 + polygons) break;
-      size_t points = 0;
-      for (size_t i = 0; i < polygons; ++i) points += record.params[1 + i];
-      if (points > 0) MeasurePoints(record, 1 + polygons, points, FillDraws());
-      break;
-    }
-    case MetaExtTextOut:
-    case MetaTextOut:
-      TextBox(record);
+      if (Has(record, PenFields::kWords)) pass_.lastPenColor = DoubleWordAt(record, PenFields::kColor);
       break;
     case MetaFillRegion:
     case MetaPaintRegion:
     case MetaInvertRegion:
     case MetaFrameRegion:
-      if (n >= 1 && objects_.KindAt(record.params[0]) == ObjectKind::Region) Measure(info_[record.params[0]].region);
-      break;
+      if (first && objects_.KindAt(*first) == ObjectKind::Region) Measure(info_[*first].region);
+      return;
     default:
-      if (const std::optional<BlitView> blit = BlitView::Of(record)) {
-        if (blit->bitmap || FillsWithoutBitmap(DoubleWordAt(record, 0)))
-          MeasureCorners(blit->x, blit->y, blit->x + blit->width, blit->y + blit->height);
-      } else if (const ObjectKind kind = CreatedObject(record.function); kind != ObjectKind::None) {
-        CreateObject(record, kind);
-      }
       break;
+  }
+  if (const ObjectKind kind = CreatedObject(record.function); kind != ObjectKind::None) {
+    CreateObject(record, kind);
+    return;
+  }
+  if (g) MeasureDrawing(record, *g);
+}
+
+// What a drawing record draws, by its shape.
+void ExtentAnalysis::MeasureDrawing(RecordView record, const GeometryView& g) {
+  switch (g.shape()) {
+    case Shape::Point: {
+      const Point64 to = mapping_.ToPicture(X(record, g.First()), Y(record, g.First()));
+      if (record.function == MetaMoveTo) {
+        lineStart_ = position_ = to;
+        return;
+      }
+      // A line reaches from the point a move set (a chain of lines from the
+      // end of the one before, already measured) to its own end.
+      if (PenDraws()) {
+        Box64 box;
+        if (lineStart_) box.Add(*lineStart_);
+        box.Add(to);
+        Measure(box);
+      }
+      position_ = to;
+      lineStart_.reset();
+      return;
+    }
+    case Shape::Points:
+      MeasureRun(record, g, record.function == MetaPolygon ? FillDraws() : PenDraws());
+      return;
+    case Shape::PolyPolygon:
+      if (g.RunCount() > 0) MeasureRun(record, g, FillDraws());
+      return;
+    case Shape::Box:
+      if (record.function == MetaRectangle && frame_.cad &&
+          (X(record, g.BoxMin()) == 0 || Y(record, g.BoxMin()) == 0)) {
+        BackgroundRectangle();
+      } else if (FillDraws()) {
+        MeasureBetween(record, g.BoxMin(), g.BoxMax());
+      }
+      return;
+    case Shape::RoundBox:
+    case Shape::ArcBox:
+      // The box of the figure; an arc's start and end only aim its ends.
+      if (record.function == MetaArc ? PenDraws() : FillDraws()) MeasureBetween(record, g.BoxMin(), g.BoxMax());
+      return;
+    case Shape::ColorPoint:
+    case Shape::ExtFloodPoint:
+      MeasureBetween(record, g.First(), g.First());
+      return;
+    case Shape::TextOut:
+    case Shape::ExtTextOut:
+      TextBox(record, g);
+      return;
+    case Shape::Blit: {
+      const BlitView& blit = *g.Blit();
+      if (blit.bitmap || FillsWithoutBitmap(DoubleWordAt(record, BlitView::kRasterOperation)))
+        MeasureCorners(blit.x, blit.y, blit.x + blit.width, blit.y + blit.height);
+      return;
+    }
+    default:
+      return;
   }
 }
 
@@ -343,26 +324,24 @@ void ExtentAnalysis::BackgroundRectangle() {
   if ((red > 128 || green > 128) && (palette == 0 || palette == 2 || palette == 4 || palette == 6)) ++palette;
 }
 
-void ExtentAnalysis::TextBox(RecordView record) {
+void ExtentAnalysis::TextBox(RecordView record, const GeometryView& g) {
+  const int32_t x = X(record, g.First()), y = Y(record, g.First());
   if (record.function == MetaTextOut) {
-    const std::optional<TextOutView> text = TextOutView::Of(record);
-    if (text) TextAt(text->x, text->y, text->String(record, text_), nullptr);
+    TextAt(x, y, TextOutView::Of(record)->String(record, text_), nullptr);
     return;
   }
-  ExtTextLayout layout;
-  if (!ReadExtTextLayout(record, layout)) return;
-  const int32_t x = Signed(record, 1), y = Signed(record, 0);
+  const ExtTextLayout& layout = *g.ExtText();
   // An opaque rectangle paints its background; an empty one paints nothing
   // (the system's conversion of an EMF writes one with every text).
-  const bool paintsRect = Signed(record, 4) != Signed(record, 6) && Signed(record, 5) != Signed(record, 7);
-  if ((layout.options & kEtoOpaque) && paintsRect)
-    MeasureCorners(Signed(record, 4), Signed(record, 5), Signed(record, 6), Signed(record, 7));
+  if (layout.options & kEtoOpaque) {
+    const PointAt low = ExtTextLayout::kRectMin, high = ExtTextLayout::kRectMax;
+    if (X(record, low) != X(record, high) && Y(record, low) != Y(record, high)) MeasureBetween(record, low, high);
+  }
   int64_t advances = 0;
   // The advances, where the record has them, are what the text is drawn with.
-  const bool fromAdvances = layout.hasDx;
-  if (fromAdvances)
+  if (layout.hasDx)
     for (size_t i = 0; i < layout.count; ++i) advances += record.params[layout.dxWord + i];
-  TextAt(x, y, ExtTextString(record, layout, text_), fromAdvances ? &advances : nullptr);
+  TextAt(x, y, ExtTextString(record, layout, text_), layout.hasDx ? &advances : nullptr);
 }
 
 // The box of a text at (x, y) in logical units, by the text alignment and the

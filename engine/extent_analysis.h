@@ -9,6 +9,7 @@
 #include "mapping_model.h"
 #include "metafile.h"
 #include "object_table.h"
+#include "record_views.h"
 #include "text_measurer.h"
 
 namespace wmf {
@@ -33,10 +34,12 @@ class ExtentAnalysis {
 
  private:
   void Measure(Box64 box);
-  void MeasurePoints(RecordView record, size_t first, size_t count, bool visible);
+  void MeasureDrawing(RecordView record, const GeometryView& g);
+  void MeasureRun(RecordView record, const GeometryView& g, bool visible);
+  void MeasureBetween(RecordView record, PointAt a, PointAt b);
   void MeasureCorners(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
   void BackgroundRectangle();
-  void TextBox(RecordView record);
+  void TextBox(RecordView record, const GeometryView& g);
   void TextAt(int32_t x, int32_t y, std::string_view text, const int64_t* advanceSum);
   void CreateObject(RecordView record, ObjectKind kind);
   bool PenDraws() const;

@@ -3,15 +3,13 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "wmf_record_kinds.h"
+#include "record_views.h"
 
 namespace wmf {
 namespace {
 
 constexpr int32_t kMmIsotropic = 7;
 constexpr int32_t kMmAnisotropicMode = 8;
-
-int32_t Param(RecordView record, size_t i) { return static_cast<int16_t>(record.params[i]); }
 
 int32_t Saturate(int64_t value) {
   return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
@@ -38,7 +36,9 @@ bool ScalesExtents(const Mapping& m) { return m.mapMode == kMmIsotropic || m.map
 // SCALEWINDOWEXT and SCALEVIEWPORTEXT: extent × num / denom, as GDI does it
 // in integers; a result of 0 is refused as GDI refuses it.
 void ScaleExtent(int32_t& extX, int32_t& extY, RecordView r) {
-  const int32_t yDenom = Param(r, 0), yNum = Param(r, 1), xDenom = Param(r, 2), xNum = Param(r, 3);
+  using F = ScaleFields;
+  const int32_t yDenom = Signed(r, F::kYDenom), yNum = Signed(r, F::kYNum), xDenom = Signed(r, F::kXDenom),
+                xNum = Signed(r, F::kXNum);
   if (xDenom == 0 || yDenom == 0) return;
   const int64_t x = static_cast<int64_t>(extX) * xNum / xDenom;
   const int64_t y = static_cast<int64_t>(extY) * yNum / yDenom;
@@ -95,50 +95,50 @@ bool MappingModel::Apply(RecordView r) {
 }
 
 bool MappingModel::Follow(RecordView r) {
-  const size_t n = r.params.size();
   Mapping scratch = current_;
   Mapping& m = fixed_ ? scratch : current_;
+  const std::optional<GeometryView> g = GeometryView::Of(r);
+  const std::optional<uint16_t> first = FirstWord(r);
+  // A window's or viewport's pair, or an offset of one.
+  const auto pair = [&](int32_t& x, int32_t& y, bool offset) {
+    if (!g) return;
+    const int32_t px = X(r, g->First()), py = Y(r, g->First());
+    x = offset ? Saturate(static_cast<int64_t>(x) + px) : px;
+    y = offset ? Saturate(static_cast<int64_t>(y) + py) : py;
+  };
+  // GDI refuses an extent of 0, and ignores extents in fixed mapping modes.
+  const auto extent = [&](int32_t& x, int32_t& y) {
+    if (!g || !ScalesExtents(m) || X(r, g->First()) == 0 || Y(r, g->First()) == 0) return false;
+    pair(x, y, false);
+    return true;
+  };
   switch (r.function) {
     case MetaSetMapMode:
-      if (n >= 1) m.mapMode = r.params[0];
+      if (first) m.mapMode = *first;
       return true;
     case MetaSetWindowOrg:
-      if (n >= 2) m.windowOrgX = Param(r, 1), m.windowOrgY = Param(r, 0);
+      pair(m.windowOrgX, m.windowOrgY, false);
       return true;
     case MetaSetViewportOrg:
-      if (n >= 2) m.viewportOrgX = Param(r, 1), m.viewportOrgY = Param(r, 0);
+      pair(m.viewportOrgX, m.viewportOrgY, false);
       return true;
     case MetaOffsetWindowOrg:
-      if (n >= 2) {
-        m.windowOrgX = Saturate(static_cast<int64_t>(m.windowOrgX) + Param(r, 1));
-        m.windowOrgY = Saturate(static_cast<int64_t>(m.windowOrgY) + Param(r, 0));
-      }
+      pair(m.windowOrgX, m.windowOrgY, true);
       return true;
     case MetaOffsetViewportOrg:
-      if (n >= 2) {
-        m.viewportOrgX = Saturate(static_cast<int64_t>(m.viewportOrgX) + Param(r, 1));
-        m.viewportOrgY = Saturate(static_cast<int64_t>(m.viewportOrgY) + Param(r, 0));
-      }
+      pair(m.viewportOrgX, m.viewportOrgY, true);
       return true;
     case MetaSetWindowExt:
-      // GDI refuses an extent of 0, and ignores extents in fixed mapping modes.
-      if (n >= 2 && ScalesExtents(m) && Param(r, 0) != 0 && Param(r, 1) != 0) {
-        m.windowExtX = Param(r, 1);
-        m.windowExtY = Param(r, 0);
-        m.windowExtSet = true;
-      }
+      if (extent(m.windowExtX, m.windowExtY)) m.windowExtSet = true;
       return true;
     case MetaSetViewportExt:
-      if (n >= 2 && ScalesExtents(m) && Param(r, 0) != 0 && Param(r, 1) != 0) {
-        m.viewportExtX = Param(r, 1);
-        m.viewportExtY = Param(r, 0);
-      }
+      extent(m.viewportExtX, m.viewportExtY);
       return true;
     case MetaScaleWindowExt:
-      if (n >= 4 && ScalesExtents(m)) ScaleExtent(m.windowExtX, m.windowExtY, r);
+      if (g && ScalesExtents(m)) ScaleExtent(m.windowExtX, m.windowExtY, r);
       return true;
     case MetaScaleViewportExt:
-      if (n >= 4 && ScalesExtents(m)) ScaleExtent(m.viewportExtX, m.viewportExtY, r);
+      if (g && ScalesExtents(m)) ScaleExtent(m.viewportExtX, m.viewportExtY, r);
       return true;
     case MetaSaveDC:
       if (!fixed_) saved_.push_back(current_);
@@ -147,7 +147,7 @@ bool MappingModel::Follow(RecordView r) {
       if (fixed_) return true;
       // -k restores the state saved k saves ago, +k the k-th saved state; a
       // level that does not exist leaves everything as it is.
-      const int32_t level = n >= 1 ? Param(r, 0) : -1;
+      const int32_t level = first ? static_cast<int16_t>(*first) : -1;
       const int64_t keep = level < 0 ? static_cast<int64_t>(saved_.size()) + level : level - 1;
       if (level == 0 || keep < 0 || keep >= static_cast<int64_t>(saved_.size())) return true;
       current_ = saved_[static_cast<size_t>(keep)];

@@ -7,7 +7,7 @@
 #include "color_rules.h"
 #include "dib_rotation.h"
 #include "embedded_emf.h"
-#include "record_access.h"
+#include "record_views.h"
 #include "sizing.h"
 
 namespace wmf {
@@ -15,14 +15,10 @@ namespace {
 
 bool Rotated90Or270(int rotation) { return rotation == 90 || rotation == 270; }
 
-// The number of points a poly record holds and needs: false when the record
-// is too short for its own count.
-bool PointsFit(RecordView record, size_t first, size_t count) {
-  return record.params.size() >= first + 2 * count;
-}
-
-bool SamePoint(RecordView a, size_t i, RecordView b, size_t j) {
-  return a.params[1 + 2 * i] == b.params[1 + 2 * j] && a.params[2 + 2 * i] == b.params[2 + 2 * j];
+// Point i of poly record a and point j of poly record b are the same, as
+// found in the picture.
+bool SamePoint(RecordView a, const GeometryView& ga, size_t i, RecordView b, const GeometryView& gb, size_t j) {
+  return X(a, ga.RunPoint(i)) == X(b, gb.RunPoint(j)) && Y(a, ga.RunPoint(i)) == Y(b, gb.RunPoint(j));
 }
 
 // Output coordinates are 16-bit: a value beyond them is held at the limit.
@@ -38,12 +34,11 @@ int64_t Divide(int64_t a, int64_t b) { return a >= 0 ? (a + b / 2) / b : -((-a +
 // that it can be scaled and turned.
 void MakeStretching(WmfRecord& r, const BlitView& blit) {
   const bool dib = r.function == MetaDibBitBlt;
-  std::vector<uint16_t> params(r.params.begin(), r.params.begin() + 2);  // raster operation
-  params.push_back(r.params[blit.box]);                                  // SrcHeight
-  params.push_back(r.params[blit.box + 1]);                              // SrcWidth
-  params.push_back(r.params[2]);                                         // YSrc
-  params.push_back(r.params[3]);                                         // XSrc
-  params.insert(params.end(), r.params.begin() + blit.box, r.params.begin() + blit.box + 4);
+  const auto at = r.params.begin();
+  std::vector<uint16_t> params(at + BlitView::kRasterOperation, at + BlitView::kRasterOperation + 2);
+  params.insert(params.end(), at + blit.box, at + blit.box + 2);                    // the source's size: the box's
+  params.insert(params.end(), at + blit.sourceOrigin, at + blit.sourceOrigin + 2);  // YSrc, XSrc
+  params.insert(params.end(), at + blit.box, at + blit.box + 4);
   params.insert(params.end(), r.params.begin() + blit.bitmap, r.params.end());
   r.function = dib ? MetaDibStretchBlt : MetaStretchBlt;
   r.params = std::move(params);
@@ -53,8 +48,10 @@ void MakeStretching(WmfRecord& r, const BlitView& blit) {
 // programs fill table cells so): the MetaPatBlt of the same operation and box,
 // which every player draws.
 void MakePatBlt(WmfRecord& r, const BlitView& blit) {
-  r.params = {r.params[0], r.params[1], r.params[blit.box], r.params[blit.box + 1], r.params[blit.box + 2],
-              r.params[blit.box + 3]};
+  const auto at = r.params.begin();
+  std::vector<uint16_t> params(at + BlitView::kRasterOperation, at + BlitView::kRasterOperation + 2);
+  params.insert(params.end(), at + blit.box, at + blit.box + 4);
+  r.params = std::move(params);
   r.function = MetaPatBlt;
 }
 
@@ -62,13 +59,16 @@ void MakePatBlt(WmfRecord& r, const BlitView& blit) {
 // same pixels into the same box, so that it can be scaled and turned. False
 // for a band of an image.
 bool MakeStretchDib(WmfRecord& r, const BlitView& blit) {
-  const uint16_t scanCount = r.params[1], startScan = r.params[2];
+  using F = DibToDevFields;
+  const uint16_t scanCount = r.params[F::kScanCount], startScan = r.params[F::kStartScan];
   if (startScan != 0 || blit.height <= 0 || scanCount < blit.height || !blit.bitmap) return false;
+  const auto at = r.params.begin();
   std::vector<uint16_t> params = {0x0020, 0x00CC,  // SRCCOPY
-                                  r.params[0],     // ColorUsage
-                                  r.params[5],  r.params[6], r.params[3], r.params[4],
-                                  r.params[5],  r.params[6], r.params[7], r.params[8]};
-  params.insert(params.end(), r.params.begin() + blit.bitmap, r.params.end());
+                                  r.params[F::kColorUsage]};
+  params.insert(params.end(), at + blit.box, at + blit.box + 2);            // the source's size: the box's
+  params.insert(params.end(), at + F::kYSource, at + F::kXSource + 1);      // YDib, XDib
+  params.insert(params.end(), at + blit.box, at + blit.box + 4);
+  params.insert(params.end(), at + blit.bitmap, r.params.end());
   r.function = MetaStretchDib;
   r.params = std::move(params);
   return true;
@@ -174,14 +174,14 @@ Point64 RecordRewriter::DistanceToOutput(int64_t dx, int64_t dy) const {
   return d;
 }
 
-void RecordRewriter::MovePoint(WmfRecord& record, size_t xParam, size_t yParam) const {
-  const Point64 p = ToOutput(Signed(record, xParam), Signed(record, yParam));
-  StoreClamped(record, xParam, p.x);
-  StoreClamped(record, yParam, p.y);
+void RecordRewriter::MovePoint(WmfRecord& record, PointAt at) const {
+  const Point64 p = ToOutput(X(record, at), Y(record, at));
+  StoreClamped(record, at.x, p.x);
+  StoreClamped(record, at.y, p.y);
 }
 
-void RecordRewriter::MovePoints(WmfRecord& record, size_t first, size_t count) const {
-  for (size_t i = 0; i < count; ++i) MovePoint(record, first + 2 * i, first + 2 * i + 1);
+void RecordRewriter::MovePoints(WmfRecord& record, const GeometryView& g) const {
+  g.ForEachPoint([&](PointAt at) { MovePoint(record, at); });
 }
 
 // Output units per logical unit along the picture's x or y axis, without sign.
@@ -191,23 +191,20 @@ double RecordRewriter::SizeFactor(bool vertical) const {
 
 // A size without direction (a corner's ellipse, a frame's brush): scaled,
 // and its sides swapped when the picture turns a quarter.
-void RecordRewriter::ScaleSize(WmfRecord& r, size_t w, size_t h, bool swap) const {
+void RecordRewriter::ScaleSize(WmfRecord& r, PointAt size, bool swap) const {
   const double fx = SizeFactor(false), fy = SizeFactor(true);
-  if (fx != 1.0) StoreClamped(r, w, std::llround(Signed(r, w) * fx));
-  if (fy != 1.0) StoreClamped(r, h, std::llround(Signed(r, h) * fy));
-  if (swap) std::swap(r.params[w], r.params[h]);
+  if (fx != 1.0) StoreClamped(r, size.x, std::llround(X(r, size) * fx));
+  if (fy != 1.0) StoreClamped(r, size.y, std::llround(Y(r, size) * fy));
+  if (swap) std::swap(r.params[size.x], r.params[size.y]);
 }
 
 void RecordRewriter::RewriteRecord(RecordView record) {
   copy_.Assign(record);
   WmfRecord& r = copy_;
-  const size_t n = r.params.size();
-  const int rotation = settings_.Rotation;
-  const bool quarter = Rotated90Or270(rotation);
-
   // The picture's mapping is taken into every coordinate below; the output
   // keeps the one window set by the play.
   mapping_.Apply(record);
+  const std::optional<GeometryView> g = GeometryView::Of(record);
   switch (r.function) {
     case MetaSaveDC:
       pass_.SaveDC();
@@ -224,13 +221,13 @@ void RecordRewriter::RewriteRecord(RecordView record) {
     case MetaScaleViewportExt:
       return;
     case MetaSetWindowOrg:
-      if (n >= 2) WindowOrigin(r);
+      if (g) WindowOrigin(r, *g);
       break;
     case MetaSetWindowExt:
-      if (n >= 2) WindowExtent(r);
+      if (g) WindowExtent(r, *g);
       break;
     case MetaSetPixel:
-      if (n >= 4) MovePoint(r, 3, 2);
+      if (g) MovePoints(r, *g);
       [[fallthrough]];
     case MetaSetBkColor:
     case MetaSetTextColor:
@@ -241,23 +238,13 @@ void RecordRewriter::RewriteRecord(RecordView record) {
       Pen(r);
       if (!RewriteColorRecord(r, pass_, settings_)) r.Assign(record);
       break;
-    case MetaLineTo:
-    case MetaMoveTo:
-      if (n >= 2) MovePoint(r, 1, 0);
-      break;
-    case MetaFloodFill:
-      if (n >= 4) MovePoint(r, 3, 2);
-      break;
-    case MetaExtFloodFill:
-      if (n >= 5) MovePoint(r, 4, 3);
-      break;
     case MetaCreateFontIndirect:
       Font(r);
       break;
-    case MetaPolygon: {
-      if (n < 1 || !PointsFit(r, 1, r.params[0])) break;
+    case MetaPolygon:
+      if (!g || !g->Complete()) break;
       if (pass_.savedPolygon) {
-        if (IsDuplicatePolygon(r)) {
+        if (IsDuplicatePolygon(r, *g)) {
           pass_.savedPolygon.reset();
           return;
         }
@@ -267,70 +254,25 @@ void RecordRewriter::RewriteRecord(RecordView record) {
         pass_.savedPolygon = record;
         pass_.polygonPending = true;
       }
-      MovePoints(r, 1, r.params[0]);
+      MovePoints(r, *g);
       break;
-    }
     case MetaPolyline:
-      if (n < 1 || !PointsFit(r, 1, r.params[0])) break;
-      if (IsDuplicateOutline(r)) {
+      if (!g || !g->Complete()) break;
+      if (IsDuplicateOutline(r, *g)) {
         pass_.polygonPending = false;
         return;
       }
-      MovePoints(r, 1, r.params[0]);
+      MovePoints(r, *g);
       Emit(r);
       pass_.polygonPending = false;
       return;
-    case MetaExcludeClipRect:
-    case MetaIntersectClipRect:
-    case MetaEllipse:
-      if (n >= 4) {
-        MovePoint(r, 3, 2);
-        MovePoint(r, 1, 0);
-      }
-      break;
-    case MetaRoundRect:
-      if (n >= 6) {
-        MovePoint(r, 5, 4);
-        MovePoint(r, 3, 2);
-        ScaleSize(r, 1, 0, quarter);
-      }
-      break;
     case MetaRectangle:
-      if (n < 4) break;
-      if (frame_.cad) {
-        Background(r);
+      if (g && frame_.cad) {
+        Background(r, *g);
         return;
       }
-      MovePoint(r, 3, 2);
-      MovePoint(r, 1, 0);
+      if (g) MovePoints(r, *g);
       break;
-    case MetaPolyPolygon: {
-      if (n < 1 || n < 1 + static_cast<size_t>(r.params[0])) break;
-      size_t points = 0;
-      for (size_t i = 0; i < r.params[0]; ++i) points += r.params[1 + i];
-      const size_t first = 1 + r.params[0];
-      if (points > 0 && PointsFit(r, first, points)) MovePoints(r, first, points);
-      break;
-    }
-    case MetaArc:
-    case MetaPie:
-    case MetaChord:
-      if (n >= 8) Arc(r);
-      break;
-    case MetaTextOut:
-      if (const std::optional<TextOutView> text = TextOutView::Of(r)) MovePoint(r, text->yParam + 1, text->yParam);
-      break;
-    case MetaExtTextOut: {
-      ExtTextLayout layout;
-      if (!ReadExtTextLayout(r, layout)) break;
-      MovePoint(r, 1, 0);
-      if (layout.hasRect) {
-        MovePoint(r, 4, 5);
-        MovePoint(r, 6, 7);
-      }
-      if (layout.hasDx) Advances(r);
-      break;
-    }
     case MetaCreateRegion:
       Region(r);
       break;
@@ -341,20 +283,26 @@ void RecordRewriter::RewriteRecord(RecordView record) {
       if (IsEmbeddedEmfPiece(r)) return;
       break;
     case MetaOffsetClipRgn:
-      if (n >= 2) {
-        const Point64 d = DistanceToOutput(Signed(r, 1), Signed(r, 0));
-        StoreClamped(r, 1, d.x);
-        StoreClamped(r, 0, d.y);
+      if (g) {
+        const PointAt p = g->First();
+        const Point64 d = DistanceToOutput(X(r, p), Y(r, p));
+        StoreClamped(r, p.x, d.x);
+        StoreClamped(r, p.y, d.y);
       }
       break;
-    case MetaFrameRegion:
-      if (n >= 4) ScaleSize(r, 3, 2, quarter);
-      break;
     default:
-      if (BlitView::Of(r)) {
+      if (!g) break;
+      if (g->shape() == Shape::Blit) {
         Blit(r);
         return;
       }
+      // Every other shape: its points move, a size without a place scales,
+      // a text's advances scale with its font. (An arc's start and end keep
+      // their roles when a mirror is taken into them: GDI draws arcs
+      // counterclockwise as seen on the device whatever the mapping.)
+      if (g->shape() != Shape::PolyPolygon || (g->Complete() && g->RunCount() > 0)) MovePoints(r, *g);
+      if (const std::optional<PointAt> size = g->Size()) ScaleSize(r, *size, Rotated90Or270(settings_.Rotation));
+      if (g->ExtText() && g->ExtText()->hasDx) Advances(r, *g->ExtText());
       break;
   }
   Emit(r);
@@ -362,38 +310,40 @@ void RecordRewriter::RewriteRecord(RecordView record) {
 
 // Window records set the output's own window: the picture's mapping is
 // already in every coordinate.
-void RecordRewriter::WindowOrigin(WmfRecord& r) {
+void RecordRewriter::WindowOrigin(WmfRecord& r, const GeometryView& g) {
   // A block drawn with a window origin of its own keeps its colours.
-  pass_.WindowOrigin(Signed(r, 1), Signed(r, 0));
-  Store(r, 1, 0);
-  Store(r, 0, 0);
+  const PointAt p = g.First();
+  pass_.WindowOrigin(X(r, p), Y(r, p));
+  Store(r, p.x, 0);
+  Store(r, p.y, 0);
 }
 
-void RecordRewriter::WindowExtent(WmfRecord& r) {
-  const Size found{Signed(r, 1), Signed(r, 0)};
+void RecordRewriter::WindowExtent(WmfRecord& r, const GeometryView& g) {
+  const PointAt p = g.First();
+  const Size found{X(r, p), Y(r, p)};
   if (pass_.awaitFirstWindowExt) pass_.firstWindowExt = found;
   pass_.currentWindowExt = found;
-  Store(r, 1, pass_.outputSize.x);
-  Store(r, 0, pass_.outputSize.y);
+  Store(r, p.x, pass_.outputSize.x);
+  Store(r, p.y, pass_.outputSize.y);
   pass_.awaitFirstWindowExt = false;
 }
 
 // The CAD program's background: a rectangle from the picture's origin.
-void RecordRewriter::Background(WmfRecord& r) {
-  const bool atOrigin = Signed(r, 3) == 0 && Signed(r, 2) == 0;
+void RecordRewriter::Background(WmfRecord& r, const GeometryView& g) {
+  const PointAt low = g.BoxMin(), high = g.BoxMax();
+  const bool atOrigin = X(r, low) == 0 && Y(r, low) == 0;
   if (!atOrigin) {
-    MovePoint(r, 3, 2);
-    MovePoint(r, 1, 0);
+    MovePoints(r, g);
     Emit(r);
     return;
   }
   if (settings_.RemoveBackground) return;
 
   // Repaint it over the whole output window in the background colour.
-  Store(r, 3, 0);
-  Store(r, 2, 0);
-  Store(r, 1, pass_.outputSize.x);
-  Store(r, 0, pass_.outputSize.y);
+  Store(r, low.x, 0);
+  Store(r, low.y, 0);
+  Store(r, high.x, pass_.outputSize.x);
+  Store(r, high.y, pass_.outputSize.y);
   int previousPen = surface_.SelectedPen();
   int previousBrush = surface_.SelectedBrush();
   const int pen = surface_.CreatePenIndirect(0, 0, pass_.backgroundColor & 0x00FFFFFF);
@@ -421,41 +371,34 @@ int RecordRewriter::DefaultBrush() {
   return defaultBrush_;
 }
 
-// Arcs, pies and chords: the box and the points that aim the ends. GDI
-// draws them counterclockwise as seen on the device whatever the mapping,
-// so start and end keep their roles when a mirror is taken into the points.
-void RecordRewriter::Arc(WmfRecord& r) const {
-  for (size_t i = 0; i < 8; i += 2) MovePoint(r, i + 1, i);
-}
-
 // Fonts turn with the picture and keep their size in the output's units.
 void RecordRewriter::Font(WmfRecord& r) const {
+  using F = FontFields;
   const int rotation = settings_.Rotation;
-  if (r.params.size() < 4) return;
-  Store(r, 2, Signed(r, 2) - 10 * rotation);
-  Store(r, 3, Signed(r, 3) - 10 * rotation);
+  if (!Has(r, F::kAngles)) return;
+  Store(r, F::kEscapement, Signed(r, F::kEscapement) - 10 * rotation);
+  Store(r, F::kOrientation, Signed(r, F::kOrientation) - 10 * rotation);
   const double fy = SizeFactor(true), fx = SizeFactor(false);
-  if (fy != 1.0 && Signed(r, 0) != 0) {
-    const int64_t height = std::llround(Signed(r, 0) * fy);
-    StoreClamped(r, 0, height != 0 ? height : (Signed(r, 0) < 0 ? -1 : 1));
+  const int32_t height = Signed(r, F::kHeight), width = Signed(r, F::kWidth);
+  if (fy != 1.0 && height != 0) {
+    const int64_t scaled = std::llround(height * fy);
+    StoreClamped(r, F::kHeight, scaled != 0 ? scaled : (height < 0 ? -1 : 1));
   }
-  if (fx != 1.0 && Signed(r, 1) != 0) StoreClamped(r, 1, std::max<int64_t>(1, std::llround(Signed(r, 1) * fx)));
+  if (fx != 1.0 && width != 0) StoreClamped(r, F::kWidth, std::max<int64_t>(1, std::llround(width * fx)));
 }
 
 // A pen's width is a length of the picture: it scales with the drawing.
 void RecordRewriter::Pen(WmfRecord& r) const {
   const double fx = SizeFactor(false);
-  if (fx == 1.0 || r.params.size() < 2 || Signed(r, 1) <= 0) return;
-  StoreClamped(r, 1, std::max<int64_t>(1, std::llround(Signed(r, 1) * fx)));
+  if (fx == 1.0 || !Has(r, PenFields::kWidth + 1) || Signed(r, PenFields::kWidth) <= 0) return;
+  StoreClamped(r, PenFields::kWidth, std::max<int64_t>(1, std::llround(Signed(r, PenFields::kWidth) * fx)));
 }
 
 // The advances of a text, scaled with its font; rounding is carried from
 // character to character so that the text keeps its length.
-void RecordRewriter::Advances(WmfRecord& r) const {
+void RecordRewriter::Advances(WmfRecord& r, const ExtTextLayout& layout) const {
   const double fx = SizeFactor(false);
   if (fx == 1.0) return;
-  ExtTextLayout layout;
-  if (!ReadExtTextLayout(r, layout) || !layout.hasDx) return;
   // The running length is held within 2^53, where it rounds exactly and
   // steps between characters cannot overflow; the output's advances are
   // 16-bit anyway.
@@ -473,26 +416,18 @@ void RecordRewriter::Advances(WmfRecord& r) const {
 // A region is rebuilt from its rectangles, each taken into the output: a
 // turned or mirrored region has other scans than the original.
 void RecordRewriter::Region(WmfRecord& r) const {
-  if (!Has(r, 11)) return;
+  if (!Has(r, RegionView::kFirstScan)) return;
   std::vector<Box64> rects;
-  const size_t scans = r.params[5];
-  size_t at = 11;
-  for (size_t s = 0; s < scans && Has(r, at + 3); ++s) {
-    const size_t pairs = r.params[at] / 2;
-    if (!Has(r, at + 3 + 2 * pairs + 1)) break;
-    const int32_t top = Signed(r, at + 1), bottom = Signed(r, at + 2);
-    for (size_t i = 0; i < pairs; ++i) {
-      Box64 box;
-      box.Add(ToOutput(Signed(r, at + 3 + 2 * i), top));
-      box.Add(ToOutput(Signed(r, at + 4 + 2 * i), bottom));
-      box.minX = std::clamp<int64_t>(box.minX, INT16_MIN, INT16_MAX);
-      box.maxX = std::clamp<int64_t>(box.maxX, INT16_MIN, INT16_MAX);
-      box.minY = std::clamp<int64_t>(box.minY, INT16_MIN, INT16_MAX);
-      box.maxY = std::clamp<int64_t>(box.maxY, INT16_MIN, INT16_MAX);
-      if (box.minX < box.maxX && box.minY < box.maxY) rects.push_back(box);
-    }
-    at += 3 + 2 * pairs + 1;
-  }
+  RegionView::ForEachRect(r, [&](RegionRect rect) {
+    Box64 box;
+    box.Add(ToOutput(rect.left, rect.top));
+    box.Add(ToOutput(rect.right, rect.bottom));
+    box.minX = std::clamp<int64_t>(box.minX, INT16_MIN, INT16_MAX);
+    box.maxX = std::clamp<int64_t>(box.maxX, INT16_MIN, INT16_MAX);
+    box.minY = std::clamp<int64_t>(box.minY, INT16_MIN, INT16_MAX);
+    box.maxY = std::clamp<int64_t>(box.maxY, INT16_MIN, INT16_MAX);
+    if (box.minX < box.maxX && box.minY < box.maxY) rects.push_back(box);
+  });
   std::vector<int64_t> ys, xs;
   for (const Box64& b : rects) {
     ys.insert(ys.end(), {b.minY, b.maxY});
@@ -535,7 +470,7 @@ void RecordRewriter::Region(WmfRecord& r) const {
     maxScan = std::max<size_t>(maxScan, count);
   }
   if (bounds.Empty()) bounds = Box64{0, 0, 0, 0};
-  std::vector<uint16_t> params(r.params.begin(), r.params.begin() + 4);
+  std::vector<uint16_t> params(r.params.begin(), r.params.begin() + RegionView::kRegionSize);
   params.push_back(static_cast<uint16_t>(std::min<size_t>(22 + 2 * body.size(), 0xFFFF)));  // bytes
   params.push_back(static_cast<uint16_t>(std::min<size_t>(scanCount, 0xFFFF)));
   params.push_back(static_cast<uint16_t>(std::min<size_t>(maxScan, 0xFFFF)));
@@ -545,23 +480,25 @@ void RecordRewriter::Region(WmfRecord& r) const {
 }
 
 // A polygon that repeats the saved one and closes itself: its outline.
-bool RecordRewriter::IsDuplicatePolygon(const WmfRecord& r) const {
+bool RecordRewriter::IsDuplicatePolygon(const WmfRecord& r, const GeometryView& g) const {
   const RecordView saved = *pass_.savedPolygon;
-  const size_t m = saved.params[0];
-  if (!pass_.polygonPending || r.params[0] != m + 1) return false;
+  const GeometryView s = *GeometryView::Of(saved);
+  const size_t m = s.RunCount();
+  if (!pass_.polygonPending || g.RunCount() != m + 1) return false;
   for (size_t i = 0; i < m; ++i)
-    if (!SamePoint(r, i, saved, i)) return false;
-  return SamePoint(r, m, r, 0);
+    if (!SamePoint(r, g, i, saved, s, i)) return false;
+  return SamePoint(r, g, m, r, g, 0);
 }
 
 // The first polyline after a polygon, closed and starting at its first point.
-bool RecordRewriter::IsDuplicateOutline(const WmfRecord& r) const {
+bool RecordRewriter::IsDuplicateOutline(const WmfRecord& r, const GeometryView& g) const {
   if (!pass_.polygonPending || !pass_.savedPolygon) return false;
   const RecordView saved = *pass_.savedPolygon;
-  const size_t count = r.params[0];
-  if (count == 0 || saved.params[0] == 0) return false;
-  if (!SamePoint(r, count - 1, r, 0)) return false;
-  return SamePoint(r, 0, saved, 0) || (count >= 2 && SamePoint(r, 1, saved, 0));
+  const GeometryView s = *GeometryView::Of(saved);
+  const size_t count = g.RunCount();
+  if (count == 0 || s.RunCount() == 0) return false;
+  if (!SamePoint(r, g, count - 1, r, g, 0)) return false;
+  return SamePoint(r, g, 0, saved, s, 0) || (count >= 2 && SamePoint(r, g, 1, saved, s, 0));
 }
 
 // Boxes of pixels move with their centre; a bitmap's pixels turn with the
@@ -580,7 +517,7 @@ void RecordRewriter::Blit(WmfRecord& r) {
     MakeStretching(r, *blit);
     blit = BlitView::Of(r);
   }
-  const size_t h = blit->box, w = blit->box + 1, y = blit->box + 2, x = blit->box + 3;
+  const PointAt size_at = blit->Size(), corner_at = blit->Corner();
   const Point64 corner = mapping_.ToPicture(blit->x, blit->y);
   const Point64 size = mapping_.DistanceToPicture(blit->width, blit->height);
   Point64 centre = TransformPoint(Point64{corner.x + size.x / 2, corner.y + size.y / 2});
@@ -596,10 +533,10 @@ void RecordRewriter::Blit(WmfRecord& r) {
     if (turned && Rotated90Or270(rotation)) std::swap(box.x, box.y);
     if (!turned && rotation == 180) box = {-box.x, -box.y};
   }
-  StoreClamped(r, w, box.x);
-  StoreClamped(r, h, box.y);
-  StoreClamped(r, x, centre.x - Signed(r, w) / 2);
-  StoreClamped(r, y, centre.y - Signed(r, h) / 2);
+  StoreClamped(r, size_at.x, box.x);
+  StoreClamped(r, size_at.y, box.y);
+  StoreClamped(r, corner_at.x, centre.x - X(r, size_at) / 2);
+  StoreClamped(r, corner_at.y, centre.y - Y(r, size_at) / 2);
   Emit(r);
 }
 

@@ -4,6 +4,7 @@
 
 #include "mapping_model.h"
 #include "metafile.h"
+#include "record_views.h"
 
 namespace wmf {
 
@@ -23,20 +24,19 @@ class RecordRewriter {
  private:
   Point64 ToOutput(int32_t x, int32_t y) const;
   Point64 DistanceToOutput(int64_t dx, int64_t dy) const;
-  void MovePoint(WmfRecord& record, size_t xParam, size_t yParam) const;
-  void MovePoints(WmfRecord& record, size_t first, size_t count) const;
-  void ScaleSize(WmfRecord& record, size_t wParam, size_t hParam, bool swap) const;
+  void MovePoint(WmfRecord& record, PointAt at) const;
+  void MovePoints(WmfRecord& record, const GeometryView& g) const;
+  void ScaleSize(WmfRecord& record, PointAt size, bool swap) const;
   double SizeFactor(bool vertical) const;
-  void WindowOrigin(WmfRecord& record);
-  void WindowExtent(WmfRecord& record);
-  void Background(WmfRecord& record);
-  void Arc(WmfRecord& record) const;
+  void WindowOrigin(WmfRecord& record, const GeometryView& g);
+  void WindowExtent(WmfRecord& record, const GeometryView& g);
+  void Background(WmfRecord& record, const GeometryView& g);
   void Font(WmfRecord& record) const;
   void Pen(WmfRecord& record) const;
-  void Advances(WmfRecord& record) const;
+  void Advances(WmfRecord& record, const ExtTextLayout& layout) const;
   void Region(WmfRecord& record) const;
-  bool IsDuplicatePolygon(const WmfRecord& record) const;
-  bool IsDuplicateOutline(const WmfRecord& record) const;
+  bool IsDuplicatePolygon(const WmfRecord& record, const GeometryView& g) const;
+  bool IsDuplicateOutline(const WmfRecord& record, const GeometryView& g) const;
   void Blit(WmfRecord& record);
   void Emit(const WmfRecord& record) { surface_.Play(record); }
   int DefaultPen();

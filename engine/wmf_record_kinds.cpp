@@ -8,7 +8,7 @@ namespace wmf {
 namespace {
 
 constexpr RecordKind kUnsorted[] = {
-#define WMF_KIND_ROW(name, text, number, creates, slots) {number, text, ObjectKind::creates, slots},
+#define WMF_KIND_ROW(name, text, number, creates, slots, shape) {number, text, ObjectKind::creates, slots, Shape::shape},
     WMF_RECORD_KINDS(WMF_KIND_ROW)
 #undef WMF_KIND_ROW
 };

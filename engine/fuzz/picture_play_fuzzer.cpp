@@ -35,7 +35,7 @@ wmf::test::EngineHarness& Harness() {
 }
 
 constexpr uint16_t kFunctions[] = {
-#define FUNCTION_OF_ROW(name, text, number, creates, slots) number,
+#define FUNCTION_OF_ROW(name, text, number, creates, slots, shape) number,
     WMF_RECORD_KINDS(FUNCTION_OF_ROW)
 #undef FUNCTION_OF_ROW
 };

@@ -509,7 +509,7 @@ TEST(MalformedInput, SavingAndRestoring) {
 // Every known record far too short for its fields and with its fields at
 // every extreme: 0 to 12 parameters, each all 0, 1, 2, 0x7FFF, 0x8000 or 0xFFFF.
 TEST(MalformedInput, EveryKnownRecordShortAndAtItsExtremes) {
-#define WMF_FUNCTION_ROW(name, text, number, creates, slots) {number, text},
+#define WMF_FUNCTION_ROW(name, text, number, creates, slots, shape) {number, text},
   const std::pair<uint16_t, const char*> functions[] = {WMF_RECORD_KINDS(WMF_FUNCTION_ROW)};
 #undef WMF_FUNCTION_ROW
   std::vector<Case> cases;
