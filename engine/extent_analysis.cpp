@@ -94,9 +94,8 @@ bool LooksLikeCadBackground(const RecordList& records, const Mapping& reference)
 
 }  // namespace
 
-ExtentAnalysis::ExtentAnalysis(PassState& pass, WmfSettings& settings, TextMeasurer& measurer,
-                               const PictureFrame& frame)
-    : pass_(pass), settings_(settings), measurer_(measurer), frame_(frame) {
+ExtentAnalysis::ExtentAnalysis(PassState& pass, int& palette, TextMeasurer& measurer, const PictureFrame& frame)
+    : pass_(pass), palette_(palette), measurer_(measurer), frame_(frame) {
   pen_.color = 0;
   brush_.color = 0xFFFFFF;
   brush_.solid = true;
@@ -320,8 +319,7 @@ void ExtentAnalysis::BackgroundRectangle() {
   pass_.backgroundColor = pass_.lastPenColor;
   const uint32_t red = pass_.backgroundColor & 0xFF;
   const uint32_t green = (pass_.backgroundColor >> 8) & 0xFF;
-  int& palette = settings_.oPalette;
-  if ((red > 128 || green > 128) && (palette == 0 || palette == 2 || palette == 4 || palette == 6)) ++palette;
+  if ((red > 128 || green > 128) && (palette_ == 0 || palette_ == 2 || palette_ == 4 || palette_ == 6)) ++palette_;
 }
 
 void ExtentAnalysis::TextBox(RecordView record, const GeometryView& g) {

@@ -25,7 +25,8 @@ struct ObjectInfo {
 
 class ExtentAnalysis {
  public:
-  ExtentAnalysis(PassState& pass, WmfSettings& settings, TextMeasurer& measurer, const PictureFrame& frame);
+  // `palette` is the picture's, which a light CAD background makes lighter.
+  ExtentAnalysis(PassState& pass, int& palette, TextMeasurer& measurer, const PictureFrame& frame);
 
   // Resets the pass state for the analysis.
   void Begin();
@@ -47,7 +48,7 @@ class ExtentAnalysis {
   bool FillDraws() const;
 
   PassState& pass_;
-  WmfSettings& settings_;
+  int& palette_;
   TextMeasurer& measurer_;
   const PictureFrame& frame_;
   MappingModel mapping_;

@@ -50,11 +50,10 @@ CMetafile::CMetafile(const MetafilePict& pict, WmfPicture picture, double drawin
 }
 
 void CMetafile::AnalyseExtents() {
-  WmfSettings& settings = context_.settings;
-  if (fromIntelliCad) settings.oPalette = 8;
-  else settings.oPalette = context_.displayBitsPerPixel > 8 ? 4 : 6;
+  if (fromIntelliCad) palette = 8;
+  else palette = context_.displayBitsPerPixel > 8 ? 4 : 6;
 
-  ExtentAnalysis analysis(pass_, settings, context_.measurer, frame_);
+  ExtentAnalysis analysis(pass_, palette, context_.measurer, frame_);
   analysis.Begin();
   for (RecordView record : picture_.records) analysis.AnalyseRecord(record);
 
@@ -95,7 +94,7 @@ PlayResult CMetafile::Play(WmfRecorder& surface) {
   pass_.outputSize = output;
   pass_.BeginBlocks();
 
-  RecordRewriter rewriter(pass_, settings, surface, frame_, divisor);
+  RecordRewriter rewriter(pass_, settings, settings.PaletteInForce(palette), surface, frame_, divisor);
   for (RecordView record : picture_.records) rewriter.RewriteRecord(record);
 
   ++settings.Jobs;

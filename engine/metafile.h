@@ -122,6 +122,10 @@ class CMetafile {
   MetafilePict header;
   Size windowExt;
   int fromIntelliCad = 0;
+  // The palette of AutoCAD's that the picture's colours are those of (0..8),
+  // found by the analysis: by the source and the display, lighter for a
+  // light CAD background.
+  int palette = 4;
 
   const WmfPicture& picture() const { return picture_; }
   const PassState& passState() const { return pass_; }

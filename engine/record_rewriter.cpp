@@ -139,9 +139,14 @@ std::vector<int64_t> SortedEdges(std::vector<int64_t> values) {
 
 }  // namespace
 
-RecordRewriter::RecordRewriter(PassState& pass, WmfSettings& settings, WmfRecorder& surface,
+RecordRewriter::RecordRewriter(PassState& pass, const WmfSettings& settings, int palette, WmfRecorder& surface,
                                const PictureFrame& frame, int64_t outputDivisor)
-    : pass_(pass), settings_(settings), surface_(surface), frame_(frame), divisor_(std::max<int64_t>(outputDivisor, 1)) {
+    : pass_(pass),
+      settings_(settings),
+      palette_(palette),
+      surface_(surface),
+      frame_(frame),
+      divisor_(std::max<int64_t>(outputDivisor, 1)) {
   mapping_.Begin(frame);
 }
 
@@ -232,11 +237,11 @@ void RecordRewriter::RewriteRecord(RecordView record) {
     case MetaSetBkColor:
     case MetaSetTextColor:
     case MetaCreateBrushIndirect:
-      if (!RewriteColorRecord(r, pass_, settings_)) r.Assign(record);
+      if (!RewriteColorRecord(r, pass_, settings_, palette_)) r.Assign(record);
       break;
     case MetaCreatePenIndirect:
       Pen(r);
-      if (!RewriteColorRecord(r, pass_, settings_)) r.Assign(record);
+      if (!RewriteColorRecord(r, pass_, settings_, palette_)) r.Assign(record);
       break;
     case MetaCreateFontIndirect:
       Font(r);

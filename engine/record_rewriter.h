@@ -12,8 +12,9 @@ class RecordRewriter {
  public:
   // `outputDivisor` shrinks the output's coordinates when the region or the
   // scale would not fit the output's 16-bit fields (1: no change).
-  RecordRewriter(PassState& pass, WmfSettings& settings, WmfRecorder& surface, const PictureFrame& frame,
-                 int64_t outputDivisor = 1);
+  // `palette` is the one colours are looked up in.
+  RecordRewriter(PassState& pass, const WmfSettings& settings, int palette, WmfRecorder& surface,
+                 const PictureFrame& frame, int64_t outputDivisor = 1);
 
   // The rule for one record, in file order; `record` itself is not changed.
   void RewriteRecord(RecordView record);
@@ -43,7 +44,8 @@ class RecordRewriter {
   int DefaultBrush();
 
   PassState& pass_;
-  WmfSettings& settings_;
+  const WmfSettings& settings_;
+  int palette_;
   WmfRecorder& surface_;
   const PictureFrame& frame_;
   int64_t divisor_;

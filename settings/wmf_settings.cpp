@@ -175,8 +175,9 @@ WmfSettings::~WmfSettings() {
   if (saveAtExit) SaveToRegistry();
 }
 
-int WmfSettings::PaletteInForce() const {
-  return ForcedPalette >= 0 && ForcedPalette < kPaletteCount ? ForcedPalette : oPalette;
+int WmfSettings::PaletteInForce(int picturePalette) const {
+  if (ForcedPalette >= 0 && ForcedPalette < kPaletteCount) return ForcedPalette;
+  return std::clamp(picturePalette, 0, kPaletteCount - 1);
 }
 
 bool WmfSettings::TransferSettings(SettingsOp op, const std::wstring& path) {

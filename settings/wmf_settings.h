@@ -74,8 +74,9 @@ class WmfSettings {
   // Writes everything, the statistics too, to the registry.
   void SaveToRegistry();
 
-  // ForcedPalette when it is 0..8, else oPalette.
-  int PaletteInForce() const;
+  // The palette colours are looked up in for a picture whose own colours
+  // are those of `picturePalette` (0..8): ForcedPalette when it is 0..8.
+  int PaletteInForce(int picturePalette) const;
 
   // The store the record is loaded from and saved to; options files are read
   // through it too.

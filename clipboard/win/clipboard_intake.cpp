@@ -108,6 +108,9 @@ void ClipboardIntake::ModifyClipboardPicture(bool force) {
     // A picture that a CAD program put there has the CAD background.
     lastPicture_ = std::make_unique<wmf::CMetafile>(header, std::move(picture), 0, facts.intelliCad ? 1 : 0, engine_,
                                                     facts.cadSource || facts.intelliCad);
+    // The options remember the palette of the last picture, for the colour
+    // table's dialog and the plug-in that shares them.
+    settings.oPalette = lastPicture_->palette;
   } catch (const std::exception&) {
     statusText_ = kStatusUnreadable;
     return;

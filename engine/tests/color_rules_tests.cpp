@@ -13,12 +13,10 @@ using test::Rec;
 struct ColorFixture {
   test::EngineHarness h;
   PassState pass;
-  ColorFixture() {
-    pass.unitsPerInchOut = 1000;
-    h.settings.oPalette = 4;
-  }
+  int picturePalette = 4;
+  ColorFixture() { pass.unitsPerInchOut = 1000; }
   WmfRecord Apply(WmfRecord record) {
-    EXPECT_TRUE(RewriteColorRecord(record, pass, h.settings));
+    EXPECT_TRUE(RewriteColorRecord(record, pass, h.settings, h.settings.PaletteInForce(picturePalette)));
     return record;
   }
 };
@@ -98,15 +96,16 @@ TEST(ColorRules, BlackWhiteAndFillRules) {
   }
 }
 
-TEST(ColorRules, ForcedPaletteIsUsedAndRemembered) {
+// A forced palette wins over the picture's own; lookups change no setting.
+TEST(ColorRules, ForcedPaletteIsUsed) {
   ColorFixture f;
   f.h.settings.ForcedPalette = 2;
-  EXPECT_EQ(ColorNumberOf(f.h.settings, FromHex(0x800000)), 16);
-  EXPECT_EQ(f.h.settings.oPalette, 2);
+  const int oPalette = f.h.settings.oPalette;
+  EXPECT_EQ(ColorNumberOf(f.h.settings.PaletteInForce(4), FromHex(0x800000)), 16);
+  EXPECT_EQ(f.h.settings.oPalette, oPalette);
   f.h.settings.ForcedPalette = -1;
-  f.h.settings.oPalette = 4;
-  EXPECT_EQ(ColorNumberOf(f.h.settings, FromHex(0x800000)), std::nullopt);
-  EXPECT_EQ(ColorNumberOf(f.h.settings, FromHex(0xFF0000)), 1);
+  EXPECT_EQ(ColorNumberOf(f.h.settings.PaletteInForce(4), FromHex(0x800000)), std::nullopt);
+  EXPECT_EQ(ColorNumberOf(f.h.settings.PaletteInForce(4), FromHex(0xFF0000)), 1);
 }
 
 TEST(ColorRules, NothingChangesInsideANestedBlock) {

@@ -69,7 +69,7 @@ TEST(ExtentAnalysis, BackgroundRectangleGivesColourAndPalette) {
                         test::LineTo(10, 10)},
                        {8, 20320, 15240}, c.fromIntelliCad);
     EXPECT_EQ(p->passState().backgroundColor, c.pen);
-    EXPECT_EQ(h.settings.oPalette, c.palette) << std::hex << c.pen;
+    EXPECT_EQ(p->palette, c.palette) << std::hex << c.pen;
     EXPECT_EQ(p->extents, (Rect{10, 10, 10, 10}));  // the background is not measured
   }
 }

@@ -130,7 +130,7 @@ TEST(WmfSettings, ForcedPaletteWinsAndIsAnnounced) {
   f.store.PutRegistry(L"Preferences", L"oPalette", Dword(0));
   WmfSettings s(f.store, f.messages);
   EXPECT_EQ(s.oPalette, 2);
-  EXPECT_EQ(s.PaletteInForce(), 2);
+  EXPECT_EQ(s.PaletteInForce(4), 2);
   ASSERT_EQ(f.messages.infos.size(), 1u);
   EXPECT_EQ(f.messages.infos[0], L"Warning: Palette will be forced to 2");
   EXPECT_EQ(s.colors[16].lineColor, FromHex(0x800000));       // palette 2's colour

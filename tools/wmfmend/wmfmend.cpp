@@ -305,7 +305,7 @@ void PrintInfo(std::ostream& out, const wmf::CMetafile& picture, const Arguments
       << ",\"yExt\":" << picture.header.yExt << "},"
       << "\"placeable\":" << (picture.picture().placeable ? "true" : "false") << ","
       << "\"cad\":" << CadJudgement(picture, told) << ","
-      << "\"palette\":" << settings.oPalette << ","
+      << "\"palette\":" << picture.palette << ","
       << "\"backgroundColor\":" << pass.backgroundColor << ","
       << "\"records\":" << picture.picture().records.size() << ","
       << "\"embeddedEmf\":{\"records\":" << embedded.pieces << ",\"bytes\":" << embedded.bytes.size()
