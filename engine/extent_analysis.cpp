@@ -5,17 +5,10 @@
 
 #include "emf_conversion.h"
 #include "record_views.h"
+#include "text_box.h"
 
 namespace wmf {
 namespace {
-
-// Conversion of a double to a 64-bit integer, truncating towards zero and
-// clamped to what any coordinate arithmetic here can use.
-int64_t Trunc(double value) {
-  constexpr double kLimit = 4.0e15;
-  if (!(value > -kLimit && value < kLimit)) return value > 0 ? static_cast<int64_t>(kLimit) : value < 0 ? -static_cast<int64_t>(kLimit) : 0;
-  return static_cast<int64_t>(value);
-}
 
 int32_t ClampToInt32(int64_t value) { return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX)); }
 
@@ -29,13 +22,6 @@ Point64 Moved(Point64 p, Point64 d) {
   return Point64{add(p.x, d.x), add(p.y, d.y)};
 }
 
-constexpr uint16_t kTaVertical = 0x18;
-constexpr uint16_t kTaBaseline = 0x18;
-constexpr uint16_t kTaBottom = 0x08;
-constexpr uint16_t kTaHorizontal = 0x06;
-constexpr uint16_t kTaCenter = 0x06;
-constexpr uint16_t kTaRight = 0x02;
-constexpr uint16_t kTaUpdateCp = 0x01;
 constexpr uint16_t kPsNull = 5;
 constexpr uint16_t kBsNull = 1;
 constexpr uint16_t kBsSolid = 0;
@@ -347,46 +333,20 @@ void ExtentAnalysis::TextBox(RecordView record, const GeometryView& g) {
 void ExtentAnalysis::TextAt(int32_t x0, int32_t y0, std::string_view text, const int64_t* advanceSum) {
   const TextExtent measured = measurer_.Measure(currentFont_, text);
   const int64_t cx = advanceSum ? *advanceSum : measured.cx;
-  const int64_t cy = measured.cy;
   const int angleTenths = currentFont_.orientation != 0 ? currentFont_.orientation : currentFont_.escapement;
-  const double a = angleTenths / 1800.0 * 3.14159265;
-  const double s = std::sin(a), c = std::cos(a);
-  int64_t x = x0, y = y0;
-
-  const uint16_t vertical = textAlign_ & kTaVertical;
-  if (vertical == kTaBaseline || vertical == kTaBottom) {
-    const int64_t v = vertical == kTaBaseline ? measured.ascent : cy;
-    x -= Trunc(s * static_cast<double>(v));
-    y -= Trunc(c * static_cast<double>(v));
-  }
-  const uint16_t horizontal = textAlign_ & kTaHorizontal;
-  if (horizontal == kTaCenter) {
-    x += Trunc(c * static_cast<double>(cx) * -0.5);
-    y += Trunc(s * static_cast<double>(cx) * 0.5);
-  } else if (horizontal == kTaRight) {
-    x -= Trunc(c * static_cast<double>(cx));
-    y += Trunc(s * static_cast<double>(cx));
-  }
-  const int64_t p = Trunc(s * static_cast<double>(cy)), q = Trunc(c * static_cast<double>(cy)),
-                r = Trunc(c * static_cast<double>(cx)), t = Trunc(s * static_cast<double>(cx));
   // The corners in logical units can lie beyond 16 bits; they are taken into
   // picture space as offsets from the reference point.
   // With TA_UPDATECP the text stands at the current position, which it
   // then moves along its baseline.
   const bool atCurrentPosition = (textAlign_ & kTaUpdateCp) != 0;
   const Point64 origin = atCurrentPosition ? position_ : mapping_.ToPicture(x0, y0);
-  if (atCurrentPosition && horizontal != kTaCenter) {
-    const int64_t advance = horizontal == kTaRight ? -cx : cx;
-    const Point64 step = mapping_.DistanceToPicture(Trunc(c * static_cast<double>(advance)),
-                                                    -Trunc(s * static_cast<double>(advance)));
-    position_ = Moved(position_, step);
+  if (atCurrentPosition) {
+    const auto [dx, dy] = TextAdvance(cx, textAlign_, angleTenths);
+    position_ = Moved(position_, mapping_.DistanceToPicture(dx, dy));
   }
   Box64 box;
-  for (const auto& [dx, dy] : {std::pair{x - x0, y - y0}, std::pair{x + p - x0, y + q - y0},
-                               std::pair{x + r - x0, y - t - y0}, std::pair{x + p + r - x0, y + q - t - y0}}) {
-    const Point64 d = mapping_.DistanceToPicture(dx, dy);
-    box.Add(Moved(origin, d));
-  }
+  for (const auto& [dx, dy] : TextCellCorners(cx, measured.cy, measured.ascent, textAlign_, angleTenths))
+    box.Add(Moved(origin, mapping_.DistanceToPicture(dx, dy)));
   Measure(box);
 }
 
