@@ -288,6 +288,49 @@ std::optional<std::vector<uint8_t>> DecompressRle(std::span<const uint8_t> dib, 
 
 }  // namespace
 
+std::optional<ArrangedDib> ArrangeDib(std::span<const uint8_t> dib, uint16_t colorUsage, DibPart part, DibLayout layout) {
+  const std::optional<std::vector<uint8_t>> decoded = DecompressRle(dib, colorUsage);
+  if (decoded) dib = *decoded;
+  DibGeometry g;
+  if (!ReadDibGeometry(dib, colorUsage, g)) return std::nullopt;
+  const auto w = static_cast<int64_t>(g.width), h = static_cast<int64_t>(g.height);
+  if (part.width <= 0 || part.height <= 0 || part.x < 0 || part.y < 0 || part.x > w - part.width ||
+      part.y > h - part.height)
+    return std::nullopt;
+
+  ArrangedDib out;
+  out.width = layout.swapAxes ? part.height : part.width;
+  out.height = layout.swapAxes ? part.width : part.height;
+  if (g.core && (out.width > 0xFFFF || out.height > 0xFFFF)) return std::nullopt;
+  const uint64_t rowBytes = RowBytes(g.bitCount, static_cast<uint64_t>(out.width));
+  const uint64_t imageBytes = rowBytes * static_cast<uint64_t>(out.height);
+  if (imageBytes > std::numeric_limits<uint32_t>::max()) return std::nullopt;
+  out.infoBytes = static_cast<size_t>(g.infoBytes);
+  out.bytes.assign(out.infoBytes + imageBytes, 0);
+  std::copy(dib.begin(), dib.begin() + static_cast<ptrdiff_t>(g.infoBytes), out.bytes.begin());
+  const auto storedRow = [](bool topDown, int64_t shownRow, int64_t rows) { return topDown ? shownRow : rows - 1 - shownRow; };
+  for (int64_t v = 0; v < out.height; ++v) {
+    uint8_t* to = out.bytes.data() + out.infoBytes + storedRow(g.topDown, v, out.height) * rowBytes;
+    for (int64_t u = 0; u < out.width; ++u) {
+      // (u, v) in the new image is (a, b) of the part, mirrored, then swapped.
+      int64_t a = layout.mirrorX ? out.width - 1 - u : u, b = layout.mirrorY ? out.height - 1 - v : v;
+      if (layout.swapAxes) std::swap(a, b);
+      const uint8_t* from = dib.data() + g.infoBytes + storedRow(g.topDown, part.y + b, h) * g.rowBytes;
+      CopyPixel(from, static_cast<uint64_t>(part.x + a), to, static_cast<uint64_t>(u), g.bitCount);
+    }
+  }
+  if (g.core) {
+    Write16(out.bytes, 4, static_cast<uint16_t>(out.width));
+    Write16(out.bytes, 6, static_cast<uint16_t>(out.height));
+  } else {
+    Write32(out.bytes, 4, static_cast<uint32_t>(out.width));
+    const auto height = static_cast<int32_t>(out.height);
+    Write32(out.bytes, 8, static_cast<uint32_t>(g.topDown ? -height : height));
+    if (Read32(out.bytes, 20) != 0) Write32(out.bytes, 20, static_cast<uint32_t>(imageBytes));
+  }
+  return out;
+}
+
 bool RotateDibRecord(WmfRecord& record, int rotation) {
   if (rotation != 90 && rotation != 180 && rotation != 270) return false;
   BitmapRecordLayout layout;

@@ -2,6 +2,11 @@
 // with the picture, so that it matches the rotated drawing.
 #pragma once
 
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
 #include "wmf_file.h"
 
 namespace wmf {
@@ -33,5 +38,31 @@ namespace wmf {
 // record, a source rectangle that is empty or mirrored, or a result that
 // the record cannot express.
 bool RotateDibRecord(WmfRecord& record, int rotation);
+
+// A part of a bitmap's image as it shows: columns from the left, rows from
+// the top, whatever the rows' stored order.
+struct DibPart {
+  int64_t x = 0, y = 0, width = 0, height = 0;
+};
+
+// How the image is laid out anew: with its axes swapped (its columns become
+// rows), then mirrored left to right and top to bottom as it shows.
+struct DibLayout {
+  bool swapAxes = false, mirrorX = false, mirrorY = false;
+};
+
+struct ArrangedDib {
+  std::vector<uint8_t> bytes;  // header, colour table, pixel rows
+  size_t infoBytes = 0;        // header, bitfield masks and colour table
+  int64_t width = 0, height = 0;
+};
+
+// The `part` of a device-independent bitmap (with its colour usage, as a
+// record names it) laid out as `layout` says, as a bitmap of its own with
+// the same header kind, colours and row order. A run-length encoded bitmap
+// is laid out as the uncompressed bitmap it draws. Nothing for the bitmaps
+// RotateDibRecord leaves alone, or a part that is empty or not wholly
+// within the image.
+std::optional<ArrangedDib> ArrangeDib(std::span<const uint8_t> dib, uint16_t colorUsage, DibPart part, DibLayout layout);
 
 }  // namespace wmf

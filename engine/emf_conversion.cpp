@@ -10,14 +10,6 @@
 namespace wmf {
 namespace {
 
-// Device pixels per 0.01 mm of the EMF's reference device, from its size in
-// micrometres where the header has it; a device without a size is taken as a
-// 96 dots-per-inch screen.
-double PixelsPerHimetric(int32_t pixels, int32_t millimetres, int32_t micrometres) {
-  if (pixels > 0 && micrometres > 0) return pixels / (micrometres / 10.0);
-  return pixels > 0 && millimetres > 0 ? pixels / (millimetres * 100.0) : 96 / 2540.0;
-}
-
 bool FitsInt32(double v) { return std::isfinite(v) && std::abs(v) < 2147483647.0; }
 
 }  // namespace
@@ -34,8 +26,8 @@ std::optional<PictureFrame> EmbeddedEmfFrame(const WmfPicture& picture) {
   // The frame in device pixels, then in the EMF's logical units: the window
   // whose origin and extent the EMF's mapping puts onto those pixels.
   const EmfHeader& h = emf.header;
-  const double px = PixelsPerHimetric(h.device.cx, h.millimeters.cx, h.micrometers.cx);
-  const double py = PixelsPerHimetric(h.device.cy, h.millimeters.cy, h.micrometers.cy);
+  const EmfHeader::Scale himetric = h.HimetricPerPixel();
+  const double px = 1 / himetric.x, py = 1 / himetric.y;
   const double orgX = (h.frame.left * px - mapping->x.offset) / mapping->x.scale;
   const double orgY = (h.frame.top * py - mapping->y.offset) / mapping->y.scale;
   const double extX = (static_cast<double>(h.frame.right) - h.frame.left) * px / mapping->x.scale;

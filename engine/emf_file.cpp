@@ -34,10 +34,27 @@ constexpr size_t kSmallestHeaderBody = 80;  // the 88-byte header of the first E
 
 }  // namespace
 
+EmfHeader::Scale EmfHeader::HimetricPerPixel() const {
+  Scale s;
+  if (device.cx <= 0 || device.cy <= 0) return s;
+  if (millimeters.cx > 0 && millimeters.cy > 0) {
+    s.x = millimeters.cx * 100.0 / device.cx;
+    s.y = millimeters.cy * 100.0 / device.cy;
+  } else if (micrometers.cx > 0 && micrometers.cy > 0) {
+    s.x = micrometers.cx / 10.0 / device.cx;
+    s.y = micrometers.cy / 10.0 / device.cy;
+  }
+  return s;
+}
+
 EmfRecordView EmfPicture::operator[](size_t i) const {
   const size_t at = starts[i];
   const uint32_t size = U32At(bytes, at + 4);
   return EmfRecordView{U32At(bytes, at), std::span<const uint8_t>(bytes.data() + at + 8, size - 8)};
+}
+
+EmfRecordView EmfPicture::HeaderRecord() const {
+  return EmfRecordView{EmrHeader, std::span<const uint8_t>(bytes.data() + 8, U32At(bytes, 4) - 8)};
 }
 
 bool LooksLikeEmf(std::span<const uint8_t> bytes) {

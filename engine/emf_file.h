@@ -58,6 +58,16 @@ struct EmfHeader {
   EmfSize millimeters;   // the reference device in millimetres
   EmfSize micrometers;   // the same more precisely, in headers that have it; else 0
   std::u16string description;
+
+  // 0.01 mm per pixel of the reference device, by axis, as the system's
+  // player reckons it: from the size in millimetres (in micrometres only
+  // where millimetres are missing), which places a frame far from the
+  // origin where the player shows it. A header without a size is taken as a
+  // 96 dots-per-inch screen.
+  struct Scale {
+    double x = 2540 / 96.0, y = 2540 / 96.0;
+  };
+  Scale HimetricPerPixel() const;
 };
 
 inline constexpr uint32_t kEmfSignature = 0x464D4520;  // " EMF"
@@ -69,6 +79,8 @@ struct EmfPicture {
 
   size_t size() const { return starts.size(); }
   EmfRecordView operator[](size_t i) const;
+  // The header record, whose body the header fields were read from.
+  EmfRecordView HeaderRecord() const;
 };
 
 // Reads an enhanced metafile record by record up to its EMR_EOF. Every read is

@@ -34,17 +34,7 @@ std::optional<Affine> Affine::Inverse() const {
 
 double Affine::Scale() const { return std::sqrt(std::abs(m11 * m22 - m12 * m21)); }
 
-EmfMappingModel::EmfMappingModel(const EmfHeader& header) {
-  // The reference device's size, for the fixed mapping modes; a header
-  // without one is taken as a 96 dots-per-inch screen.
-  const bool sized = header.device.cx > 0 && header.device.cy > 0 && header.millimeters.cx > 0 &&
-                     header.millimeters.cy > 0;
-  const bool precise = sized && header.micrometers.cx > 0 && header.micrometers.cy > 0;
-  pixelsX_ = sized ? header.device.cx : 1280;
-  pixelsY_ = sized ? header.device.cy : 1024;
-  millimetersX_ = precise ? header.micrometers.cx / 1000.0 : sized ? header.millimeters.cx : 1280 * 25.4 / 96;
-  millimetersY_ = precise ? header.micrometers.cy / 1000.0 : sized ? header.millimeters.cy : 1024 * 25.4 / 96;
-}
+EmfMappingModel::EmfMappingModel(const EmfHeader& header) : himetricPerPixel_(header.HimetricPerPixel()) {}
 
 Affine EmfMappingModel::Page() const {
   const State& s = state_;
@@ -102,18 +92,15 @@ bool EmfMappingModel::Follow(const EmfRecordView& r) {
         }
       }
       return true;
+    case EmrSetTextAlign:
+      if (const auto align = r.U32(0)) s.textAlign = *align;
+      return false;
     case EmrSaveDC:
-      saved_.push_back(s);
+      saved_.Save(s);
       return true;
-    case EmrRestoreDC: {
-      // -k restores the state saved k saves ago; other levels as GDI takes them.
-      const int32_t level = r.I32(0).value_or(-1);
-      const int64_t keep = level < 0 ? static_cast<int64_t>(saved_.size()) + level : level - 1;
-      if (level == 0 || keep < 0 || keep >= static_cast<int64_t>(saved_.size())) return true;
-      s = saved_[static_cast<size_t>(keep)];
-      saved_.resize(static_cast<size_t>(keep));
+    case EmrRestoreDC:
+      saved_.Restore(r.I32(0).value_or(-1), s);
       return true;
-    }
     default:
       return false;
   }
@@ -144,10 +131,11 @@ void EmfMappingModel::SetMapMode(uint32_t mode) {
   }
   s.mapMode = mode;
   if (perMillimetre > 0) {
-    s.windowExtX = millimetersX_ * perMillimetre;
-    s.windowExtY = millimetersY_ * perMillimetre;
-    s.viewportExtX = pixelsX_;
-    s.viewportExtY = -pixelsY_;
+    // One pixel of the reference device, in logical units.
+    s.windowExtX = himetricPerPixel_.x / 100 * perMillimetre;
+    s.windowExtY = himetricPerPixel_.y / 100 * perMillimetre;
+    s.viewportExtX = 1;
+    s.viewportExtY = -1;
   }
   KeepIsotropic();
 }
@@ -157,7 +145,7 @@ void EmfMappingModel::SetMapMode(uint32_t mode) {
 void EmfMappingModel::KeepIsotropic() {
   State& s = state_;
   if (s.mapMode != kMmIsotropic) return;
-  const double mmPerPixelX = millimetersX_ / pixelsX_, mmPerPixelY = millimetersY_ / pixelsY_;
+  const double mmPerPixelX = himetricPerPixel_.x / 100, mmPerPixelY = himetricPerPixel_.y / 100;
   const double sx = std::abs(s.viewportExtX / s.windowExtX) * mmPerPixelX;
   const double sy = std::abs(s.viewportExtY / s.windowExtY) * mmPerPixelY;
   if (sx > sy) s.viewportExtX = std::copysign(std::abs(s.windowExtX) * sy / mmPerPixelX, s.viewportExtX);

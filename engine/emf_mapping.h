@@ -39,16 +39,38 @@ struct EmfMapping {
   EmfAxisMapping x, y;
 };
 
+// States saved by EMR_SAVEDC and brought back by EMR_RESTOREDC, as GDI
+// keeps them: level -k restores the state saved k saves ago, a positive
+// level the state saved at that depth; others change nothing.
+template <class State>
+class SavedStates {
+ public:
+  void Save(const State& state) { saved_.push_back(state); }
+  bool Restore(int32_t level, State& state) {
+    const int64_t keep = level < 0 ? static_cast<int64_t>(saved_.size()) + level : int64_t{level} - 1;
+    if (level == 0 || keep < 0 || keep >= static_cast<int64_t>(saved_.size())) return false;
+    state = saved_[static_cast<size_t>(keep)];
+    saved_.resize(static_cast<size_t>(keep));
+    return true;
+  }
+
+ private:
+  std::vector<State> saved_;
+};
+
 class EmfMappingModel {
  public:
   // The reference device's size comes from the header.
   explicit EmfMappingModel(const EmfHeader& header);
 
   // Follows one record; true when it was one that maps (the mapping mode,
-  // window, viewport, world transform, or saving and restoring them).
+  // window, viewport, world transform, or saving and restoring them). The
+  // text alignment is followed too, as it tells where a text stands, but its
+  // record is not one that maps.
   bool Follow(const EmfRecordView& record);
 
   const Affine& World() const { return state_.world; }
+  uint32_t TextAlign() const { return state_.textAlign; }
   Affine Page() const;
   // Logical units to the reference device's pixels: World, then Page.
   Affine Device() const { return Affine::Then(World(), Page()); }
@@ -59,6 +81,7 @@ class EmfMappingModel {
     double windowOrgX = 0, windowOrgY = 0, windowExtX = 1, windowExtY = 1;
     double viewportOrgX = 0, viewportOrgY = 0, viewportExtX = 1, viewportExtY = 1;
     Affine world;
+    uint32_t textAlign = 0;
   };
 
   bool ScalesExtents() const;
@@ -66,8 +89,8 @@ class EmfMappingModel {
   void KeepIsotropic();
 
   State state_;
-  std::vector<State> saved_;
-  double pixelsX_, pixelsY_, millimetersX_, millimetersY_;
+  SavedStates<State> saved_;
+  EmfHeader::Scale himetricPerPixel_;
 };
 
 // The mapping in force when the picture first draws (at its end when it draws

@@ -66,7 +66,15 @@ struct EmfObjectFields {
   static constexpr size_t kExtPenStyle = 20, kExtPenWidth = 24, kExtPenColor = 32, kExtPenEnd = 44;
   // EMR_CREATEBRUSHINDIRECT: ihBrush, then LOGBRUSH: BrushStyle, Color, BrushHatch.
   static constexpr size_t kBrushStyle = 4, kBrushColor = 8, kBrushEnd = 16;
+  // EMR_EXTCREATEFONTINDIRECTW: ihFont, then LOGFONTW: Height, Width,
+  // Escapement, Orientation, ...
+  static constexpr size_t kFontEscapement = 12, kFontOrientation = 16, kFontEnd = 20;
+  // EMR_EXTTEXTOUTA/W and EMR_POLYTEXTOUTA/W: Bounds, then iGraphicsMode.
+  static constexpr size_t kTextGraphicsMode = 16, kTextGraphicsModeEnd = 20;
 };
+
+// The graphics modes a text record is drawn in.
+inline constexpr uint32_t kGmCompatible = 1, kGmAdvanced = 2;
 
 // Stock objects are named by index with the high bit set.
 inline constexpr uint32_t kEmfStockObject = 0x80000000;

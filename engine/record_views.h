@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "record_access.h"
+#include "text_box.h"
 
 namespace wmf {
 
@@ -32,8 +33,6 @@ struct ExtTextLayout {
   static constexpr PointAt kRectMin{4, 5}, kRectMax{6, 7};  // Left, Top, Right, Bottom
 };
 
-inline constexpr uint16_t kEtoOpaque = 0x0002;
-inline constexpr uint16_t kEtoClipped = 0x0004;
 
 // False when the record is too short for its header, rectangle or string.
 bool ReadExtTextLayout(RecordView record, ExtTextLayout& layout);

@@ -6,7 +6,6 @@ namespace wmf {
 namespace {
 
 constexpr uint16_t kTaVertical = 0x18;
-constexpr uint16_t kTaBaseline = 0x18;
 constexpr uint16_t kTaBottom = 0x08;
 constexpr uint16_t kTaHorizontal = 0x06;
 constexpr uint16_t kTaCenter = 0x06;
@@ -50,6 +49,15 @@ std::array<TextOffset, 4> TextCellCorners(int64_t cx, int64_t cy, int64_t ascent
   const int64_t p = trunc(s * static_cast<double>(cy)), q = trunc(c * static_cast<double>(cy)),
                 r = trunc(c * static_cast<double>(cx)), t = trunc(s * static_cast<double>(cx));
   return {TextOffset{x, y}, TextOffset{x + p, y + q}, TextOffset{x + r, y - t}, TextOffset{x + p + r, y + q - t}};
+}
+
+TextOffset TextBaselineStart(int64_t cx, int64_t cy, int64_t ascent, uint16_t align, int angleTenths) {
+  // The cell's first corner is its top left; the baseline lies the ascent
+  // below it, "below" turned with the text.
+  const auto [s, c] = AngleOf(angleTenths);
+  const TextOffset topLeft = TextCellCorners(cx, cy, ascent, align, angleTenths)[0];
+  return TextOffset{topLeft.first + TruncateClamped(s * static_cast<double>(ascent)),
+                    topLeft.second + TruncateClamped(c * static_cast<double>(ascent))};
 }
 
 TextOffset TextAdvance(int64_t cx, uint16_t align, int angleTenths) {

@@ -52,6 +52,14 @@ class TextMeasurer {
   virtual ~TextMeasurer() = default;
   // `text` holds the record's 8-bit characters.
   virtual TextExtent Measure(const LogFont& font, std::string_view text) = 0;
+  // `text` in UTF-16, as enhanced metafiles hold it. By default its
+  // characters beyond Latin-1 are measured as '?'.
+  virtual TextExtent MeasureWide(const LogFont& font, std::u16string_view text) {
+    std::string narrow;
+    narrow.reserve(text.size());
+    for (const char16_t c : text) narrow.push_back(c < 256 ? static_cast<char>(c) : '?');
+    return Measure(font, narrow);
+  }
 };
 
 }  // namespace wmf

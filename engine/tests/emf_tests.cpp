@@ -81,7 +81,9 @@ struct MappingCase {
 };
 
 TEST(InitialEmfMapping, FollowsTheMappingUpToTheFirstDrawing) {
-  const double px = 1280 / 33866.7;  // pixels per 0.01 mm of the reference screen
+  // Pixels per 0.01 mm of the reference screen, by its size in whole
+  // millimetres as the player takes it.
+  const double px = 1280 / 33900.0, py = 1024 / 27100.0;
   const MappingCase cases[] = {
       {"MM_TEXT", [](EmfBuilder&) {}, 1, 0, 1, 0},
       {"0.01 mm on a 96 dpi screen",
@@ -98,12 +100,12 @@ TEST(InitialEmfMapping, FollowsTheMappingUpToTheFirstDrawing) {
              .Record(EmrSetViewportOrgEx, {10, 20});
        },
        564 / 9360.0, 10, -423 / 7020.0, 20 + 423.0},
-      {"MM_HIMETRIC", [](EmfBuilder& e) { e.Record(EmrSetMapMode, {3}); }, px, 0, -1024 / 27093.3, 0},
+      {"MM_HIMETRIC", [](EmfBuilder& e) { e.Record(EmrSetMapMode, {3}); }, px, 0, -py, 0},
       {"MM_ISOTROPIC keeps one scale",
        [](EmfBuilder& e) {
          e.Record(EmrSetMapMode, {7}).Record(EmrSetWindowExtEx, {1000, 1000}).Record(EmrSetViewportExtEx, {500, 200});
        },
-       0.2, 0, 0.2, 0},
+       0.2 * px / py, 0, 0.2, 0},  // the same scale in millimetres on the screen's slightly unsquare pixels
       {"world transform scales and moves",
        [](EmfBuilder& e) { e.Transform(EmrSetWorldTransform, {0.5f, 0, 0, 2, 10, -4}); }, 0.5, 10, 2, -4},
       {"world transform multiplied on the left",

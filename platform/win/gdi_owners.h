@@ -20,6 +20,13 @@ template <class Object>
 using GdiObjectOwner = UniqueHandle<Object, DeleteGdiObject>;
 using FontOwner = GdiObjectOwner<HFONT>;
 
+inline void DeleteMetafileHandle(HMETAFILE metafile) { DeleteMetaFile(metafile); }
+inline void DeleteEnhMetafileHandle(HENHMETAFILE metafile) { DeleteEnhMetaFile(metafile); }
+
+// A Windows metafile or an enhanced metafile made from bits or by a recording.
+using MetafileOwner = UniqueHandle<HMETAFILE, DeleteMetafileHandle>;
+using EnhMetafileOwner = UniqueHandle<HENHMETAFILE, DeleteEnhMetafileHandle>;
+
 // Selects an object into a device context for a scope and puts the object
 // it replaced back when it goes, so that the selected one can be deleted.
 class SelectionRestorer {

@@ -18,6 +18,8 @@
 #include "large_buffer.h"
 #include "memory_store.h"
 #include "embedded_emf.h"
+#include "emf_file.h"
+#include "enh_metafile.h"
 #include "extent_analysis.h"
 #include "metafile.h"
 #include "options_files.h"
@@ -316,6 +318,44 @@ void PrintInfo(std::ostream& out, const wmf::CMetafile& picture, const Arguments
       << ",\"status\":" << JsonString(ToUtf8(wmf::SizeStatusText(himetric, settings.IsMetric != 0))) << "}}\n";
 }
 
+// An enhanced metafile, improved into an enhanced metafile.
+int MendEnhanced(const Arguments& parsed, const WmfSettings& settings, wmf::EngineContext& context,
+                 std::vector<uint8_t> bytes, std::ostream& out, std::ostream& err) {
+  const std::string& input = parsed.files[0];
+  wmf::EmfPicture emf;
+  std::string error;
+  if (!wmf::ReadEmf(std::move(bytes), emf, error)) {
+    err << "wmfmend: " << input << " is not a picture wmfmend can read: " << error << "\n";
+    return kWmfmendFailed;
+  }
+  const wmf::CEnhMetafile captured(std::move(emf), parsed.intelliCad ? 1 : 0, context, parsed.cad || parsed.intelliCad);
+  if (!captured.Unimprovable().empty()) {
+    err << "wmfmend: " << input << " cannot be improved: " << captured.Unimprovable() << "\n";
+    return kWmfmendFailed;
+  }
+  const wmf::CEnhMetafile::Played played = captured.Play(settings);
+  const wmf::Size himetric = wmf::PhysicalSize(played.result.output, played.result.unitsPerInch);
+  if (parsed.info) {
+    const wmf::Rect& e = captured.extents;
+    const wmf::EmfRect& f = captured.picture().header.frame;
+    out << "{\"format\":\"EMF\",\"frame\":[" << f.left << "," << f.top << "," << f.right << "," << f.bottom << "],"
+        << "\"extents\":[" << e.minX << "," << e.minY << "," << e.maxX << "," << e.maxY << "],"
+        << "\"cad\":{\"judged\":" << (captured.fromCad ? "true" : "false") << ",\"why\":"
+        << JsonString(captured.fromCad ? (parsed.intelliCad ? "told so (--intellicad)" : "told so (--cad)") : "told nothing")
+        << "},\"palette\":" << captured.palette << ",\"backgroundColor\":" << captured.backgroundColor
+        << ",\"records\":" << captured.picture().size() << ",\"output\":{\"xExt\":" << himetric.x
+        << ",\"yExt\":" << himetric.y << ",\"bytes\":" << played.bytes.size()
+        << ",\"status\":" << JsonString(ToUtf8(wmf::SizeStatusText(himetric, settings.IsMetric != 0))) << "}}\n";
+    return kWmfmendOk;
+  }
+  const std::string& target = parsed.files[1];
+  if (const std::optional<std::wstring> reason = ReplaceWholeFile(PathOf(target), {played.bytes})) {
+    err << "wmfmend: cannot write " << target << ": " << ToUtf8(*reason) << "\n";
+    return kWmfmendFailed;
+  }
+  return kWmfmendOk;
+}
+
 }  // namespace
 
 int RunWmfmend(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -361,6 +401,10 @@ int RunWmfmend(const std::vector<std::string>& args, std::ostream& out, std::ost
     err << "wmfmend: cannot read " << input << ": " << error << "\n";
     return kWmfmendFailed;
   }
+  std::unique_ptr<wmf::TextMeasurer> measurer = wmf::MakeTextMeasurer();
+  wmf::EngineContext context{settings, messages, *measurer, parsed.displayBits};
+  const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(words.data()), byteCount);
+  if (wmf::LooksLikeEmf(bytes)) return MendEnhanced(parsed, settings, context, {bytes.begin(), bytes.end()}, out, err);
   wmf::WmfPicture picture;
   if (!wmf::ReadWmf(std::move(words), byteCount, picture, error)) {
     err << "wmfmend: " << input << " is not a picture wmfmend can read: " << error << "\n";
@@ -371,8 +415,6 @@ int RunWmfmend(const std::vector<std::string>& args, std::ostream& out, std::ost
   if (picture.placeable && picture.placeable->inch > 0) unitsPerInch = picture.placeable->inch;
   const wmf::MetafilePict pict = parsed.pict.value_or(PictFor(picture, unitsPerInch));
 
-  std::unique_ptr<wmf::TextMeasurer> measurer = wmf::MakeTextMeasurer();
-  wmf::EngineContext context{settings, messages, *measurer, parsed.displayBits};
   wmf::CMetafile captured(pict, std::move(picture), 0, parsed.intelliCad ? 1 : 0, context,
                           parsed.cad || parsed.intelliCad);
   if (parsed.info) {

@@ -89,13 +89,13 @@ inline Image Render(const WmfPicture& picture, const std::vector<uint8_t>& stand
                   static_cast<int>(std::lround(window.y * scale)));
 }
 
-// Draws an enhanced metafile over the whole of a `width` × `height` image,
-// as PlayEnhMetaFile places it.
-inline Image RenderEmf(HENHMETAFILE emf, int width, int height) {
+// Draws an enhanced metafile over the whole of a `width` × `height` image
+// of `paper`, as PlayEnhMetaFile places it.
+inline Image RenderEmf(HENHMETAFILE emf, int width, int height, int paper = WHITE_BRUSH) {
   return Drawn(width, height, [&](HDC dc) {
     const RECT all{0, 0, std::max(1, width), std::max(1, height)};
     EXPECT_TRUE(PlayEnhMetaFile(dc, emf, &all));
-  });
+  }, paper);
 }
 
 // The image turned clockwise by `degrees`, as the engine turns pictures.
