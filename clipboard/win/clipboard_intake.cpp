@@ -46,6 +46,8 @@ class LockedPict {
 
 }  // namespace
 
+bool ClipboardMarkedPrivate() { return IsClipboardFormatAvailable(RegisterClipboardFormatW(kPrivateContentFormat)); }
+
 ClipboardIntake::ClipboardIntake(wmf::EngineContext& engine, IntakeHost& host, HINSTANCE resources)
     : engine_(engine), host_(host), resources_(resources) {}
 
@@ -63,6 +65,12 @@ std::vector<ClipboardFormat> ClipboardIntake::ClipboardFormats() {
 
 void ClipboardIntake::ModifyClipboardPicture(bool force) {
   if (busy_ || !IsClipboardFormatAvailable(CF_METAFILEPICT)) return;
+  // What its program marked private is not opened, captured or counted,
+  // whatever the mode, and not on command either.
+  if (ClipboardMarkedPrivate()) {
+    statusText_ = kStatusPrivate;
+    return;
+  }
   // The system announces the picture this program published, and may do so
   // only after publishing is over: a picture the program itself owns is
   // already improved, and judging it again would modify it again and again.
@@ -70,7 +78,7 @@ void ClipboardIntake::ModifyClipboardPicture(bool force) {
   BusyScope busy(busy_);
   WmfSettings& settings = engine_.settings;
   IntakeFacts facts;
-  wmf::MetafilePict header;
+  CapturedOriginal original;
   std::vector<uint16_t> words;
   size_t byteCount = 0;
   {
@@ -89,9 +97,11 @@ void ClipboardIntake::ModifyClipboardPicture(bool force) {
     }
     const LockedPict pict(GetClipboardData(CF_METAFILEPICT));
     if (!pict) return;
-    header = wmf::MetafilePict{pict->mm, pict->xExt, pict->yExt};
+    original.pict = wmf::MetafilePict{pict->mm, pict->xExt, pict->yExt};
     if (!wmf::win::MetafileWords(pict->hMF, words, byteCount)) byteCount = 0;
   }
+  const auto* bytes = reinterpret_cast<const uint8_t*>(words.data());
+  original.bytes.assign(bytes, bytes + byteCount);
   // A picture that cannot be read stays on the clipboard as it is.
   if (byteCount == 0) {
     statusText_ = kStatusUnreadable;
@@ -106,13 +116,15 @@ void ClipboardIntake::ModifyClipboardPicture(bool force) {
   }
   try {
     // A picture that a CAD program put there has the CAD background.
-    lastPicture_ = std::make_unique<wmf::CMetafile>(header, std::move(picture), 0, facts.intelliCad ? 1 : 0, engine_,
-                                                    facts.cadSource || facts.intelliCad);
+    lastPicture_ = std::make_unique<wmf::CMetafile>(original.pict, std::move(picture), 0, facts.intelliCad ? 1 : 0,
+                                                    engine_, facts.cadSource || facts.intelliCad);
   } catch (const std::exception&) {
     statusText_ = kStatusUnreadable;
     return;
   }
+  lastOriginal_ = std::move(original);
   Publish();
+  if (onNewPicture_) onNewPicture_();
   if (settings.PopupSaveas) SaveLastAsFile();
 }
 
@@ -131,6 +143,14 @@ void ClipboardIntake::CopyLastToClipboard() {
   if (busy_ || !lastPicture_) return;
   BusyScope busy(busy_);
   Publish();
+}
+
+void ClipboardIntake::PutOriginalBack() {
+  if (busy_ || !lastPicture_) return;
+  BusyScope busy(busy_);
+  if (!wmf::win::PutOriginalOnClipboard(lastOriginal_, host_.MainWindow(), engine_.messages)) return;
+  statusText_ = kStatusOriginalRestored;
+  if (engine_.settings.Tooltip) host_.ShowNotice(L"Velloform " + statusText_);
 }
 
 void ClipboardIntake::SaveLastAsFile() {

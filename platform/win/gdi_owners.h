@@ -10,6 +10,7 @@ namespace wmf::win {
 
 inline void DeleteDeviceContext(HDC dc) { DeleteDC(dc); }
 inline void DeleteGdiObject(HGDIOBJ object) { DeleteObject(object); }
+inline void DeleteMetafileHandle(HMETAFILE metafile) { DeleteMetaFile(metafile); }
 
 // A device context made by CreateDCW or CreateCompatibleDC.
 using DcOwner = UniqueHandle<HDC, DeleteDeviceContext>;
@@ -19,6 +20,9 @@ using DcOwner = UniqueHandle<HDC, DeleteDeviceContext>;
 template <class Object>
 using GdiObjectOwner = UniqueHandle<Object, DeleteGdiObject>;
 using FontOwner = GdiObjectOwner<HFONT>;
+
+// A metafile made by SetMetaFileBitsEx or CloseMetaFile.
+using MetafileOwner = UniqueHandle<HMETAFILE, DeleteMetafileHandle>;
 
 // Selects an object into a device context for a scope and puts the object
 // it replaced back when it goes, so that the selected one can be deleted.
