@@ -3,8 +3,9 @@
 #include <commdlg.h>
 
 #include <cwchar>
-#include <iterator>
 #include <exception>
+#include <iterator>
+#include <utility>
 
 #include "resource.h"
 #include "clipboard_lock.h"
@@ -148,8 +149,13 @@ void ClipboardIntake::CopyLastToClipboard() {
 void ClipboardIntake::PutOriginalBack() {
   if (busy_ || !lastPicture_) return;
   BusyScope busy(busy_);
-  if (!wmf::win::PutOriginalOnClipboard(lastOriginal_, host_.MainWindow(), engine_.messages)) return;
-  statusText_ = kStatusOriginalRestored;
+  // The viewer chain's notice of the change may come while the clipboard is
+  // being written: the text says what happened by then.
+  std::wstring before = std::exchange(statusText_, kStatusOriginalRestored);
+  if (!wmf::win::PutOriginalOnClipboard(lastOriginal_, host_.MainWindow(), engine_.messages)) {
+    statusText_ = std::move(before);
+    return;
+  }
   if (engine_.settings.Tooltip) host_.ShowNotice(L"Velloform " + statusText_);
 }
 
