@@ -589,22 +589,32 @@ TEST_F(Clipmend, HelpButtonsOpenTheHelpViewer) {
 }
 
 // The dialogs at 150 % and 200 % display scaling: Wine reads the scale at
-// start-up.
-TEST_F(Clipmend, OptionsAtLargerDisplayScales) {
+// start-up. The preview of the last picture beside them.
+TEST_F(Clipmend, OptionsAndPreviewAtLargerDisplayScales) {
   HKEY desktop;
   ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", &desktop), ERROR_SUCCESS);
   for (const DWORD dpi : {144u, 192u}) {
+    const std::wstring percent = dpi == 144 ? L"150-percent" : L"200-percent";
     RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
     Launch();
+    const DWORD sequence = PutPicture(owner_.Handle(), SmallCadPicture(), {L"AutoCAD"});
+    EXPECT_GE(SecondsUntilModified(sequence, Clock::now(), kReplacementDeadline), 0);
     DoubleClickTrayIcon();
     HWND options = WaitForDialog(kOptionsTitle);
     EXPECT_NE(options, nullptr) << dpi << " dpi";
     if (options) {
       PumpUntil([] { return false; }, 0.5);  // for the picture only: the X server shows what was drawn
-      KeepScreenshot(options, dpi == 144 ? L"options-150-percent" : L"options-200-percent");
+      KeepScreenshot(options, (L"options-" + percent).c_str());
       RECT place;
       GetWindowRect(options, &place);
       EXPECT_GT(place.right - place.left, 380 * static_cast<int>(dpi) / 96 * 9 / 10) << "not scaled at " << dpi;
+      Click(options, ID_PREVIEW);
+      HWND preview = FindWindowW(L"VelloformPreview", nullptr);
+      EXPECT_TRUE(preview && IsWindowVisible(preview)) << "no preview at " << dpi;
+      if (preview) {
+        PumpUntil([] { return false; }, 0.5);  // for the picture only
+        KeepScreenshot(preview, (L"preview-" + percent).c_str());
+      }
       Click(options, IDCANCEL);
       WaitUntilGone(kOptionsTitle);
     }
