@@ -514,6 +514,8 @@ TEST_F(DialogTest, UnitChangeInThePreferencesConvertsTheDialogsLengths) {
   settings.WMFScale = 1;
   settings.colors[1].width = 0.01;
   DriveOptions([&](HWND dialog) {
+    // With the preview open, which reads the controls whenever one changes.
+    Click(dialog, ID_PREVIEW);
     PostCommand(dialog, ID_USER_PREFERENCES);
     HWND preferences = WaitForDialog(kPreferencesTitle);
     ASSERT_NE(preferences, nullptr);
@@ -564,6 +566,7 @@ TEST_F(DialogTest, OptionsFilesThroughTheSystemsFileDialogs) {
   DialogContext real{fileSettings, intake, *frame, folder, fileUi, &RecordHelp, &RecordAddress};
 
   Drive(kOptionsTitle, [&] { OpenOptionsDialog(real); }, [&](HWND dialog) {
+    Click(dialog, ID_PREVIEW);  // it reads the controls whenever one changes
     Choose(dialog, IDC_ROTATION, 1);
     ASSERT_TRUE(ChooseFile(dialog, ID_SAVE_OPTIONS, L"Save As", file));
     EXPECT_TRUE(WaitFor([&] { return std::filesystem::exists(file); })) << "nothing saved";
@@ -604,6 +607,7 @@ TEST_F(DialogTest, MenuCommandsTakeTheirRoute) {
     EXPECT_FALSE(GetMenuState(clipboardMenu, ID_DISABLE_AUTOMODIFY, MF_BYCOMMAND) & MF_CHECKED);
     EXPECT_TRUE(GetMenuState(clipboardMenu, ID_COPY_LAST_TO_CLIPBOARD, MF_BYCOMMAND) & MF_GRAYED)
         << "no picture captured yet";
+    EXPECT_TRUE(GetMenuState(clipboardMenu, ID_PUT_ORIGINAL_BACK, MF_BYCOMMAND) & MF_GRAYED);
     // Handled by the main frame ...
     SendMessageW(dialog, WM_COMMAND, ID_DISABLE_AUTOMODIFY, 0);
     SendMessageW(dialog, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(clipboardMenu), 1);
