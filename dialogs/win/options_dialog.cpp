@@ -150,9 +150,9 @@ void WmfOptions::RefreshPreview() {
 
 std::wstring WmfOptions::LabelOf(int box) const {
   static constexpr std::pair<int, int> kLabels[] = {
-      {IDC_FIXED_WIDTH, IDC_LINES_FIXED},        {IDC_PERCENTAGE, IDC_SIZE_PERCENTAGE},
-      {IDC_PICTURE_WIDTH, IDC_SIZE_WIDTH},       {IDC_PICTURE_HEIGHT, IDC_SIZE_HEIGHT},
-      {IDC_WMF_SCALE, IDC_WMF_UNIT_LABEL},       {IDC_DRAWING_SCALE, IDC_DRAWING_UNIT_LABEL},
+      {IDC_FIXED_WIDTH, IDC_LINES_FIXED},   {IDC_PERCENTAGE, IDC_SIZE_PERCENTAGE},
+      {IDC_PICTURE_WIDTH, IDC_SIZE_WIDTH},  {IDC_PICTURE_HEIGHT, IDC_SIZE_HEIGHT},
+      {IDC_WMF_SCALE, IDC_WMF_UNIT_LABEL},  {IDC_DRAWING_SCALE, IDC_DRAWING_UNIT_LABEL},
   };
   for (const auto& [edit, label] : kLabels) {
     if (edit != box) continue;

@@ -182,14 +182,14 @@ void CPreviewWindow::Paint(HDC dc, const RECT& client) const {
   SelectedObject font(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-  const int line = LineHeight();
+  const PreviewLayout layout = Layout();
+  const int line = layout.improvedCaption.height;
   if (!state_.havePicture) {
     RECT area = client;
     InflateRect(&area, -line, -line);
     DrawCentredText(dc, kNoPicture, area);
     return;
   }
-  const PreviewLayout layout = Layout();
   DrawPicture(dc, original_.Get(), originalWindow_, layout.original);
   DrawCaption(dc, L"As copied", layout.originalCaption);
   if (!state_.problem.empty()) {
