@@ -16,6 +16,10 @@ void ClipboardWatch::Start(HWND window) {
   window_ = window;
   if (listener_.add && listener_.add(window)) {
     mode_ = Mode::Listener;
+    // Joining the chain brings a notice of what is on the clipboard now;
+    // a listener gives itself one, so that a picture copied before the
+    // start is judged too.
+    PostMessageW(window, WM_CLIPBOARDUPDATE, 0, 0);
     return;
   }
   mode_ = Mode::Chain;

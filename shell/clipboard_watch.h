@@ -24,7 +24,8 @@ class ClipboardWatch {
   ClipboardWatch& operator=(const ClipboardWatch&) = delete;
 
   // Starts watching for `window`: as a listener where the system has them
-  // and takes this one, else as a member of the viewer chain.
+  // and takes this one, else as a member of the viewer chain. Either way a
+  // first notice, of what is on the clipboard already, follows.
   void Start(HWND window);
   // Ends what Start began.
   void Stop();

@@ -126,6 +126,14 @@ TEST_P(EitherWatch, ToolTipFollowsTheClipboard) {
   EXPECT_EQ(frame->TrayIcon().Icon(), icon);  // unchanged while disabled
 }
 
+// A picture copied before the start is judged as soon as the frame watches.
+TEST_P(EitherWatch, APictureOnTheClipboardAtTheStartIsImproved) {
+  const DWORD sequence = PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"});
+  CreateFrame(GetParam());
+  Judged(sequence);
+  EXPECT_TRUE(IsImproved(ReadPicture()));
+}
+
 TEST_P(EitherWatch, TogglingAutomodifyFromEitherItem) {
   CreateFrame(GetParam());
   EXPECT_TRUE(ItemState(ID_ENABLE_AUTOMODIFY) & MF_CHECKED);
