@@ -124,6 +124,7 @@ void ClipboardIntake::ModifyClipboardPicture(bool force) {
     return;
   }
   lastOriginal_ = std::move(original);
+  ++captureCount_;
   Publish();
   if (onNewPicture_) onNewPicture_();
   if (settings.PopupSaveas) SaveLastAsFile();

@@ -57,6 +57,8 @@ class ClipboardIntake {
   wmf::CMetafile* LastPicture() const { return lastPicture_.get(); }
   // The last picture as the clipboard gave it; empty bytes before the first capture.
   const CapturedOriginal& LastOriginal() const { return lastOriginal_; }
+  // How many pictures have been captured: a new number, a new last picture.
+  unsigned CaptureCount() const { return captureCount_; }
   // `observer` is called after each capture of a new last picture (one
   // observer at a time; an empty one stops the calls).
   void OnNewPicture(std::function<void()> observer) { onNewPicture_ = std::move(observer); }
@@ -75,6 +77,7 @@ class ClipboardIntake {
   // The last picture, as the engine captured it and as the clipboard gave it.
   std::unique_ptr<wmf::CMetafile> lastPicture_;
   CapturedOriginal lastOriginal_;
+  unsigned captureCount_ = 0;
   std::function<void()> onNewPicture_;
   bool busy_ = false;
   std::wstring statusText_;

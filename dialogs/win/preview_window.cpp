@@ -5,7 +5,6 @@
 
 #include "placeable_file.h"
 #include "sizing.h"
-#include "win_handles.h"
 
 namespace {
 
@@ -60,24 +59,31 @@ void DrawPaper(HDC dc, const PreviewBox& box) {
   FrameRect(dc, &paper, GetSysColorBrush(COLOR_BTNSHADOW));
 }
 
-// Plays `metafile` the way a program draws a pasted picture: its frame
-// `window` mapped onto `box`; the picture's own window records replace that
-// window while it plays.
-void DrawPicture(HDC dc, HMETAFILE metafile, wmf::Size window, const PreviewBox& box) {
+}  // namespace
+
+void DrawnPicture::DrawInto(HDC dc, HMETAFILE metafile, wmf::Size window, const PreviewBox& box) {
   DrawPaper(dc, box);
   if (!metafile || box.width <= 0 || box.height <= 0) return;
-  const int saved = SaveDC(dc);
-  IntersectClipRect(dc, box.left, box.top, box.Right(), box.Bottom());
-  SetMapMode(dc, MM_ANISOTROPIC);
-  SetWindowOrgEx(dc, 0, 0, nullptr);
-  SetWindowExtEx(dc, std::max(1, window.x), std::max(1, window.y), nullptr);
-  SetViewportOrgEx(dc, box.left, box.top, nullptr);
-  SetViewportExtEx(dc, box.width, box.height, nullptr);
-  PlayMetaFile(dc, metafile);
-  RestoreDC(dc, saved);
+  if (!image_ || width_ != box.width || height_ != box.height) {
+    image_.Reset(CreateCompatibleBitmap(dc, box.width, box.height));
+    width_ = box.width;
+    height_ = box.height;
+    wmf::win::DcOwner painter(CreateCompatibleDC(dc));
+    if (!image_ || !painter) return;
+    SelectedObject selected(painter.Get(), image_.Get());
+    const RECT all{0, 0, width_, height_};
+    FillRect(painter.Get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    // The picture's own window records replace this window while it plays.
+    SetMapMode(painter.Get(), MM_ANISOTROPIC);
+    SetWindowExtEx(painter.Get(), std::max(1, window.x), std::max(1, window.y), nullptr);
+    SetViewportExtEx(painter.Get(), width_, height_, nullptr);
+    PlayMetaFile(painter.Get(), metafile);
+  }
+  wmf::win::DcOwner source(CreateCompatibleDC(dc));
+  if (!image_ || !source) return;
+  SelectedObject selected(source.Get(), image_.Get());
+  BitBlt(dc, box.left, box.top, width_, height_, source.Get(), 0, 0, SRCCOPY);
 }
-
-}  // namespace
 
 bool CPreviewWindow::Create(HWND dialog) {
   WNDCLASSW windowClass{};
@@ -106,13 +112,18 @@ void CPreviewWindow::ShowProblem(ClipboardIntake& intake, const std::wstring& pr
 
 void CPreviewWindow::Load(ClipboardIntake& intake, WmfSettings* options, const std::wstring& problem) {
   state_ = PreviewState{};
-  original_.Reset();
   improved_.Reset();
+  improvedImage_.Forget();
+  if (intake.CaptureCount() != shownCapture_) {
+    shownCapture_ = intake.CaptureCount();
+    original_.Reset();
+    originalImage_.Forget();
+    const CapturedOriginal& captured = intake.LastOriginal();
+    if (intake.HaveLastPicture() && captured.format == CF_METAFILEPICT)
+      original_.Reset(SetMetaFileBitsEx(static_cast<UINT>(captured.bytes.size()), captured.bytes.data()));
+  }
   if (wmf::CMetafile* picture = intake.LastPicture()) {
     state_.havePicture = true;
-    const CapturedOriginal& captured = intake.LastOriginal();
-    if (captured.format == CF_METAFILEPICT)
-      original_.Reset(SetMetaFileBitsEx(static_cast<UINT>(captured.bytes.size()), captured.bytes.data()));
     originalWindow_ = picture->windowExt;
     originalAspect_ = Aspect(picture->header.xExt, picture->header.yExt);
     if (!options) {
@@ -177,7 +188,7 @@ void CPreviewWindow::OnPaint() {
   EndPaint(Handle(), &paint);
 }
 
-void CPreviewWindow::Paint(HDC dc, const RECT& client) const {
+void CPreviewWindow::Paint(HDC dc, const RECT& client) {
   FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
   SelectedObject font(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
   SetBkMode(dc, TRANSPARENT);
@@ -190,7 +201,7 @@ void CPreviewWindow::Paint(HDC dc, const RECT& client) const {
     DrawCentredText(dc, kNoPicture, area);
     return;
   }
-  DrawPicture(dc, original_.Get(), originalWindow_, layout.original);
+  originalImage_.DrawInto(dc, original_.Get(), originalWindow_, layout.original);
   DrawCaption(dc, L"As copied", layout.originalCaption);
   if (!state_.problem.empty()) {
     DrawPaper(dc, layout.improved);
@@ -199,6 +210,6 @@ void CPreviewWindow::Paint(HDC dc, const RECT& client) const {
     DrawCentredText(dc, state_.problem, area);
     return;
   }
-  DrawPicture(dc, improved_.Get(), improvedWindow_, layout.improved);
+  improvedImage_.DrawInto(dc, improved_.Get(), improvedWindow_, layout.improved);
   DrawCaption(dc, L"Improved " + state_.sizeText, layout.improvedCaption);
 }

@@ -15,6 +15,7 @@
 #include "preview_layout.h"
 #include "trial_settings.h"
 #include "win/gdi_owners.h"
+#include "win_handles.h"
 #include "window.h"
 
 inline constexpr wchar_t kPreviewTitle[] = L"Velloform Preview";
@@ -26,6 +27,22 @@ struct PreviewState {
   std::vector<uint8_t> improvedBits;  // the improved picture as played
   wmf::Size improvedSize;             // its physical size, HIMETRIC
   std::wstring sizeText;              // "(size: ...)", as the tool tip would say
+};
+
+// A picture drawn once at the size of its box and kept: a large picture
+// takes seconds to play, and the window is painted far more often than a
+// picture or the size of its box changes.
+class DrawnPicture {
+ public:
+  void Forget() { image_.Reset(); }
+  // Copies the picture into `box` of `dc`, after drawing it afresh when it
+  // was drawn at another size or not yet: `metafile` played the way a
+  // program draws a pasted picture, its frame `window` mapped onto the box.
+  void DrawInto(HDC dc, HMETAFILE metafile, wmf::Size window, const PreviewBox& box);
+
+ private:
+  BitmapHandle image_;
+  int width_ = 0, height_ = 0;
 };
 
 class CPreviewWindow : public CWnd {
@@ -53,7 +70,7 @@ class CPreviewWindow : public CWnd {
   void Load(ClipboardIntake& intake, WmfSettings* options, const std::wstring& problem);
   void OnPaint();
   LRESULT OnEraseBackground() { return 1; }  // the whole window is painted at once
-  void Paint(HDC dc, const RECT& client) const;
+  void Paint(HDC dc, const RECT& client);
   int LineHeight() const;
 
   HFONT font_ = nullptr;  // the dialog's
@@ -62,4 +79,6 @@ class CPreviewWindow : public CWnd {
   wmf::win::MetafileOwner original_, improved_;
   wmf::Size originalWindow_, improvedWindow_;  // the frames they draw in
   double originalAspect_ = 1, improvedAspect_ = 1;
+  DrawnPicture originalImage_, improvedImage_;
+  unsigned shownCapture_ = 0;  // the intake's capture whose original is loaded
 };
