@@ -29,3 +29,5 @@ bool ShouldModify(int autoModify, bool force, const IntakeFacts& facts);
 inline constexpr wchar_t kStatusNotModified[] = L"(WMF not modified)";
 inline constexpr wchar_t kStatusUnreadable[] = L"(WMF not modified: unreadable picture)";
 inline constexpr wchar_t kStatusCannotOpen[] = L"(unable to open clipboard for reading)";
+inline constexpr wchar_t kStatusPrivate[] = L"(WMF not modified: marked private)";
+inline constexpr wchar_t kStatusOriginalRestored[] = L"(original restored)";

@@ -69,11 +69,16 @@ void CMetafile::AnalyseExtents() {
 }
 
 PlayResult CMetafile::Play(WmfRecorder& surface) {
+  const PlayResult result = Play(surface, context_.settings);
+  if (loaded) ++context_.settings.Jobs;
+  return result;
+}
+
+PlayResult CMetafile::Play(WmfRecorder& surface, WmfSettings& settings) {
   if (!loaded) {
     context_.messages.ErrorBox(L"Metafile not properly loaded.");
     return PlayResult{};
   }
-  WmfSettings& settings = context_.settings;
   const Size region =
       WithFarEdgeRoom(settings, extents, pass_.bounds, ChooseRegion(settings, extents, fullRect, pass_.bounds));
   const double scale = ChooseScale(settings, region, unitsPerInch, fullRect, drawingHeight);
@@ -96,8 +101,6 @@ PlayResult CMetafile::Play(WmfRecorder& surface) {
 
   RecordRewriter rewriter(pass_, settings, settings.PaletteInForce(palette), surface, frame_, divisor);
   for (RecordView record : picture_.records) rewriter.RewriteRecord(record);
-
-  ++settings.Jobs;
   return PlayResult{output, pass_.unitsPerInchOut};
 }
 

@@ -112,7 +112,11 @@ class CMetafile {
 
   // Plays the rewritten picture into `surface`; returns the output window
   // and its scale. A picture that is not loaded plays nothing: (0, 0).
+  // Counts one job in the settings' statistics.
   PlayResult Play(WmfRecorder& surface);
+  // The same with `settings` in place of the engine's, counting nothing:
+  // what other options would make of the picture.
+  PlayResult Play(WmfRecorder& surface, WmfSettings& settings);
 
   int loaded = 0;
   Rect extents;

@@ -35,6 +35,7 @@ const MessageMap& ClipmendApp::ClassMap() {
   static const CommandEntry commands[] = {
       OnCommand<&ClipmendApp::OnModifyNow>(ID_MODIFY_NOW),
       OnCommand<&ClipmendApp::OnCopyLast>(ID_COPY_LAST_TO_CLIPBOARD),
+      OnCommand<&ClipmendApp::OnPutOriginalBack>(ID_PUT_ORIGINAL_BACK),
       OnCommand<&ClipmendApp::OnSaveLast>(ID_SAVE_LAST_AS_FILE),
       OnCommand<&ClipmendApp::OnMainOptions>(ID_MAIN_OPTIONS),
       OnCommand<&ClipmendApp::OnUserPreferences>(ID_USER_PREFERENCES),
@@ -122,6 +123,7 @@ void ClipmendApp::ComputeProgramFolder() {
 
 void ClipmendApp::OnModifyNow() { intake_.ModifyClipboardPicture(true); }
 void ClipmendApp::OnCopyLast() { intake_.CopyLastToClipboard(); }
+void ClipmendApp::OnPutOriginalBack() { intake_.PutOriginalBack(); }
 void ClipmendApp::OnSaveLast() { intake_.SaveLastAsFile(); }
 void ClipmendApp::OnMainOptions() { OpenOptionsDialog(*dialogs_); }
 void ClipmendApp::OnUserPreferences() { OpenPreferencesDialog(*dialogs_); }

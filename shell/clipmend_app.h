@@ -38,6 +38,7 @@ class ClipmendApp : public CCopyClipApp, private IntakeHost {
 
   void OnModifyNow();
   void OnCopyLast();
+  void OnPutOriginalBack();
   void OnSaveLast();
   void OnMainOptions();
   void OnUserPreferences();

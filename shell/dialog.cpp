@@ -108,8 +108,7 @@ void DataExchange::Real(int id, double& value) {
   GetWindowTextW(box, text, kReadLength + 1);
   double read = 0;
   if (swscanf(text, L"%lf", &read) != 1 || !std::isfinite(read)) {
-    ShowExclamation(dialog_, L"Please enter a number.");
-    Fail(id);
+    Fail(id, L"Please enter a number.", Box::Exclamation);
     return;
   }
   value = read;
@@ -118,20 +117,25 @@ void DataExchange::Real(int id, double& value) {
 void DataExchange::Range(int id, double value, double low, double high) {
   if (Failed() || !saving_) return;
   if (value >= low && value <= high) return;
-  ShowExclamation(dialog_, L"Please enter a number between " + FormatDialogReal(low) + L" and " +
-                               FormatDialogReal(high) + L".");
-  Fail(id);
+  Fail(id, L"Please enter a number between " + FormatDialogReal(low) + L" and " + FormatDialogReal(high) + L".",
+       Box::Exclamation);
 }
 
 void DataExchange::AboveZero(int id, double value) {
   if (Failed() || !saving_) return;
   if (value > 0) return;
-  ErrorBox(&dialog_, L"Please enter a value larger than 0");
-  Fail(id);
+  Fail(id, L"Please enter a value larger than 0", Box::Error);
 }
 
-void DataExchange::Fail(int id) {
+void DataExchange::Fail(int id, const std::wstring& text, Box box) {
   failedControl_ = id;
+  failureText_ = text;
+  if (quiet_) return;
+  if (box == Box::Error) {
+    ErrorBox(&dialog_, L"%s", text.c_str());
+  } else {
+    ShowExclamation(dialog_, text);
+  }
   dialog_.FocusControl(dialog_.Item(id));
 }
 
@@ -195,6 +199,13 @@ void CDialog::EndDialog(INT_PTR result) {
 int CDialog::ExchangeData(bool saveAndValidate) {
   DataExchange exchange(*this, saveAndValidate);
   DoDataExchange(exchange);
+  return exchange.FailedControl();
+}
+
+int CDialog::ReadQuietly(std::wstring& failure) {
+  DataExchange exchange(*this, true, true);
+  DoDataExchange(exchange);
+  failure = exchange.FailureText();
   return exchange.FailedControl();
 }
 

@@ -16,15 +16,17 @@ class CDialog;
 // Moves values between a dialog's controls and its members, in the order of
 // the calls. When saving, the first value that fails its check shows why,
 // puts the focus on its box with the text selected, and makes every later
-// call do nothing, so the members after it keep their values.
+// call do nothing, so the members after it keep their values. A quiet
+// exchange only keeps what is wrong, for the dialog to show in its own way.
 class DataExchange {
  public:
-  DataExchange(CDialog& dialog, bool saving) : dialog_(dialog), saving_(saving) {}
+  DataExchange(CDialog& dialog, bool saving, bool quiet = false) : dialog_(dialog), saving_(saving), quiet_(quiet) {}
 
   bool Saving() const { return saving_; }
   bool Failed() const { return failedControl_ != 0; }
-  // The control whose value failed, or 0.
+  // The control whose value failed, or 0, and what is wrong with it.
   int FailedControl() const { return failedControl_; }
+  const std::wstring& FailureText() const { return failureText_; }
 
   // A check box: 0 or 1.
   void Check(int id, int& value);
@@ -44,11 +46,14 @@ class DataExchange {
   void AboveZero(int id, double value);
 
  private:
-  void Fail(int id);
+  enum class Box { Exclamation, Error };
+  void Fail(int id, const std::wstring& text, Box box);
 
   CDialog& dialog_;
   bool saving_;
+  bool quiet_;
   int failedControl_ = 0;
+  std::wstring failureText_;
 };
 
 // Brings a dialog that is open already to the front; false when `open` is
@@ -75,6 +80,9 @@ class CDialog : public CWnd {
   bool UpdateData(bool saveAndValidate) { return ExchangeData(saveAndValidate) == 0; }
   // The same; the control whose value failed, or 0.
   int ExchangeData(bool saveAndValidate);
+  // Controls to members without a word to the user or a move of the focus;
+  // the control whose value failed, or 0, with what is wrong in `failure`.
+  int ReadQuietly(std::wstring& failure);
 
   HWND Item(int id) const { return GetDlgItem(Handle(), id); }
   // Puts the focus on a control with its text selected.

@@ -1,5 +1,7 @@
 #include "main_frame.h"
 
+#include <algorithm>
+
 #include "help.h"
 #include "message_boxes.h"
 #include "resource.h"
@@ -14,7 +16,10 @@ HICON LoadTrayIcon(int id) {
 }  // namespace
 
 CMainFrame::CMainFrame(MainFrameContext context, CCmdTarget& application)
-    : CFrameWnd(&application), context_(context), instanceMessage_(context.settings.InstanceMessage) {}
+    : CFrameWnd(&application),
+      context_(context),
+      instanceMessage_(context.settings.InstanceMessage),
+      watch_(context.listener) {}
 
 bool CMainFrame::Create() {
   return CreateEx(0, kMainWindowClass, L"Velloform Clipboard handler", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
@@ -26,7 +31,8 @@ const MessageMap& CMainFrame::ClassMap() {
       OnMessage<&CMainFrame::OnCreate>(WM_CREATE),
       OnMessage<&CMainFrame::OnDestroy>(WM_DESTROY),
       OnMessage<&CMainFrame::OnChainChange>(WM_CHANGECBCHAIN),
-      OnMessage<&CMainFrame::OnClipboardChange>(WM_DRAWCLIPBOARD),
+      OnMessage<&CMainFrame::OnDrawClipboard>(WM_DRAWCLIPBOARD),
+      OnMessage<&CMainFrame::OnClipboardUpdate>(WM_CLIPBOARDUPDATE),
       OnMessage<&CMainFrame::OnTrayNotification>(kTrayCallbackMessage),
       OnMessage<&CMainFrame::OnInstanceMessage>(RegisteredMessage<&CMainFrame::instanceMessage_>()),
   };
@@ -35,6 +41,7 @@ const MessageMap& CMainFrame::ClassMap() {
       OnCommand<&CMainFrame::OnToggleAutoModify, &CMainFrame::OnUpdateDisableAutoModify>(ID_DISABLE_AUTOMODIFY),
       OnUpdate<&CMainFrame::OnUpdateNeedsLastPicture>(ID_COPY_LAST_TO_CLIPBOARD),
       OnUpdate<&CMainFrame::OnUpdateNeedsLastPicture>(ID_SAVE_LAST_AS_FILE),
+      OnUpdate<&CMainFrame::OnUpdateNeedsLastPicture>(ID_PUT_ORIGINAL_BACK),
       OnUpdate<&CMainFrame::OnUpdateModifyNow>(ID_MODIFY_NOW),
       OnCommand<&CMainFrame::OnHelpContents>(ID_HELP_CONTENTS),
       OnCommand<&CMainFrame::OnHelpContents>(ID_HELP_INDEX),
@@ -59,23 +66,32 @@ LRESULT CMainFrame::OnCreate(WPARAM, LPARAM) {
     ErrorBox(this, L"Failed to create tray icon.");
     return -1;
   }
-  nextViewer_ = SetClipboardViewer(Handle());
+  watch_.Start(Handle());
   return 0;
 }
 
-void CMainFrame::OnDestroy() { ChangeClipboardChain(Handle(), nextViewer_); }
+void CMainFrame::OnDestroy() {
+  watch_.Stop();
+  RemovePropW(Handle(), kJudgedClipboardProperty);
+}
 
-// The viewer after this one leaves the chain: take the one after it.
-// Otherwise the notice goes on down the chain unchanged.
 void CMainFrame::OnChainChange(WPARAM removed, LPARAM next) {
-  if (reinterpret_cast<HWND>(removed) == nextViewer_) {
-    nextViewer_ = reinterpret_cast<HWND>(next);
-  } else if (nextViewer_) {
-    SendMessageW(nextViewer_, WM_CHANGECBCHAIN, removed, next);
-  }
+  watch_.OnChainChange(reinterpret_cast<HWND>(removed), reinterpret_cast<HWND>(next));
+}
+
+// Each way of watching has its own notice; the other one's comes from no
+// change this frame was told of.
+void CMainFrame::OnDrawClipboard() {
+  if (watch_.InChain()) OnClipboardChange();
+}
+
+void CMainFrame::OnClipboardUpdate() {
+  if (watch_.Listening()) OnClipboardChange();
 }
 
 void CMainFrame::OnClipboardChange() {
+  ++clipboardChangeDepth_;
+  judgedSequence_ = std::max(judgedSequence_, GetClipboardSequenceNumber());
   if (!inClipboardChange_) {
     inClipboardChange_ = true;
     std::wstring text;
@@ -96,7 +112,9 @@ void CMainFrame::OnClipboardChange() {
   // Cleared by the nested call too, so that a second nested notice in the
   // same outer call is handled in full (intake is still busy then).
   inClipboardChange_ = false;
-  if (nextViewer_) SendMessageW(nextViewer_, WM_DRAWCLIPBOARD, 0, 0);
+  if (--clipboardChangeDepth_ == 0)
+    SetPropW(Handle(), kJudgedClipboardProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(judgedSequence_)));
+  watch_.PassOn();
 }
 
 // A second start hands over: the options of this one are shown.
@@ -118,6 +136,8 @@ void CMainFrame::OnToggleAutoModify() {
 void CMainFrame::OnUpdateEnableAutoModify(CCmdUI& item) { item.SetCheck(autoModifyEnabled_); }
 void CMainFrame::OnUpdateDisableAutoModify(CCmdUI& item) { item.SetCheck(!autoModifyEnabled_); }
 void CMainFrame::OnUpdateNeedsLastPicture(CCmdUI& item) { item.Enable(context_.intake.HaveLastPicture()); }
-void CMainFrame::OnUpdateModifyNow(CCmdUI& item) { item.Enable(IsClipboardFormatAvailable(CF_METAFILEPICT)); }
+void CMainFrame::OnUpdateModifyNow(CCmdUI& item) {
+  item.Enable(IsClipboardFormatAvailable(CF_METAFILEPICT) && !ClipboardMarkedPrivate());
+}
 
 void CMainFrame::OnHelpContents() { OpenHelp(HelpFilePath(context_.programFolder)); }

@@ -1,12 +1,14 @@
-// The program's one main window. It is never shown: it is a member of the
-// clipboard-viewer chain, owns the tray icon and its pop-up menu, and is the
-// target of the menu commands.
+// The program's one main window. It is never shown: it watches the
+// clipboard (as a clipboard format listener, else in the clipboard-viewer
+// chain), owns the tray icon and its pop-up menu, and is the target of the
+// menu commands.
 #pragma once
 
 #include <string>
 
 #include "clipboard_intake.h"
 
+#include "clipboard_watch.h"
 #include "frame_window.h"
 #include "tray_icon.h"
 
@@ -18,6 +20,8 @@ struct MainFrameContext {
   WmfSettings& settings;
   ClipboardIntake& intake;
   const std::wstring& programFolder;
+  // How it learns of clipboard changes: the system's listener where there is one.
+  ClipboardListenerApi listener = SystemClipboardListener();
 };
 
 class CMainFrame : public CFrameWnd {
@@ -30,7 +34,7 @@ class CMainFrame : public CFrameWnd {
 
   bool AutoModifyEnabled() const { return autoModifyEnabled_; }
   const CTrayNotifyIcon& TrayIcon() const { return trayIcon_; }
-  HWND NextViewer() const { return nextViewer_; }
+  const ClipboardWatch& Watch() const { return watch_; }
 
   static const MessageMap& ClassMap();
 
@@ -41,6 +45,8 @@ class CMainFrame : public CFrameWnd {
   LRESULT OnCreate(WPARAM wParam, LPARAM lParam);
   void OnDestroy();
   void OnChainChange(WPARAM removed, LPARAM next);
+  void OnDrawClipboard();
+  void OnClipboardUpdate();
   void OnClipboardChange();
   LRESULT OnInstanceMessage();
   LRESULT OnTrayNotification(WPARAM wParam, LPARAM lParam);
@@ -57,7 +63,11 @@ class CMainFrame : public CFrameWnd {
   // The re-entry guard of the clipboard-change handler: publishing the
   // modified picture changes the clipboard again.
   bool inClipboardChange_ = false;
+  // The calls of the clipboard-change handler now running, and the latest
+  // clipboard change they have seen: judged once the outermost returns.
+  int clipboardChangeDepth_ = 0;
+  DWORD judgedSequence_ = 0;
   bool autoModifyEnabled_ = true;
   CTrayNotifyIcon trayIcon_;
-  HWND nextViewer_ = nullptr;
+  ClipboardWatch watch_;
 };

@@ -3,8 +3,9 @@
 #include <commdlg.h>
 
 #include <cwchar>
-#include <iterator>
 #include <exception>
+#include <iterator>
+#include <utility>
 
 #include "resource.h"
 #include "clipboard_lock.h"
@@ -46,6 +47,8 @@ class LockedPict {
 
 }  // namespace
 
+bool ClipboardMarkedPrivate() { return IsClipboardFormatAvailable(RegisterClipboardFormatW(kPrivateContentFormat)); }
+
 ClipboardIntake::ClipboardIntake(wmf::EngineContext& engine, IntakeHost& host, HINSTANCE resources)
     : engine_(engine), host_(host), resources_(resources) {}
 
@@ -63,6 +66,12 @@ std::vector<ClipboardFormat> ClipboardIntake::ClipboardFormats() {
 
 void ClipboardIntake::ModifyClipboardPicture(bool force) {
   if (busy_ || !IsClipboardFormatAvailable(CF_METAFILEPICT)) return;
+  // What its program marked private is not opened, captured or counted,
+  // whatever the mode, and not on command either.
+  if (ClipboardMarkedPrivate()) {
+    statusText_ = kStatusPrivate;
+    return;
+  }
   // The system announces the picture this program published, and may do so
   // only after publishing is over: a picture the program itself owns is
   // already improved, and judging it again would modify it again and again.
@@ -70,7 +79,7 @@ void ClipboardIntake::ModifyClipboardPicture(bool force) {
   BusyScope busy(busy_);
   WmfSettings& settings = engine_.settings;
   IntakeFacts facts;
-  wmf::MetafilePict header;
+  CapturedOriginal original;
   std::vector<uint16_t> words;
   size_t byteCount = 0;
   {
@@ -89,9 +98,11 @@ void ClipboardIntake::ModifyClipboardPicture(bool force) {
     }
     const LockedPict pict(GetClipboardData(CF_METAFILEPICT));
     if (!pict) return;
-    header = wmf::MetafilePict{pict->mm, pict->xExt, pict->yExt};
+    original.pict = wmf::MetafilePict{pict->mm, pict->xExt, pict->yExt};
     if (!wmf::win::MetafileWords(pict->hMF, words, byteCount)) byteCount = 0;
   }
+  const auto* bytes = reinterpret_cast<const uint8_t*>(words.data());
+  original.bytes.assign(bytes, bytes + byteCount);
   // A picture that cannot be read stays on the clipboard as it is.
   if (byteCount == 0) {
     statusText_ = kStatusUnreadable;
@@ -106,8 +117,8 @@ void ClipboardIntake::ModifyClipboardPicture(bool force) {
   }
   try {
     // A picture that a CAD program put there has the CAD background.
-    lastPicture_ = std::make_unique<wmf::CMetafile>(header, std::move(picture), 0, facts.intelliCad ? 1 : 0, engine_,
-                                                    facts.cadSource || facts.intelliCad);
+    lastPicture_ = std::make_unique<wmf::CMetafile>(original.pict, std::move(picture), 0, facts.intelliCad ? 1 : 0,
+                                                    engine_, facts.cadSource || facts.intelliCad);
     // The options remember the palette of the last picture, for the colour
     // table's dialog and the plug-in that shares them.
     settings.oPalette = lastPicture_->palette;
@@ -115,7 +126,10 @@ void ClipboardIntake::ModifyClipboardPicture(bool force) {
     statusText_ = kStatusUnreadable;
     return;
   }
+  lastOriginal_ = std::move(original);
+  ++captureCount_;
   Publish();
+  if (onNewPicture_) onNewPicture_();
   if (settings.PopupSaveas) SaveLastAsFile();
 }
 
@@ -134,6 +148,19 @@ void ClipboardIntake::CopyLastToClipboard() {
   if (busy_ || !lastPicture_) return;
   BusyScope busy(busy_);
   Publish();
+}
+
+void ClipboardIntake::PutOriginalBack() {
+  if (busy_ || !lastPicture_) return;
+  BusyScope busy(busy_);
+  // The viewer chain's notice of the change may come while the clipboard is
+  // being written: the text says what happened by then.
+  std::wstring before = std::exchange(statusText_, kStatusOriginalRestored);
+  if (!wmf::win::PutOriginalOnClipboard(lastOriginal_, host_.MainWindow(), engine_.messages)) {
+    statusText_ = std::move(before);
+    return;
+  }
+  if (engine_.settings.Tooltip) host_.ShowNotice(L"Velloform " + statusText_);
 }
 
 void ClipboardIntake::SaveLastAsFile() {

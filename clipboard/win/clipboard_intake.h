@@ -3,10 +3,12 @@
 // commands with their Save-as dialog.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "captured_original.h"
 #include "intake_decision.h"
 #include "metafile.h"
 #include "clipboard_publisher.h"
@@ -23,6 +25,12 @@ class IntakeHost {
   virtual void ShowNotice(const std::wstring& text) = 0;
 };
 
+// Programs mark clipboard contents that others must not watch (passwords,
+// private data) with a format registered under this name.
+inline constexpr wchar_t kPrivateContentFormat[] = L"ExcludeClipboardContentFromMonitorProcessing";
+// Whether the clipboard carries that mark; the clipboard is not opened.
+bool ClipboardMarkedPrivate();
+
 class ClipboardIntake {
  public:
   // `resources` is the module that holds the Save-as dialog's template.
@@ -33,6 +41,10 @@ class ClipboardIntake {
   void ModifyClipboardPicture(bool force);
   // Publishes the last picture again with the current settings.
   void CopyLastToClipboard();
+  // Puts the last picture back on the clipboard exactly as it was captured,
+  // as the clipboard's own picture: automatic modification leaves it alone,
+  // and it is no modification of the statistics.
+  void PutOriginalBack();
   // Asks for a file name and saves the last picture as a placeable WMF file.
   void SaveLastAsFile();
   // Saves the last picture as a placeable WMF file at `path`; failures are
@@ -43,6 +55,13 @@ class ClipboardIntake {
 
   bool HaveLastPicture() const { return lastPicture_ != nullptr; }
   wmf::CMetafile* LastPicture() const { return lastPicture_.get(); }
+  // The last picture as the clipboard gave it; empty bytes before the first capture.
+  const CapturedOriginal& LastOriginal() const { return lastOriginal_; }
+  // How many pictures have been captured: a new number, a new last picture.
+  unsigned CaptureCount() const { return captureCount_; }
+  // `observer` is called after each capture of a new last picture (one
+  // observer at a time; an empty one stops the calls).
+  void OnNewPicture(std::function<void()> observer) { onNewPicture_ = std::move(observer); }
   bool ClipboardBusy() const { return busy_; }
   const std::wstring& StatusText() const { return statusText_; }
 
@@ -55,7 +74,11 @@ class ClipboardIntake {
   wmf::EngineContext& engine_;
   IntakeHost& host_;
   HINSTANCE resources_;
+  // The last picture, as the engine captured it and as the clipboard gave it.
   std::unique_ptr<wmf::CMetafile> lastPicture_;
+  CapturedOriginal lastOriginal_;
+  unsigned captureCount_ = 0;
+  std::function<void()> onNewPicture_;
   bool busy_ = false;
   std::wstring statusText_;
 };

@@ -2,6 +2,7 @@
 
 #include <cwchar>
 #include <iterator>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -9,25 +10,57 @@
 #include "placeable_file.h"
 #include "sizing.h"
 #include "whole_file.h"
+#include "win/gdi_owners.h"
 #include "win/system_error_text.h"
 #include "win/unique_handle.h"
 
 namespace wmf::win {
 namespace {
 
-void DeleteMetafile(HMETAFILE metafile) { DeleteMetaFile(metafile); }
-void FreeGlobal(HGLOBAL block) { GlobalFree(block); }
-
-// A memory metafile and a global memory block, released unless they were
-// handed to the clipboard.
-using MetafileOwner = UniqueHandle<HMETAFILE, DeleteMetafile>;
-using GlobalOwner = UniqueHandle<HGLOBAL, FreeGlobal>;
-
 template <typename... Args>
 std::wstring Format(const wchar_t* format, Args... args) {
   wchar_t text[512];
   std::swprintf(text, std::size(text), format, args...);
   return text;
+}
+
+// Puts metafile bits on the clipboard as CF_METAFILEPICT with the record's
+// mapping mode and size, in place of what is there. Failures are shown.
+bool PutMetafilePict(std::span<const uint8_t> bits, const MetafilePict& record, HWND owner, UserMessages& messages) {
+  MetafileOwner metafile(SetMetaFileBitsEx(static_cast<UINT>(bits.size()), bits.data()));
+  GlobalMemory block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, sizeof(METAFILEPICT)));
+  auto* pict = metafile && block ? static_cast<METAFILEPICT*>(GlobalLock(block.Get())) : nullptr;
+  if (!pict) {
+    messages.ErrorBox(Format(L"Unable to write clipboard.\n%ls", SystemErrorText().c_str()));
+    return false;
+  }
+  pict->mm = record.mm;
+  pict->xExt = record.xExt;
+  pict->yExt = record.yExt;
+  pict->hMF = metafile.Get();
+  GlobalUnlock(block.Get());
+
+  std::wstring failure;
+  {
+    ClipboardLock clipboard(owner);
+    if (!clipboard.IsOpen()) {
+      messages.ErrorBox(Format(L"Unable to open clipboard for writing:\n%ls", SystemErrorText(clipboard.Error()).c_str()));
+      return false;
+    }
+    if (!EmptyClipboard()) {
+      failure = SystemErrorText();
+    } else if (SetClipboardData(CF_METAFILEPICT, block.Get())) {
+      // The clipboard owns the block and the metafile now.
+      block.Release();
+      metafile.Release();
+      return true;
+    } else {
+      failure = SystemErrorText();
+    }
+  }
+  // Shown once the clipboard is closed again, so that others can use it.
+  messages.ErrorBox(Format(L"Unable to write clipboard.\n%ls", failure.c_str()));
+  return false;
 }
 
 }  // namespace
@@ -47,45 +80,17 @@ bool PublishToClipboard(CMetafile& picture, HWND owner, const WmfSettings& setti
   const std::vector<uint8_t> bits = surface.Close();
   const Size himetric = PhysicalSize(played.output, played.unitsPerInch);
   statusText = SizeStatusText(himetric, settings.IsMetric != 0);
+  const bool published = PutMetafilePict(bits, MetafilePict{MM_ANISOTROPIC, himetric.x, himetric.y}, owner, messages);
+  if (published && showNotice && settings.Tooltip) showNotice(L"Clipboard modified by Velloform\n" + statusText);
+  return published;
+}
 
-  MetafileOwner metafile(SetMetaFileBitsEx(static_cast<UINT>(bits.size()), bits.data()));
-  GlobalOwner block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, sizeof(METAFILEPICT)));
-  if (!metafile.Get() || !block.Get()) {
-    messages.ErrorBox(Format(L"Unable to write clipboard.\n%ls", SystemErrorText().c_str()));
-    return true;
+bool PutOriginalOnClipboard(const CapturedOriginal& original, HWND owner, UserMessages& messages) {
+  if (original.format != CF_METAFILEPICT) {
+    messages.ErrorBox(Format(L"Unable to put back a picture of clipboard format %u.", original.format));
+    return false;
   }
-  auto* pict = static_cast<METAFILEPICT*>(GlobalLock(block.Get()));
-  if (!pict) {
-    messages.ErrorBox(Format(L"Unable to write clipboard.\n%ls", SystemErrorText().c_str()));
-    return true;
-  }
-  pict->mm = MM_ANISOTROPIC;
-  pict->xExt = himetric.x;
-  pict->yExt = himetric.y;
-  pict->hMF = metafile.Get();
-  GlobalUnlock(block.Get());
-
-  std::wstring failure;
-  {
-    ClipboardLock clipboard(owner);
-    if (!clipboard.IsOpen()) {
-      messages.ErrorBox(Format(L"Unable to open clipboard for writing:\n%ls", SystemErrorText(clipboard.Error()).c_str()));
-      return false;
-    }
-    if (!EmptyClipboard()) {
-      failure = SystemErrorText();
-    } else if (SetClipboardData(CF_METAFILEPICT, block.Get())) {
-      // The clipboard owns the block and the metafile now.
-      block.Release();
-      metafile.Release();
-    } else {
-      failure = SystemErrorText();
-    }
-  }
-  // Shown once the clipboard is closed again, so that others can use it.
-  if (block.Get()) messages.ErrorBox(Format(L"Unable to write clipboard.\n%ls", failure.c_str()));
-  if (showNotice && settings.Tooltip) showNotice(L"Clipboard modified by Velloform\n" + statusText);
-  return true;
+  return PutMetafilePict(original.bytes, original.pict, owner, messages);
 }
 
 void SaveToFile(CMetafile& picture, const std::wstring& path, UserMessages& messages) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "captured_original.h"
 #include "metafile.h"
 
 #include <windows.h>
@@ -25,10 +26,15 @@ using ShowNotice = std::function<void(const std::wstring& text)>;
 // emptied without an owner may refuse new data. `statusText` gets the size
 // text before the clipboard is opened. When
 // `showNotice` is given and the Tooltip preference is set, the notice
-// "Clipboard modified by Velloform" with the size follows. False only when
-// the clipboard could not be opened; nothing on it has changed then.
+// "Clipboard modified by Velloform" with the size follows. Failures are
+// shown; false when the picture did not reach the clipboard.
 bool PublishToClipboard(CMetafile& picture, HWND owner, const WmfSettings& settings, UserMessages& messages,
                         std::wstring& statusText, const ShowNotice& showNotice);
+
+// Puts a captured picture back on the clipboard exactly as it was taken, in
+// its own format, in place of what is there; the clipboard is opened for
+// `owner`. Failures are shown; false when it did not reach the clipboard.
+bool PutOriginalOnClipboard(const CapturedOriginal& original, HWND owner, UserMessages& messages);
 
 // Saves the played picture as a placeable WMF file; failures are shown.
 // An existing file is replaced only by a completely written one.

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include "color_edit_dialog.h"
 #include "help.h"
 #include "preferences_dialog.h"
@@ -28,6 +30,10 @@ void OpenOptionsDialog(DialogContext& context, HWND owner) {
 WmfOptions::WmfOptions(DialogContext& context, HWND owner)
     : CDialog(IDD_OPTIONS, &context.frame, owner), context_(context) {
   LoadDialogValues();
+}
+
+WmfOptions::~WmfOptions() {
+  if (preview_) context_.intake.OnNewPicture(nullptr);
 }
 
 void WmfOptions::LoadDialogValues() { values_ = ReadOptionsValues(context_.settings); }
@@ -105,9 +111,56 @@ void WmfOptions::UpdateUnitLabels() {
 // The members written into the controls, and the states and texts that
 // follow from them.
 void WmfOptions::ShowValues() {
+  holdPreview_ = true;
   UpdateData(false);
   UpdateOptionControls();
   UpdateUnitLabels();
+  holdPreview_ = false;
+  RefreshPreview();
+}
+
+void WmfOptions::OnModeClicked() {
+  UpdateOptionControls();
+  RefreshPreview();
+}
+
+void WmfOptions::OnPreview() {
+  if (!preview_ || !preview_->Handle()) {
+    preview_ = std::make_unique<CPreviewWindow>();
+    if (!preview_->Create(Handle())) {
+      preview_.reset();
+      return;
+    }
+    context_.intake.OnNewPicture([this] { RefreshPreview(); });
+  }
+  RefreshPreview();
+  ShowWindow(preview_->Handle(), SW_SHOWNOACTIVATE);
+}
+
+void WmfOptions::RefreshPreview() {
+  CPreviewWindow* preview = Preview();
+  if (!preview || holdPreview_) return;
+  std::wstring failure;
+  if (const int failed = ReadQuietly(failure)) {
+    preview->ShowProblem(context_.intake, LabelOf(failed) + L": " + failure);
+    return;
+  }
+  preview->Show(context_.intake, context_.settings, values_);
+}
+
+std::wstring WmfOptions::LabelOf(int box) const {
+  static constexpr std::pair<int, int> kLabels[] = {
+      {IDC_FIXED_WIDTH, IDC_LINES_FIXED},   {IDC_PERCENTAGE, IDC_SIZE_PERCENTAGE},
+      {IDC_PICTURE_WIDTH, IDC_SIZE_WIDTH},  {IDC_PICTURE_HEIGHT, IDC_SIZE_HEIGHT},
+      {IDC_WMF_SCALE, IDC_WMF_UNIT_LABEL},  {IDC_DRAWING_SCALE, IDC_DRAWING_UNIT_LABEL},
+  };
+  for (const auto& [edit, label] : kLabels) {
+    if (edit != box) continue;
+    wchar_t text[128] = L"";
+    GetDlgItemTextW(Handle(), label, text, 128);
+    return text;
+  }
+  return L"";
 }
 
 const MessageMap& WmfOptions::ClassMap() {
@@ -122,21 +175,36 @@ const MessageMap& WmfOptions::ClassMap() {
       OnCommand<&WmfOptions::OnHelp>(ID_HELP_ON_DIALOG),
       OnCommand<&WmfOptions::OnVisitWebsite>(ID_VISIT_WEBSITE),
       OnCommand<&WmfOptions::OnCheckUpdates>(ID_CHECK_UPDATES),
+      OnCommand<&WmfOptions::OnPreview>(ID_PREVIEW),
       // A click on any of the mode buttons.
-      OnCommand<&WmfOptions::UpdateOptionControls>(IDC_LINES_THIN),
-      OnCommand<&WmfOptions::UpdateOptionControls>(IDC_LINES_FIXED),
-      OnCommand<&WmfOptions::UpdateOptionControls>(IDC_LINES_ADVANCED),
-      OnCommand<&WmfOptions::UpdateOptionControls>(IDC_FILLS_UNMODIFIED),
-      OnCommand<&WmfOptions::UpdateOptionControls>(IDC_FILLS_REMOVE),
-      OnCommand<&WmfOptions::UpdateOptionControls>(IDC_FILLS_BLACK),
-      OnCommand<&WmfOptions::UpdateOptionControls>(IDC_FILLS_ADVANCED),
-      OnCommand<&WmfOptions::UpdateOptionControls>(IDC_SIZE_PERCENTAGE),
-      OnCommand<&WmfOptions::UpdateOptionControls>(IDC_SIZE_WIDTH),
-      OnCommand<&WmfOptions::UpdateOptionControls>(IDC_SIZE_HEIGHT),
-      OnCommand<&WmfOptions::UpdateOptionControls>(IDC_SIZE_UNMODIFIED),
-      OnCommand<&WmfOptions::UpdateOptionControls>(IDC_SIZE_SCALED),
+      OnCommand<&WmfOptions::OnModeClicked>(IDC_LINES_THIN),
+      OnCommand<&WmfOptions::OnModeClicked>(IDC_LINES_FIXED),
+      OnCommand<&WmfOptions::OnModeClicked>(IDC_LINES_ADVANCED),
+      OnCommand<&WmfOptions::OnModeClicked>(IDC_FILLS_UNMODIFIED),
+      OnCommand<&WmfOptions::OnModeClicked>(IDC_FILLS_REMOVE),
+      OnCommand<&WmfOptions::OnModeClicked>(IDC_FILLS_BLACK),
+      OnCommand<&WmfOptions::OnModeClicked>(IDC_FILLS_ADVANCED),
+      OnCommand<&WmfOptions::OnModeClicked>(IDC_SIZE_PERCENTAGE),
+      OnCommand<&WmfOptions::OnModeClicked>(IDC_SIZE_WIDTH),
+      OnCommand<&WmfOptions::OnModeClicked>(IDC_SIZE_HEIGHT),
+      OnCommand<&WmfOptions::OnModeClicked>(IDC_SIZE_UNMODIFIED),
+      OnCommand<&WmfOptions::OnModeClicked>(IDC_SIZE_SCALED),
+      // The check boxes.
+      OnCommand<&WmfOptions::OnValueChanged>(IDC_REMOVE_BACKGROUND),
+      OnCommand<&WmfOptions::OnValueChanged>(IDC_CROP),
+      OnCommand<&WmfOptions::OnValueChanged>(IDC_MAKE_BLACK),
   };
-  static const MessageMap map{&CDialog::ClassMap(), {}, commands};
+  // Typing in the boxes (the percentage's arrows type too) and choosing a rotation.
+  static const NotifyEntry notifications[] = {
+      OnNotify<&WmfOptions::OnValueChanged>(IDC_FIXED_WIDTH, EN_CHANGE),
+      OnNotify<&WmfOptions::OnValueChanged>(IDC_PERCENTAGE, EN_CHANGE),
+      OnNotify<&WmfOptions::OnValueChanged>(IDC_PICTURE_WIDTH, EN_CHANGE),
+      OnNotify<&WmfOptions::OnValueChanged>(IDC_PICTURE_HEIGHT, EN_CHANGE),
+      OnNotify<&WmfOptions::OnValueChanged>(IDC_DRAWING_SCALE, EN_CHANGE),
+      OnNotify<&WmfOptions::OnValueChanged>(IDC_WMF_SCALE, EN_CHANGE),
+      OnNotify<&WmfOptions::OnValueChanged>(IDC_ROTATION, CBN_SELCHANGE),
+  };
+  static const MessageMap map{&CDialog::ClassMap(), {}, commands, notifications};
   return map;
 }
 
@@ -151,6 +219,7 @@ void WmfOptions::OnApply() {
   context_.settings.SaveToRegistry();
   if (context_.intake.HaveLastPicture()) context_.intake.CopyLastToClipboard();
   SetItemText(IDCANCEL, L"&Close");
+  RefreshPreview();
 }
 
 // The advanced options read the crop and background settings, so the
@@ -159,6 +228,7 @@ void WmfOptions::OnAdvancedOptions() {
   if (!StoreDialogValues()) return;
   CColorEdit advanced(context_);
   advanced.DoModal();
+  if (Handle()) RefreshPreview();
 }
 
 void WmfOptions::OnLoadOptions() {
@@ -179,9 +249,13 @@ void WmfOptions::OnUserPreferences() {
   OpenPreferencesDialog(context_);
   if (!Handle()) return;
   UpdateUnitLabels();
-  if (context_.settings.IsMetric == wasMetric) return;
-  ConvertDialogUnits(values_, context_.settings.colors, context_.settings.IsMetric != 0);
-  UpdateData(false);
+  if (context_.settings.IsMetric != wasMetric) {
+    ConvertDialogUnits(values_, context_.settings.colors, context_.settings.IsMetric != 0);
+    holdPreview_ = true;
+    UpdateData(false);
+    holdPreview_ = false;
+  }
+  RefreshPreview();
 }
 
 void WmfOptions::OnUnload() {

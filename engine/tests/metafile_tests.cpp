@@ -2,6 +2,7 @@
 
 #include "engine_harness.h"
 #include "sample_pictures.h"
+#include "trial_settings.h"
 
 namespace wmf {
 namespace {
@@ -77,6 +78,30 @@ TEST(CMetafile, ChangedOptionsTakeEffectOnTheNextPlayOnly) {
   h.settings.Rotation = 90;
   h.Play(*picture, &second);
   EXPECT_EQ(second, (Size{first.y, first.x}));
+}
+
+// Options tried on the picture make what the engine would make with them,
+// and leave the engine's settings and their count of jobs alone.
+TEST(CMetafile, PlayWithOtherOptionsCountsNothingAndTouchesNothing) {
+  test::EngineHarness h;
+  auto picture = h.Capture({test::WindowExt(8000, 6000), test::LineTo(100, 50), test::LineTo(300, 200)});
+  TrialSettings trial;
+  trial.CopyFrom(h.settings);
+  trial.Record().Rotation = 90;
+  const int jobs = h.settings.Jobs, trialJobs = trial.Record().Jobs;
+  WmfRecorder tried;
+  const Size turned = picture->Play(tried, trial.Record()).output;
+  EXPECT_EQ(h.settings.Jobs, jobs);
+  EXPECT_EQ(trial.Record().Jobs, trialJobs);
+  EXPECT_EQ(h.settings.Rotation, 0);
+
+  Size upright;
+  h.Play(*picture, &upright);
+  EXPECT_EQ(turned, (Size{upright.y, upright.x})) << "the next play has the engine's options again";
+  h.settings.Rotation = 90;
+  WmfRecorder engine;
+  picture->Play(engine);
+  EXPECT_EQ(tried.Close(), engine.Close());
 }
 
 }  // namespace

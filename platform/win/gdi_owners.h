@@ -10,6 +10,8 @@ namespace wmf::win {
 
 inline void DeleteDeviceContext(HDC dc) { DeleteDC(dc); }
 inline void DeleteGdiObject(HGDIOBJ object) { DeleteObject(object); }
+inline void DeleteMetafileHandle(HMETAFILE metafile) { DeleteMetaFile(metafile); }
+inline void DeleteEnhMetafileHandle(HENHMETAFILE metafile) { DeleteEnhMetaFile(metafile); }
 
 // A device context made by CreateDCW or CreateCompatibleDC.
 using DcOwner = UniqueHandle<HDC, DeleteDeviceContext>;
@@ -20,10 +22,8 @@ template <class Object>
 using GdiObjectOwner = UniqueHandle<Object, DeleteGdiObject>;
 using FontOwner = GdiObjectOwner<HFONT>;
 
-inline void DeleteMetafileHandle(HMETAFILE metafile) { DeleteMetaFile(metafile); }
-inline void DeleteEnhMetafileHandle(HENHMETAFILE metafile) { DeleteEnhMetaFile(metafile); }
-
-// A Windows metafile or an enhanced metafile made from bits or by a recording.
+// A Windows metafile made by SetMetaFileBitsEx or CloseMetaFile, and an
+// enhanced metafile made from bits or by a recording.
 using MetafileOwner = UniqueHandle<HMETAFILE, DeleteMetafileHandle>;
 using EnhMetafileOwner = UniqueHandle<HENHMETAFILE, DeleteEnhMetafileHandle>;
 

@@ -41,9 +41,12 @@ class UniqueHandle {
 
 inline void CloseKernelHandle(HANDLE handle) { CloseHandle(handle); }
 inline void CloseRegistryKey(HKEY key) { RegCloseKey(key); }
+inline void FreeGlobalMemory(HGLOBAL block) { GlobalFree(block); }
 
 using KernelHandle = UniqueHandle<HANDLE, CloseKernelHandle>;
 // CreateFileW reports failure with INVALID_HANDLE_VALUE, not null: an owner
 // of a file handle is empty then.
 inline KernelHandle FileHandle(HANDLE file) { return KernelHandle(file == INVALID_HANDLE_VALUE ? nullptr : file); }
 using RegistryKey = UniqueHandle<HKEY, CloseRegistryKey>;
+// A block of global memory, as the clipboard takes it.
+using GlobalMemory = UniqueHandle<HGLOBAL, FreeGlobalMemory>;

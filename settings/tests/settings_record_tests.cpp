@@ -5,6 +5,8 @@
 #include <limits>
 
 #include "memory_store.h"
+#include "settings_test_support.h"
+#include "trial_settings.h"
 #include "wmf_settings.h"
 
 namespace {
@@ -262,6 +264,27 @@ TEST(ScalarSettings, RulesAndNames) {
   EXPECT_FALSE(FindScalarSetting(L"Percentage")->IsValid(0));
   EXPECT_EQ(FindScalarSetting(L"Jobs"), nullptr);
   EXPECT_EQ(ScalarSettings().size(), 29u);
+}
+
+// A trial record takes the user's values, and what is tried on it stays
+// there: the user's record, its store and its statistics are untouched.
+TEST(TrialSettings, TakesTheUsersValuesAndChangesNothingOfTheirs) {
+  Fixture f;
+  WmfSettings user(f.store, f.messages);
+  settings_test::MakeEveryValueDiffer(user);
+  user.Jobs = 7;
+  TrialSettings trial;
+  trial.Record().Jobs = 3;
+  trial.CopyFrom(user);
+  settings_test::ExpectSameSettings(user, trial.Record());
+  EXPECT_EQ(trial.Record().Jobs, 3) << "the statistics are not the options";
+
+  trial.Record().Rotation = user.Rotation == 90 ? 180 : 90;
+  trial.Record().colors[5].width = user.colors[5].width + 1;
+  EXPECT_NE(user.Rotation, trial.Record().Rotation);
+  EXPECT_NE(user.colors[5].width, trial.Record().colors[5].width);
+  EXPECT_EQ(f.store.RegistryValueCount(), 0u);
+  EXPECT_TRUE(f.messages.errors.empty());
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
-// The main frame in this process: what a clipboard change does to the tray
-// icon and its tool tip, and the state of the menu items.
+// The main frame in this process, against the real clipboard: what a
+// clipboard change does to the tray icon and its tool tip, the state of the
+// menu items, and how the frame watches the clipboard, as a clipboard format
+// listener and, where the system has none, in the viewer chain.
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "clipboard_test_support.h"
+#include "e2e/program_driver.h"
 #include "engine_harness.h"
 #include "help.h"
 #include "main_frame.h"
@@ -15,6 +18,7 @@
 namespace {
 
 using namespace clipboard_test;
+using program_driver::Viewer;
 
 class QuietHost : public IntakeHost {
  public:
@@ -24,36 +28,58 @@ class QuietHost : public IntakeHost {
   void ShowNotice(const std::wstring&) override {}
 };
 
-struct MainFrameTest : ::testing::Test {
+// A system whose listener refuses the window.
+BOOL WINAPI RefuseListener(HWND) { return FALSE; }
+BOOL WINAPI RemoveNoListener(HWND) { return FALSE; }
+
+struct WatchKind {
+  const char* name;
+  ClipboardListenerApi listener;
+  bool listening;
+};
+void PrintTo(const WatchKind& kind, std::ostream* out) { *out << kind.name; }
+
+const WatchKind kListener{"Listener", SystemClipboardListener(), true};
+const WatchKind kChainWithoutListener{"ChainWithoutListener", ClipboardListenerApi{}, false};
+const WatchKind kChainWhenRefused{"ChainWhenTheListenerIsRefused",
+                                  ClipboardListenerApi{&RefuseListener, &RemoveNoListener}, false};
+
+struct MainFrame : ::testing::Test {
   wmf::test::EngineHarness harness;
   WmfSettings& settings = harness.settings;
-  wmf::test::CollectedMessages& messages = harness.messages;
   QuietHost host;
   ClipboardIntake intake{harness.context, host, GetModuleHandleW(nullptr)};
   std::wstring folder = L"C:\\Program Files\\Velloform\\";
   CCmdTarget application;  // handles no command
-  CMainFrame* frame = nullptr;
-  std::unique_ptr<CMainFrame> owned;
+  std::unique_ptr<CMainFrame> frame;
   // The window of "another program" that changes the clipboard.
   HWND otherProgram = CreateWindowExW(0, L"STATIC", L"other", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, nullptr, nullptr);
-  ~MainFrameTest() override { DestroyWindow(otherProgram); }
+  ~MainFrame() override { DestroyWindow(otherProgram); }
 
   void SetUp() override {
     settings.ShowSplash = 0;
     WNDCLASSW windowClass{};
     windowClass.lpszClassName = kMainWindowClass;
     ASSERT_TRUE(CWnd::RegisterWindowClass(windowClass));
-    owned = std::make_unique<CMainFrame>(MainFrameContext{settings, intake, folder}, application);
-    frame = owned.get();
+  }
+  void TearDown() override {
+    if (frame) frame->DestroyWindow();
+  }
+  void CreateFrame(const WatchKind& kind) {
+    frame = std::make_unique<CMainFrame>(MainFrameContext{settings, intake, folder, kind.listener}, application);
     ASSERT_TRUE(frame->Create());
     host.window = frame->Handle();
+    ASSERT_EQ(frame->Watch().Listening(), kind.listening);
+    ASSERT_EQ(frame->Watch().InChain(), !kind.listening);
   }
-  void TearDown() override { frame->DestroyWindow(); }
 
   std::wstring Tooltip() const { return frame->TrayIcon().Tooltip(); }
-  void ClipboardChanged() {
-    SendMessageW(frame->Handle(), WM_DRAWCLIPBOARD, 0, 0);
-    shell_test::PumpPending();
+  // Handles the frame's messages until it has judged the clipboard as it is
+  // at `sequence` or later.
+  void Judged(DWORD sequence) {
+    ASSERT_NE(sequence, 0u);
+    ASSERT_TRUE(shell_test::PumpUntil([&] { return JudgedClipboardSequence(frame->Handle()) >= sequence; }))
+        << "the frame did not judge the clipboard within 20 s";
   }
   // The state of a menu item after the frame's update handlers ran.
   UINT ItemState(UINT id) {
@@ -69,28 +95,47 @@ struct MainFrameTest : ::testing::Test {
   }
 };
 
-TEST_F(MainFrameTest, ToolTipFollowsTheClipboard) {
-  PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"});
-  ClipboardChanged();
+// The same in either way of watching the clipboard.
+struct EitherWatch : MainFrame, ::testing::WithParamInterface<WatchKind> {};
+
+TEST_P(EitherWatch, ToolTipFollowsTheClipboard) {
+  CreateFrame(GetParam());
+  Judged(PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"}));
   EXPECT_EQ(Tooltip(), L"Velloform (size: 2.02\" * 1.52\")");
 
-  PutPicture(otherProgram, SmallCadPicture());
-  ClipboardChanged();
+  Judged(PutPicture(otherProgram, SmallCadPicture()));
   EXPECT_EQ(Tooltip(), L"Velloform (WMF not modified)");
 
+  Judged(PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD", kPrivateContentFormat}));
+  EXPECT_EQ(Tooltip(), L"Velloform (WMF not modified: marked private)");
+
+  Judged(PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"}));
+  intake.PutOriginalBack();
+  Judged(GetClipboardSequenceNumber());
+  EXPECT_EQ(Tooltip(), L"Velloform (original restored)");
+  EXPECT_FALSE(IsImproved(ReadPicture())) << "the original was modified again";
+
   EmptyTheClipboard(otherProgram);
-  ClipboardChanged();
+  Judged(GetClipboardSequenceNumber());
   EXPECT_EQ(Tooltip(), L"Velloform (no WMF on clipboard)");
 
   settings.AutoModify = 0;
   const HICON icon = frame->TrayIcon().Icon();
-  PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"});
-  ClipboardChanged();
+  Judged(PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"}));
   EXPECT_EQ(Tooltip(), L"Velloform (disabled)");
   EXPECT_EQ(frame->TrayIcon().Icon(), icon);  // unchanged while disabled
 }
 
-TEST_F(MainFrameTest, TogglingAutomodifyFromEitherItem) {
+// A picture copied before the start is judged as soon as the frame watches.
+TEST_P(EitherWatch, APictureOnTheClipboardAtTheStartIsImproved) {
+  const DWORD sequence = PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"});
+  CreateFrame(GetParam());
+  Judged(sequence);
+  EXPECT_TRUE(IsImproved(ReadPicture()));
+}
+
+TEST_P(EitherWatch, TogglingAutomodifyFromEitherItem) {
+  CreateFrame(GetParam());
   EXPECT_TRUE(ItemState(ID_ENABLE_AUTOMODIFY) & MF_CHECKED);
   EXPECT_FALSE(ItemState(ID_DISABLE_AUTOMODIFY) & MF_CHECKED);
   // "&Enable automodify" while it carries the check mark disables it.
@@ -102,16 +147,73 @@ TEST_F(MainFrameTest, TogglingAutomodifyFromEitherItem) {
   EXPECT_TRUE(frame->AutoModifyEnabled());
 }
 
-TEST_F(MainFrameTest, PictureCommandsAreGreyedUntilTheyCanWork) {
+TEST_P(EitherWatch, PictureCommandsAreGreyedUntilTheyCanWork) {
+  CreateFrame(GetParam());
   EmptyTheClipboard(otherProgram);
+  for (UINT id : {ID_MODIFY_NOW, ID_COPY_LAST_TO_CLIPBOARD, ID_SAVE_LAST_AS_FILE, ID_PUT_ORIGINAL_BACK})
+    EXPECT_TRUE(ItemState(id) & MF_GRAYED) << id;
+  Judged(PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"}));
+  for (UINT id : {ID_MODIFY_NOW, ID_COPY_LAST_TO_CLIPBOARD, ID_SAVE_LAST_AS_FILE, ID_PUT_ORIGINAL_BACK})
+    EXPECT_FALSE(ItemState(id) & MF_GRAYED) << id;
+  // A picture its program marked private is not for modifying, even on command.
+  Judged(PutPicture(otherProgram, SmallCadPicture(), {kPrivateContentFormat}));
   EXPECT_TRUE(ItemState(ID_MODIFY_NOW) & MF_GRAYED);
-  EXPECT_TRUE(ItemState(ID_COPY_LAST_TO_CLIPBOARD) & MF_GRAYED);
-  EXPECT_TRUE(ItemState(ID_SAVE_LAST_AS_FILE) & MF_GRAYED);
-  PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"});
-  ClipboardChanged();
-  EXPECT_FALSE(ItemState(ID_MODIFY_NOW) & MF_GRAYED);
-  EXPECT_FALSE(ItemState(ID_COPY_LAST_TO_CLIPBOARD) & MF_GRAYED);
-  EXPECT_FALSE(ItemState(ID_SAVE_LAST_AS_FILE) & MF_GRAYED);
+}
+
+INSTANTIATE_TEST_SUITE_P(MainFrame, EitherWatch, ::testing::Values(kListener, kChainWithoutListener, kChainWhenRefused),
+                         [](const ::testing::TestParamInfo<WatchKind>& info) { return std::string(info.param.name); });
+
+// Without a listener the frame is a member of the viewer chain and keeps its
+// rules: notices go on down the chain, and a notice about the viewer after
+// it repairs its link and goes no further.
+TEST_F(MainFrame, InTheChainNoticesAndRepairsGoOnAsTheChainsRulesSay) {
+  // Two viewers join before the frame: the chain is then the frame, the
+  // second viewer, the first viewer.
+  Viewer first, second;
+  first.Join();
+  second.Join();
+  CreateFrame(kChainWithoutListener);
+  EXPECT_EQ(frame->Watch().NextViewer(), second.Handle());
+  size_t firstCount = first.notices.size(), secondCount = second.notices.size();
+  Judged(PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"}));
+  EXPECT_TRUE(IsImproved(ReadPicture()));
+  EXPECT_TRUE(shell_test::PumpUntil([&] { return first.notices.size() > firstCount; }))
+      << "the notice did not reach the end of the chain";
+  EXPECT_GT(second.notices.size(), secondCount);
+
+  // A notice about a viewer further down goes on unchanged.
+  SendMessageW(frame->Handle(), WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(first.Handle()), 0);
+  ASSERT_EQ(second.chainChanges.size(), 1u);
+  EXPECT_EQ(second.chainChanges[0].first, first.Handle());
+  EXPECT_EQ(second.chainChanges[0].second, static_cast<HWND>(nullptr));
+
+  // A notice about the frame's next viewer repairs the link and goes no
+  // further: notices now skip the second viewer.
+  SendMessageW(frame->Handle(), WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(second.Handle()),
+               reinterpret_cast<LPARAM>(first.Handle()));
+  EXPECT_EQ(second.chainChanges.size(), 1u);
+  EXPECT_EQ(frame->Watch().NextViewer(), first.Handle());
+  firstCount = first.notices.size();
+  secondCount = second.notices.size();
+  SendMessageW(frame->Handle(), WM_COMMAND, ID_DISABLE_AUTOMODIFY, 0);  // handled as a clipboard change
+  EXPECT_EQ(first.notices.size(), firstCount + 1);
+  EXPECT_EQ(second.notices.size(), secondCount);
+}
+
+// A listener is in no chain: the chain's messages, should a program send
+// them all the same, neither judge the clipboard nor link it to a viewer.
+TEST_F(MainFrame, AListenerIgnoresTheChainsMessages) {
+  CreateFrame(kListener);
+  Viewer stranger;  // in no chain
+  SendMessageW(frame->Handle(), WM_CHANGECBCHAIN, 0, reinterpret_cast<LPARAM>(stranger.Handle()));
+  EXPECT_EQ(frame->Watch().NextViewer(), static_cast<HWND>(nullptr));
+
+  const DWORD sequence = PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"});
+  SendMessageW(frame->Handle(), WM_DRAWCLIPBOARD, 0, 0);  // before the listener's notice is handled
+  EXPECT_FALSE(IsImproved(ReadPicture())) << "a stray WM_DRAWCLIPBOARD was taken as a notice";
+  Judged(sequence);
+  EXPECT_TRUE(IsImproved(ReadPicture()));
+  EXPECT_TRUE(stranger.notices.empty()) << "a notice went to a window in no chain";
 }
 
 TEST(HelpFile, LiesBesideTheProgram) {

@@ -180,6 +180,7 @@ TEST_F(IntakeFixture, PublishingDoesNotTriggerASecondModification) {
     ++nested;
     intake.ModifyClipboardPicture(true);  // what a clipboard notice during publishing would do
     intake.CopyLastToClipboard();
+    intake.PutOriginalBack();
   };
   const int jobs = settings.Jobs;
   intake.ModifyClipboardPicture(false);
@@ -247,6 +248,94 @@ TEST_F(IntakeFixture, ClipboardHeldByAnotherProgramIsReportedAndNothingIsLost) {
   intake.ModifyClipboardPicture(false);
   EXPECT_TRUE(Modified());
   EXPECT_TRUE(intake.HaveLastPicture());
+}
+
+// What its program marked private is left alone in every mode and on
+// command: the clipboard is not even opened (it is held by another program
+// here, so an attempt would fail and say so), nothing is captured or counted.
+TEST_F(IntakeFixture, ContentMarkedPrivateIsNeitherOpenedNorCapturedNorCounted) {
+  const struct {
+    int mode;
+    bool force;
+  } cases[] = {{1, false}, {2, false}, {3, false}, {0, true}, {3, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "mode " << c.mode << (c.force ? ", command" : ""));
+    settings.AutoModify = c.mode;
+    const DWORD sequence = PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD", kPrivateContentFormat});
+    const int jobs = settings.Jobs;
+    {
+      ClipboardHolder holder;
+      ASSERT_TRUE(holder.Holding()) << "the other program could not open the clipboard within 60 s";
+      intake.ModifyClipboardPicture(c.force);
+    }
+    EXPECT_TRUE(messages.errors.empty()) << "the clipboard was opened";
+    EXPECT_EQ(intake.StatusText(), L"(WMF not modified: marked private)");
+    EXPECT_FALSE(intake.HaveLastPicture());
+    EXPECT_EQ(settings.Jobs, jobs);
+    EXPECT_EQ(GetClipboardSequenceNumber(), sequence);
+    EXPECT_TRUE(host.notices.empty());
+  }
+}
+
+// The last picture goes back exactly as the clipboard gave it, whatever its
+// mapping mode and size, as the program's own picture, which automatic
+// modification then leaves alone; the next picture of another program is
+// improved again.
+TEST_F(IntakeFixture, OriginalGoesBackAsCapturedAndTheNextPictureIsImprovedAgain) {
+  settings.AutoModify = 3;  // every picture of another program is improved
+  intake.PutOriginalBack();  // nothing captured yet: nothing happens
+  EXPECT_TRUE(host.notices.empty());
+  const std::vector<uint8_t> bits = SmallCadPicture();
+  const METAFILEPICT records[] = {{MM_ANISOTROPIC, 20320, 15240}, {MM_ISOTROPIC, -4000, -3000}, {MM_TEXT, 800, 600}};
+  for (const METAFILEPICT& record : records) {
+    SCOPED_TRACE(testing::Message() << "mapping mode " << record.mm);
+    PutPicture(otherProgram, bits, {L"AutoCAD"}, {}, record);
+    intake.ModifyClipboardPicture(false);
+    ASSERT_TRUE(Modified());
+    const int jobs = settings.Jobs;
+    host.notices.clear();
+
+    intake.PutOriginalBack();
+    const ClipboardPicture back = ReadPicture();
+    EXPECT_EQ(back.bits, bits);
+    EXPECT_EQ(back.pict.mm, record.mm);
+    EXPECT_EQ(back.pict.xExt, record.xExt);
+    EXPECT_EQ(back.pict.yExt, record.yExt);
+    EXPECT_EQ(GetClipboardOwner(), host.MainWindow());
+    EXPECT_EQ(settings.Jobs, jobs) << "putting it back is no modification";
+    EXPECT_EQ(intake.StatusText(), L"(original restored)");
+    EXPECT_EQ(host.notices, std::vector<std::wstring>{L"Velloform (original restored)"});
+
+    const DWORD restored = GetClipboardSequenceNumber();
+    intake.ModifyClipboardPicture(false);  // the notice of its own change
+    EXPECT_EQ(GetClipboardSequenceNumber(), restored) << "the original was modified again";
+    EXPECT_EQ(intake.StatusText(), L"(original restored)");
+  }
+  PutPicture(otherProgram, bits, {L"AutoCAD"});
+  intake.ModifyClipboardPicture(false);
+  EXPECT_TRUE(Modified());
+  EXPECT_TRUE(messages.errors.empty());
+}
+
+TEST_F(IntakeFixture, OriginalThatCannotGoBackIsReportedAndKept) {
+  PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"});
+  intake.ModifyClipboardPicture(false);
+  const std::wstring status = intake.StatusText();
+  const DWORD sequence = GetClipboardSequenceNumber();
+  host.notices.clear();
+  {
+    ClipboardHolder holder;
+    ASSERT_TRUE(holder.Holding()) << "the other program could not open the clipboard within 60 s";
+    intake.PutOriginalBack();
+  }
+  ASSERT_EQ(messages.errors.size(), 1u);
+  EXPECT_EQ(messages.errors[0].rfind(L"Unable to open clipboard for writing:\n", 0), 0u);
+  EXPECT_EQ(intake.StatusText(), status);
+  EXPECT_TRUE(host.notices.empty());
+  EXPECT_EQ(GetClipboardSequenceNumber(), sequence);
+  EXPECT_FALSE(intake.ClipboardBusy());
+  intake.PutOriginalBack();  // the clipboard is free again: the original is still there to put back
+  EXPECT_EQ(ReadPicture().bits, SmallCadPicture());
 }
 
 // A clipboard held only for a moment is waited for. Whether the other

@@ -34,24 +34,25 @@ inline bool OpenClipboardWaiting(HWND owner) {
   return true;
 }
 
-// Puts a picture on the clipboard, suggested at 8 by 6 inches, with formats
-// registered under `names` and the predefined `formats` beside it; returns
-// the clipboard's sequence number afterwards, or 0 when a step failed (the
-// test then fails with a message).
+// Puts a picture on the clipboard, suggested at 8 by 6 inches unless `pict`
+// says otherwise, with formats registered under `names` and the predefined
+// `formats` beside it; returns the clipboard's sequence number afterwards, or
+// 0 when a step failed (the test then fails with a message).
 inline DWORD PutPicture(HWND owner, const std::vector<uint8_t>& bits, const std::vector<const wchar_t*>& names = {},
-                        const std::vector<UINT>& formats = {}) {
+                        const std::vector<UINT>& formats = {}, METAFILEPICT pict = {MM_ANISOTROPIC, 20320, 15240}) {
   if (!OpenClipboardWaiting(owner)) {
     ADD_FAILURE() << "the test could not open the clipboard within 10 s: error " << GetLastError();
     return 0;
   }
   bool put = EmptyClipboard() != FALSE;
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(METAFILEPICT));
-  auto* pict = block ? static_cast<METAFILEPICT*>(GlobalLock(block)) : nullptr;
-  if (pict) {
-    *pict = METAFILEPICT{MM_ANISOTROPIC, 20320, 15240, SetMetaFileBitsEx(static_cast<UINT>(bits.size()), bits.data())};
+  auto* record = block ? static_cast<METAFILEPICT*>(GlobalLock(block)) : nullptr;
+  if (record) {
+    *record = pict;
+    record->hMF = SetMetaFileBitsEx(static_cast<UINT>(bits.size()), bits.data());
     GlobalUnlock(block);
   }
-  put = put && pict && SetClipboardData(CF_METAFILEPICT, block);
+  put = put && record && SetClipboardData(CF_METAFILEPICT, block);
   if (!put && block) GlobalFree(block);
   for (const wchar_t* name : names)
     put = put && SetClipboardData(RegisterClipboardFormatW(name), GlobalAlloc(GMEM_MOVEABLE, 8));

@@ -12,6 +12,7 @@
 
 #include "clipboard_test_support.h"
 #include "engine_harness.h"
+#include "placeable_file.h"
 
 #include "about_dialog.h"
 #include "color_edit_dialog.h"
@@ -20,6 +21,7 @@
 #include "options_dialog.h"
 #include "options_file_dialogs.h"
 #include "preferences_dialog.h"
+#include "preview_window.h"
 #include "resource.h"
 #include "shell_test_support.h"
 #include "splash_screen.h"
@@ -89,6 +91,39 @@ class TestApp : public CCmdTarget {
   void OnPreferences() { OpenPreferencesDialog(*context); }
   void OnAbout() { ShowAboutDialog(*context); }
   void OnModifyNow() { ran.push_back(ID_MODIFY_NOW); }
+};
+
+// Runs code on the thread that made it (the dialogs' thread), for the
+// user's thread to read what that thread owns; returns once it has run.
+class DialogThreadCall {
+ public:
+  DialogThreadCall() {
+    static const ATOM atom = [] {
+      WNDCLASSW windowClass{};
+      windowClass.lpfnWndProc = &DialogThreadCall::Procedure;
+      windowClass.hInstance = GetModuleHandleW(nullptr);
+      windowClass.lpszClassName = L"ClipmendTestThreadCall";
+      return RegisterClassW(&windowClass);
+    }();
+    (void)atom;
+    window_ = CreateWindowExW(0, L"ClipmendTestThreadCall", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+  }
+  ~DialogThreadCall() { DestroyWindow(window_); }
+  DialogThreadCall(const DialogThreadCall&) = delete;
+  DialogThreadCall& operator=(const DialogThreadCall&) = delete;
+  void operator()(const std::function<void()>& code) const {
+    SendMessageW(window_, kRun, 0, reinterpret_cast<LPARAM>(&code));
+  }
+
+ private:
+  static constexpr UINT kRun = WM_APP + 1;
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != kRun) return DefWindowProcW(window, message, wParam, lParam);
+    (*reinterpret_cast<const std::function<void()>*>(lParam))();
+    return 0;
+  }
+  HWND window_ = nullptr;
 };
 
 // Saves what the screen shows of a window as a test artifact.
@@ -314,6 +349,150 @@ TEST_F(DialogTest, ApplyPublishesTheLastPictureAgainTurned) {
   EXPECT_EQ(settings.Rotation, 90) << "Close keeps what Apply took over";
 }
 
+// The preview as the user's thread sees it.
+struct PreviewSeen {
+  bool open = false;
+  HWND window = nullptr;
+  PreviewState state;
+  std::vector<wmf::WmfRecord> records;  // of the improved picture
+};
+
+struct PreviewTest : DialogTest {
+  DialogThreadCall onDialogThread;
+  PreviewSeen Seen() {
+    PreviewSeen seen;
+    onDialogThread([&] {
+      WmfOptions* options = CurrentOptionsDialog();
+      CPreviewWindow* preview = options ? options->Preview() : nullptr;
+      if (!preview) return;
+      seen.open = true;
+      seen.window = preview->Handle();
+      seen.state = preview->State();
+    });
+    if (!seen.state.improvedBits.empty())
+      seen.records = wmf::CopyOf(wmf::test::ReadOrFail(seen.state.improvedBits).records);
+    return seen;
+  }
+  // A new picture from "another program", taken as the program takes it.
+  void Capture(const std::vector<uint8_t>& bits) {
+    PutPicture(otherProgram.Handle(), bits, {L"AutoCAD"});
+    onDialogThread([&] { intake.ModifyClipboardPicture(false); });
+  }
+};
+
+// A drawing on the CAD program's black background, in three colours, in the
+// middle of its sheet.
+std::vector<uint8_t> DrawingOnBlack() {
+  using wmf::test::Poly;
+  using wmf::test::Rec;
+  const auto select = [](int slot) { return Rec(META_SELECTOBJECT, {slot}); };
+  return wmf::WriteWmf({wmf::test::WindowOrg(0, 0), wmf::test::WindowExt(8000, 6000),
+                        wmf::test::Pen(0), select(0), wmf::test::Brush(0), select(1),
+                        wmf::test::Rectangle(0, 0, 8000, 6000),
+                        wmf::test::Pen(0x0000FF), select(2),
+                        Poly(META_POLYLINE, {{1500, 1500}, {4500, 1500}, {4500, 4000}, {1500, 4000}, {1500, 1500}}),
+                        wmf::test::Pen(0x00FFFF), select(3),
+                        Poly(META_POLYLINE, {{1500, 1500}, {4500, 4000}}), Poly(META_POLYLINE, {{1500, 4000}, {4500, 1500}}),
+                        wmf::test::Pen(0x00FF00), select(4), wmf::test::Brush(0x00C000), select(5),
+                        Poly(META_POLYGON, {{5000, 2000}, {6500, 2000}, {5750, 3500}})});
+}
+
+// The window the improved picture draws in, (0, 0) when it has none.
+wmf::Size OutputWindow(const std::vector<wmf::WmfRecord>& records) {
+  for (const wmf::WmfRecord& record : records)
+    if (record.function == META_SETWINDOWEXT && record.params.size() == 2)
+      return wmf::Size{static_cast<int16_t>(record.params[1]), static_cast<int16_t>(record.params[0])};
+  return wmf::Size{};
+}
+
+// The preview follows every change of a control at once, says what is wrong
+// with a value without a box, follows Apply and a new picture, and goes
+// with the dialog; it never touches the clipboard or the count of pictures.
+TEST_F(PreviewTest, FollowsTheControlsApplyAndNewPicturesAndGoesWithTheDialog) {
+  PutPicture(otherProgram.Handle(), DrawingOnBlack(), {L"AutoCAD"});
+  intake.ModifyClipboardPicture(false);
+  const int jobs = settings.Jobs;
+  HWND previewWindow = nullptr;
+  DriveOptions([&](HWND dialog) {
+    const DWORD sequence = GetClipboardSequenceNumber();
+    Click(dialog, ID_PREVIEW);
+    PreviewSeen seen = Seen();
+    ASSERT_TRUE(seen.open) << "the Preview button opened nothing";
+    previewWindow = seen.window;
+    EXPECT_EQ(GetWindow(previewWindow, GW_OWNER), dialog);
+    EXPECT_TRUE(IsWindowVisible(previewWindow));
+    ASSERT_TRUE(seen.state.havePicture);
+    // Cropped to the drawing, as the tool tip would say it.
+    const wmf::Size upright = OutputWindow(seen.records);
+    EXPECT_GT(upright.x, upright.y);
+    EXPECT_LT(upright.x, 8000);
+    EXPECT_EQ(seen.state.sizeText, wmf::SizeStatusText(seen.state.improvedSize, false));
+    EXPECT_EQ(clipboard_test::ReadPicture().records, seen.records) << "not what the program published";
+    KeepScreenshot(previewWindow, L"preview-standard-options");
+
+    // A second set of options: turned, black, wide lines.
+    Choose(dialog, IDC_ROTATION, 1);
+    seen = Seen();
+    EXPECT_EQ(OutputWindow(seen.records), (wmf::Size{upright.y, upright.x}));
+    Click(dialog, IDC_MAKE_BLACK);
+    Click(dialog, IDC_LINES_FIXED);
+    Type(dialog, IDC_FIXED_WIDTH, L"0.05");
+    const std::vector<wmf::WmfRecord> wide = Seen().records;
+    Type(dialog, IDC_FIXED_WIDTH, L"0.01");
+    EXPECT_NE(Seen().records, wide) << "the typed width did not reach the preview";
+    Type(dialog, IDC_FIXED_WIDTH, L"0.05");
+    EXPECT_EQ(Seen().records, wide);
+    KeepScreenshot(previewWindow, L"preview-turned-black-wide-lines");
+
+    // A value out of range: said in the preview, with no box.
+    Type(dialog, IDC_FIXED_WIDTH, L"1.5");
+    seen = Seen();
+    EXPECT_EQ(seen.state.problem, L"Fixed linewidth (inch): Please enter a number between 0 and 1.");
+    EXPECT_TRUE(seen.state.improvedBits.empty());
+    EXPECT_TRUE(seen.state.havePicture) << "the picture as copied is still shown";
+    EXPECT_EQ(FindWindowW(L"#32770", L"Velloform"), nullptr) << "a box asked while typing";
+    KeepScreenshot(previewWindow, L"preview-value-out-of-range");
+    Type(dialog, IDC_FIXED_WIDTH, L"0.05");
+    EXPECT_TRUE(Seen().state.problem.empty());
+    EXPECT_EQ(GetClipboardSequenceNumber(), sequence) << "the preview put something on the clipboard";
+    EXPECT_EQ(settings.Jobs, jobs) << "the preview counted a picture";
+    EXPECT_EQ(settings.Rotation, 0) << "the preview took the options over";
+
+    // Apply takes them over and publishes; the preview shows what was published.
+    Click(dialog, ID_APPLY);
+    EXPECT_NE(GetClipboardSequenceNumber(), sequence);
+    EXPECT_EQ(Seen().records, wide);
+    EXPECT_EQ(clipboard_test::ReadPicture().records, wide);
+
+    // A new picture arrives while the dialog is open: the preview shows it.
+    Capture(wmf::WriteWmf({wmf::test::WindowOrg(0, 0), wmf::test::WindowExt(8000, 6000),
+                           wmf::test::Poly(META_POLYLINE, {{1000, 1000}, {5000, 1500}})}));
+    const wmf::Size next = OutputWindow(Seen().records);
+    EXPECT_NE(next, (wmf::Size{upright.y, upright.x})) << "still the old picture";
+    EXPECT_LT(next.x, next.y) << "the new picture, long and flat, is shown turned";
+    Click(dialog, IDOK);
+  });
+  EXPECT_TRUE(WaitFor([&] { return !IsWindow(previewWindow); })) << "the preview outlived the dialog";
+  EXPECT_EQ(settings.Rotation, 90);
+}
+
+TEST_F(PreviewTest, WithoutAPictureItSaysSoAndCancelClosesIt) {
+  HWND previewWindow = nullptr;
+  DriveOptions([&](HWND dialog) {
+    SendMessageW(dialog, WM_COMMAND, ID_PREVIEW, 0);  // the menu's "&Preview"
+    const PreviewSeen seen = Seen();
+    ASSERT_TRUE(seen.open) << "the menu item opened nothing";
+    previewWindow = seen.window;
+    EXPECT_FALSE(seen.state.havePicture);
+    KeepScreenshot(previewWindow, L"preview-without-a-picture");
+    // A second request keeps the one window.
+    SendMessageW(dialog, WM_COMMAND, ID_PREVIEW, 0);
+    EXPECT_EQ(Seen().window, previewWindow);
+    Click(dialog, IDCANCEL);
+  });
+  EXPECT_TRUE(WaitFor([&] { return !IsWindow(previewWindow); })) << "the preview outlived the dialog";
+}
+
 TEST_F(DialogTest, ApplyWithoutAPicturePutsNothingOnTheClipboard) {
   DriveOptions([&](HWND dialog) {
     const DWORD sequence = GetClipboardSequenceNumber();
@@ -335,6 +514,8 @@ TEST_F(DialogTest, UnitChangeInThePreferencesConvertsTheDialogsLengths) {
   settings.WMFScale = 1;
   settings.colors[1].width = 0.01;
   DriveOptions([&](HWND dialog) {
+    // With the preview open, which reads the controls whenever one changes.
+    Click(dialog, ID_PREVIEW);
     PostCommand(dialog, ID_USER_PREFERENCES);
     HWND preferences = WaitForDialog(kPreferencesTitle);
     ASSERT_NE(preferences, nullptr);
@@ -385,6 +566,7 @@ TEST_F(DialogTest, OptionsFilesThroughTheSystemsFileDialogs) {
   DialogContext real{fileSettings, intake, *frame, folder, fileUi, &RecordHelp, &RecordAddress};
 
   Drive(kOptionsTitle, [&] { OpenOptionsDialog(real); }, [&](HWND dialog) {
+    Click(dialog, ID_PREVIEW);  // it reads the controls whenever one changes
     Choose(dialog, IDC_ROTATION, 1);
     ASSERT_TRUE(ChooseFile(dialog, ID_SAVE_OPTIONS, L"Save As", file));
     EXPECT_TRUE(WaitFor([&] { return std::filesystem::exists(file); })) << "nothing saved";
@@ -425,6 +607,7 @@ TEST_F(DialogTest, MenuCommandsTakeTheirRoute) {
     EXPECT_FALSE(GetMenuState(clipboardMenu, ID_DISABLE_AUTOMODIFY, MF_BYCOMMAND) & MF_CHECKED);
     EXPECT_TRUE(GetMenuState(clipboardMenu, ID_COPY_LAST_TO_CLIPBOARD, MF_BYCOMMAND) & MF_GRAYED)
         << "no picture captured yet";
+    EXPECT_TRUE(GetMenuState(clipboardMenu, ID_PUT_ORIGINAL_BACK, MF_BYCOMMAND) & MF_GRAYED);
     // Handled by the main frame ...
     SendMessageW(dialog, WM_COMMAND, ID_DISABLE_AUTOMODIFY, 0);
     SendMessageW(dialog, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(clipboardMenu), 1);

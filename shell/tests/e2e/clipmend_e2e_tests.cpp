@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "clipboard_test_support.h"
+#include "clipboard_watch.h"
 #include "generated_pictures.h"
 #include "program_driver.h"
 #include "sample_pictures.h"
@@ -62,42 +63,36 @@ class Clipmend : public ::testing::Test {
   // A picture the program leaves alone changes nothing that the test could
   // wait for, and waiting for a later picture proves nothing: the program
   // judges the clipboard as it is when a notice comes, so it may never see
-  // the first. Instead the test's watcher joins the viewer chain after the
-  // program has started: every notice then reaches the program through the
-  // watcher, which passes it on with SendMessage and so learns when the
-  // program has judged the clipboard it found.
-  void LaunchWatched() {
-    Launch();
-    watcher_.Join();
-  }
+  // the first. Instead the program's main window names the clipboard change
+  // it has finished judging (its clipboard sequence number, in a window
+  // property), modified or not, and the test waits for that.
+  //
   // Puts a picture on the clipboard as another program does and waits until
-  // the program has judged it; the clipboard's sequence number as the program
-  // found it (the program may have changed the clipboard since), or 0 after a
-  // failure.
+  // the program has judged it; the clipboard's sequence number once the
+  // picture was there (the program may have changed the clipboard since), or
+  // 0 after a failure.
   DWORD PutJudged(const std::vector<uint8_t>& bits, const std::vector<const wchar_t*>& names,
                   const std::vector<UINT>& formats = {}) {
     return Judged([&] { return PutPicture(owner_.Handle(), bits, names, formats); });
   }
   // The same for what `put` puts there.
   DWORD Judged(const std::function<DWORD()>& put) {
-    const size_t before = watcher_.notices.size();
-    if (!put()) return 0;
-    if (!PumpUntil([&] { return watcher_.notices.size() > before; }, kReplacementDeadline)) {
-      ADD_FAILURE() << "no clipboard notice reached the program within " << kReplacementDeadline << " s";
+    const DWORD sequence = put();
+    if (!sequence) return 0;
+    if (!JudgedSince(sequence)) {
+      ADD_FAILURE() << "the program did not judge the clipboard within " << kReplacementDeadline << " s";
       return 0;
     }
-    return watcher_.notices[before];
+    return sequence;
   }
   // Waits until the program has judged the clipboard as it was at `sequence`
   // or later.
   bool JudgedSince(DWORD sequence) {
-    return PumpUntil([&] { return !watcher_.notices.empty() && watcher_.notices.back() >= sequence; },
-                     kReplacementDeadline);
+    return PumpUntil([&] { return JudgedClipboardSequence(MainWindow()) >= sequence; }, kReplacementDeadline);
   }
 
   HANDLE process_ = nullptr;
   Viewer owner_;
-  Viewer watcher_;
 };
 
 TEST_F(Clipmend, AutoCadPictureIsReplaced) {
@@ -172,7 +167,7 @@ long OutputNumber(const std::string& info, const std::string& key) {
 TEST_F(Clipmend, EnhancedCadPictureIsPublishedAtItsOwnSize) {
   CLIPMEND_SKIP_WITHOUT_EMF_SAMPLES();
   const std::vector<uint8_t> emf = wmf::test::FileBytes(wmf::test::EmfCorpusDir() / "labels-unicode.emf");
-  LaunchWatched();
+  Launch();
   // Without a CAD program's format it is left alone: what is there is the
   // system's conversion, as the program reads it.
   ASSERT_NE(Judged([&] { return PutEnhancedPicture(owner_.Handle(), emf); }), 0u);
@@ -211,7 +206,7 @@ TEST_F(Clipmend, EnhancedCadPictureIsPublishedAtItsOwnSize) {
 
 TEST_F(Clipmend, ModesDecideWhatIsModified) {
   SetPreference(L"Preferences", L"AutoModify", 1);
-  LaunchWatched();
+  Launch();
   const DWORD sequence = PutJudged(SmallCadPicture(), {L"Some Other Program"});
   ASSERT_NE(sequence, 0u);
   EXPECT_FALSE(IsImproved(ReadPicture())) << "mode 1 changed a picture without a CAD format";
@@ -224,7 +219,7 @@ TEST_F(Clipmend, ModesDecideWhatIsModified) {
 
 TEST_F(Clipmend, MostTypesModeSkipsPicturesWithOtherData) {
   SetPreference(L"Preferences", L"AutoModify", 2);
-  LaunchWatched();
+  Launch();
   DWORD sequence = PutJudged(SmallCadPicture(), {});
   EXPECT_GE(SecondsUntilModified(sequence, Clock::now(), kReplacementDeadline), 0) << "a picture alone is modified in mode 2";
   sequence = PutJudged(SmallCadPicture(), {}, {CF_UNICODETEXT});
@@ -234,7 +229,7 @@ TEST_F(Clipmend, MostTypesModeSkipsPicturesWithOtherData) {
 }
 
 TEST_F(Clipmend, JobsAreCountedAndStoredAtExit) {
-  LaunchWatched();
+  Launch();
   for (int i = 0; i < 2; ++i) {
     const DWORD sequence = PutJudged(SmallCadPicture(), {L"AutoCAD"});
     ASSERT_GE(SecondsUntilModified(sequence, Clock::now(), kReplacementDeadline), 0);
@@ -250,7 +245,7 @@ TEST_F(Clipmend, JobsAreCountedAndStoredAtExit) {
 
 TEST_F(Clipmend, AllPicturesModeModifiesEachPictureOnce) {
   SetPreference(L"Preferences", L"AutoModify", 3);
-  LaunchWatched();
+  Launch();
   const DWORD sequence = PutJudged(SmallCadPicture(), {});
   ASSERT_GE(SecondsUntilModified(sequence, Clock::now(), kReplacementDeadline), 0);
   const DWORD published = GetClipboardSequenceNumber();
@@ -326,7 +321,7 @@ TEST_F(Clipmend, TrayMenuOpensOnRightClick) {
 
 TEST_F(Clipmend, TipAppearsNearTheCursorAndGoesAway) {
   SetCursorPos(300, 200);
-  LaunchWatched();
+  Launch();
   // The tip is shown while the program judges the picture, and goes after a
   // while of its own: looked for once the judgement is known to be done.
   const DWORD sequence = PutJudged(SmallCadPicture(), {L"AutoCAD"});
@@ -352,37 +347,79 @@ TEST_F(Clipmend, TipAppearsNearTheCursorAndGoesAway) {
   EXPECT_NE(GetClipboardSequenceNumber(), sequence);
 }
 
-TEST_F(Clipmend, ViewerChainStaysWhole) {
-  // Two viewers of the test join before the program: the chain is then the
-  // program, the second viewer, the first viewer.
+// The program learns of changes as a clipboard format listener, which no
+// viewer in the chain can cut off: a viewer that keeps every notice to
+// itself leaves the viewers after it without notices, not the program.
+TEST_F(Clipmend, AViewerThatSwallowsNoticesDoesNotStopThePictures) {
+  Viewer behind, swallower;
+  behind.Join();
+  Launch();
+  swallower.swallowNotices = true;
+  swallower.Join();  // first in the chain now
+  const size_t swallowed = swallower.notices.size(), reachedBehind = behind.notices.size();
+  const DWORD sequence = PutPicture(owner_.Handle(), SmallCadPicture(), {L"AutoCAD"});
+  EXPECT_GE(SecondsUntilModified(sequence, Clock::now(), kReplacementDeadline), 0)
+      << "not modified within " << kReplacementDeadline << " s behind a viewer that breaks the chain";
+  EXPECT_GT(swallower.notices.size(), swallowed) << "the misbehaving viewer was told of nothing";
+  EXPECT_EQ(behind.notices.size(), reachedBehind) << "the viewer did not break the chain after all";
+}
+
+// Beside the program the chain stays whole: viewers that joined before and
+// after its start are told of each change.
+TEST_F(Clipmend, ViewerChainStaysWholeBesideTheProgram) {
   Viewer first, second;
   first.Join();
-  second.Join();
   Launch();
-  const size_t joinedFirst = first.notices.size(), joinedSecond = second.notices.size();
-  DWORD sequence = PutPicture(owner_.Handle(), SmallCadPicture(), {L"AutoCAD"});
-  ASSERT_GE(SecondsUntilModified(sequence, Clock::now(), kReplacementDeadline), 0);
-  EXPECT_TRUE(PumpUntil([&] { return first.notices.size() > joinedFirst; }, kReplacementDeadline))
-      << "the notice did not reach the end of the chain within " << kReplacementDeadline << " s";
-  EXPECT_GT(second.notices.size(), joinedSecond) << "the program did not pass the notice on";
-
-  // A notice about a viewer further down goes on unchanged.
-  SendMessageW(MainWindow(), WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(first.Handle()), 0);
-  ASSERT_EQ(second.chainChanges.size(), 1u);
-  EXPECT_EQ(second.chainChanges[0].first, first.Handle());
-  EXPECT_EQ(second.chainChanges[0].second, static_cast<HWND>(nullptr));
-
-  // A notice about the program's next viewer repairs the program's link and
-  // goes no further: notices now skip the second viewer.
-  SendMessageW(MainWindow(), WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(second.Handle()),
-               reinterpret_cast<LPARAM>(first.Handle()));
-  EXPECT_EQ(second.chainChanges.size(), 1u);
+  second.Join();
   const size_t firstCount = first.notices.size(), secondCount = second.notices.size();
-  sequence = PutPicture(owner_.Handle(), SmallCadPicture(), {L"AutoCAD"});
+  const DWORD sequence = PutPicture(owner_.Handle(), SmallCadPicture(), {L"AutoCAD"});
   ASSERT_GE(SecondsUntilModified(sequence, Clock::now(), kReplacementDeadline), 0);
   EXPECT_TRUE(PumpUntil([&] { return first.notices.size() > firstCount; }, kReplacementDeadline))
-      << "the notice did not reach the first viewer within " << kReplacementDeadline << " s";
-  EXPECT_EQ(second.notices.size(), secondCount);
+      << "the notice did not reach the end of the chain within " << kReplacementDeadline << " s";
+  EXPECT_GT(second.notices.size(), secondCount);
+}
+
+// The original goes back as it came, is not modified again and counts as no
+// picture modified; the next picture is improved as before.
+TEST_F(Clipmend, PutOriginalBackGivesTheCapturedPictureAndTheNextIsImprovedAgain) {
+  Launch();
+  const std::vector<uint8_t> bits = SmallCadPicture();
+  const METAFILEPICT record{MM_ISOTROPIC, 16000, 12000};
+  DWORD sequence = PutPicture(owner_.Handle(), bits, {L"AutoCAD"}, {}, record);
+  ASSERT_GE(SecondsUntilModified(sequence, Clock::now(), kReplacementDeadline), 0);
+
+  sequence = GetClipboardSequenceNumber();
+  PostMessageW(MainWindow(), WM_COMMAND, ID_PUT_ORIGINAL_BACK, 0);
+  ClipboardPicture back;
+  ASSERT_TRUE(PumpUntil([&] { return GetClipboardSequenceNumber() != sequence && (back = ReadPicture()).present; },
+                        kReplacementDeadline))
+      << "nothing was put back within " << kReplacementDeadline << " s";
+  EXPECT_EQ(back.bits, bits);
+  EXPECT_EQ(back.pict.mm, record.mm);
+  EXPECT_EQ(back.pict.xExt, record.xExt);
+  EXPECT_EQ(back.pict.yExt, record.yExt);
+  const DWORD restored = GetClipboardSequenceNumber();
+  ASSERT_TRUE(JudgedSince(restored)) << "the program did not judge the original within " << kReplacementDeadline << " s";
+  EXPECT_EQ(GetClipboardSequenceNumber(), restored) << "the original was modified again";
+
+  sequence = PutPicture(owner_.Handle(), bits, {L"AutoCAD"}, {}, record);
+  EXPECT_GE(SecondsUntilModified(sequence, Clock::now(), kReplacementDeadline), 0) << "the next picture stays as it is";
+  StopRunning();
+  EXPECT_EQ(StoredNumber(L"Statistics", L"Jobs").value_or(0), 2u) << "two pictures modified, one put back";
+}
+
+// A clipboard its program marked private is left alone even where every
+// picture is modified, and not counted.
+TEST_F(Clipmend, ContentMarkedPrivateIsLeftAlone) {
+  SetPreference(L"Preferences", L"AutoModify", 3);
+  Launch();
+  const DWORD sequence =
+      PutJudged(SmallCadPicture(), {L"AutoCAD", L"ExcludeClipboardContentFromMonitorProcessing"});
+  ASSERT_NE(sequence, 0u);
+  EXPECT_EQ(GetClipboardSequenceNumber(), sequence) << "the clipboard was changed";
+  EXPECT_FALSE(IsImproved(ReadPicture()));
+  StopRunning();
+  EXPECT_EQ(StoredNumber(L"Statistics", L"Jobs").value_or(0), 0u);
 }
 
 }  // namespace
@@ -478,7 +515,7 @@ TEST_F(Clipmend, ApplyTurnsTheLastPictureAndUnloadEndsTheProgram) {
 }
 
 TEST_F(Clipmend, PreferencesModeDecidesTheNextPicture) {
-  LaunchWatched();
+  Launch();
   PostMessageW(MainWindow(), WM_COMMAND, ID_USER_PREFERENCES, 0);
   HWND preferences = WaitForDialog(kPreferencesTitle);
   ASSERT_NE(preferences, nullptr);
@@ -551,22 +588,32 @@ TEST_F(Clipmend, HelpButtonsOpenTheHelpViewer) {
 }
 
 // The dialogs at 150 % and 200 % display scaling: Wine reads the scale at
-// start-up.
-TEST_F(Clipmend, OptionsAtLargerDisplayScales) {
+// start-up. The preview of the last picture beside them.
+TEST_F(Clipmend, OptionsAndPreviewAtLargerDisplayScales) {
   HKEY desktop;
   ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", &desktop), ERROR_SUCCESS);
   for (const DWORD dpi : {144u, 192u}) {
+    const std::wstring percent = dpi == 144 ? L"150-percent" : L"200-percent";
     RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
     Launch();
+    const DWORD sequence = PutPicture(owner_.Handle(), SmallCadPicture(), {L"AutoCAD"});
+    EXPECT_GE(SecondsUntilModified(sequence, Clock::now(), kReplacementDeadline), 0);
     DoubleClickTrayIcon();
     HWND options = WaitForDialog(kOptionsTitle);
     EXPECT_NE(options, nullptr) << dpi << " dpi";
     if (options) {
       PumpUntil([] { return false; }, 0.5);  // for the picture only: the X server shows what was drawn
-      KeepScreenshot(options, dpi == 144 ? L"options-150-percent" : L"options-200-percent");
+      KeepScreenshot(options, (L"options-" + percent).c_str());
       RECT place;
       GetWindowRect(options, &place);
       EXPECT_GT(place.right - place.left, 380 * static_cast<int>(dpi) / 96 * 9 / 10) << "not scaled at " << dpi;
+      Click(options, ID_PREVIEW);
+      HWND preview = FindWindowW(L"VelloformPreview", nullptr);
+      EXPECT_TRUE(preview && IsWindowVisible(preview)) << "no preview at " << dpi;
+      if (preview) {
+        PumpUntil([] { return false; }, 0.5);  // for the picture only
+        KeepScreenshot(preview, (L"preview-" + percent).c_str());
+      }
       Click(options, IDCANCEL);
       WaitUntilGone(kOptionsTitle);
     }
