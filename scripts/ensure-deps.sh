@@ -10,7 +10,7 @@ packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev libfree
 for part in "$@"; do
   case "$part" in
     native) ;;
-    windows) packages+=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 fp-utils python3 nsis) ;;
+    windows) packages+=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 fp-utils python3 nsis libreoffice-draw-nogui) ;;
     gui) packages+=(xvfb) ;;
     fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
     *) echo "ensure-deps.sh: unknown part '$part'" >&2; exit 2 ;;

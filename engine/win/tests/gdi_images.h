@@ -3,6 +3,10 @@
 #pragma once
 
 #include <windows.h>
+// GDI+ reads the PNG images of other readers (it needs the COM types that
+// WIN32_LEAN_AND_MEAN leaves out).
+#include <objidl.h>
+#include <gdiplus.h>
 
 #include <gtest/gtest.h>
 
@@ -78,15 +82,20 @@ inline Image RenderAt(const WmfPicture& picture, const std::vector<uint8_t>& sta
   }, paper);
 }
 
-// The same in an image of at most kMaxSide pixels that keeps the window's
+// The size of an image of at most kMaxSide pixels that keeps a window's
 // proportions.
+inline Size ImageSizeFor(Size window) {
+  const double scale = static_cast<double>(kMaxSide) / std::max(window.x, window.y);
+  return Size{static_cast<int32_t>(std::lround(window.x * scale)), static_cast<int32_t>(std::lround(window.y * scale))};
+}
+
+// The same in an image of that size.
 inline Image Render(const WmfPicture& picture, const std::vector<uint8_t>& standardBits, Size window) {
   if (picture.placeable)
     window = Size{std::abs(picture.placeable->right - picture.placeable->left),
                   std::abs(picture.placeable->bottom - picture.placeable->top)};
-  const double scale = static_cast<double>(kMaxSide) / std::max(window.x, window.y);
-  return RenderAt(picture, standardBits, window, static_cast<int>(std::lround(window.x * scale)),
-                  static_cast<int>(std::lround(window.y * scale)));
+  const Size size = ImageSizeFor(window);
+  return RenderAt(picture, standardBits, window, size.x, size.y);
 }
 
 // Draws an enhanced metafile over the whole of a `width` × `height` image
@@ -96,6 +105,20 @@ inline Image RenderEmf(HENHMETAFILE emf, int width, int height, int paper = WHIT
     const RECT all{0, 0, std::max(1, width), std::max(1, height)};
     EXPECT_TRUE(PlayEnhMetaFile(dc, emf, &all));
   }, paper);
+}
+
+// Draws standard metafile bits as a program that asks the clipboard for an
+// enhanced metafile gets them: the system converts them with the METAFILEPICT
+// they were published with (MM_ANISOTROPIC, the size in HIMETRIC), and the
+// EMF is played over the whole image.
+inline Image RenderThroughEmf(const std::vector<uint8_t>& standardBits, Size himetric, int width, int height) {
+  const METAFILEPICT pict{MM_ANISOTROPIC, himetric.x, himetric.y, nullptr};
+  HENHMETAFILE emf = SetWinMetaFileBits(static_cast<UINT>(standardBits.size()), standardBits.data(), nullptr, &pict);
+  EXPECT_NE(emf, nullptr) << "the system does not convert the picture";
+  if (!emf) return Drawn(width, height, [](HDC) {});
+  const Image image = RenderEmf(emf, width, height);
+  DeleteEnhMetaFile(emf);
+  return image;
 }
 
 // The image turned clockwise by `degrees`, as the engine turns pictures.
@@ -151,6 +174,52 @@ inline double Distance(const Image& a, const Image& b) {
   return std::sqrt(sum / pa.size());
 }
 
+// An image file (PNG, BMP) as GDI+ reads it, laid over white paper; an empty
+// image when it cannot be read.
+inline Image LoadImageFile(const std::filesystem::path& path) {
+  Gdiplus::GdiplusStartupInput input;
+  ULONG_PTR token = 0;
+  Image image;
+  if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return image;
+  {
+    Gdiplus::Bitmap bitmap(path.wstring().c_str());
+    Gdiplus::BitmapData data{};
+    Gdiplus::Rect all(0, 0, static_cast<INT>(bitmap.GetWidth()), static_cast<INT>(bitmap.GetHeight()));
+    if (bitmap.GetLastStatus() == Gdiplus::Ok &&
+        bitmap.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) == Gdiplus::Ok) {
+      image.width = all.Width;
+      image.height = all.Height;
+      image.pixels.reserve(static_cast<size_t>(all.Width) * all.Height);
+      for (int y = 0; y < all.Height; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(data.Scan0) + y * data.Stride);
+        for (int x = 0; x < all.Width; ++x) {
+          const uint32_t p = row[x], alpha = p >> 24;
+          uint32_t rgb = 0;
+          for (int shift : {16, 8, 0}) rgb |= (((p >> shift) & 0xFF) * alpha + 255 * (255 - alpha)) / 255 << shift;
+          image.pixels.push_back(rgb);
+        }
+      }
+      bitmap.UnlockBits(&data);
+    }
+  }
+  Gdiplus::GdiplusShutdown(token);
+  return image;
+}
+
+// The part of `image` from (left, top), `width` × `height`, paper beyond its
+// edges.
+inline Image Part(const Image& image, int left, int top, int width, int height) {
+  Image part;
+  part.width = std::max(1, width);
+  part.height = std::max(1, height);
+  part.pixels.assign(static_cast<size_t>(part.width) * part.height, 0xFFFFFF);
+  for (int y = 0; y < part.height; ++y)
+    for (int x = 0; x < part.width; ++x)
+      if (left + x >= 0 && left + x < image.width && top + y >= 0 && top + y < image.height)
+        part.pixels[static_cast<size_t>(y) * part.width + x] = image.At(left + x, top + y);
+  return part;
+}
+
 inline void SaveBmp(const Image& image, const std::filesystem::path& path) {
   BITMAPFILEHEADER file{};
   BITMAPINFOHEADER info{};
@@ -172,6 +241,79 @@ inline void SaveBmp(const Image& image, const std::filesystem::path& path) {
 // Whether a pixel carries ink on the white page: its darkest channel, as
 // light CAD colours are nearly white in brightness.
 inline bool Inked(uint32_t p) { return std::min({p & 0xFF, (p >> 8) & 0xFF, (p >> 16) & 0xFF}) < 235; }
+
+// Which pixels of `image`, sampled on `width` × `height`, carry ink: a pixel
+// does when any pixel of the image it covers does (so that a line a pixel
+// wide shows at any scale).
+inline std::vector<uint8_t> InkMask(const Image& image, int width, int height) {
+  std::vector<uint8_t> mask(static_cast<size_t>(width) * height, 0);
+  for (int y = 0; y < height; ++y) {
+    const int y0 = y * image.height / height, y1 = std::max(y0 + 1, (y + 1) * image.height / height);
+    for (int x = 0; x < width; ++x) {
+      const int x0 = x * image.width / width, x1 = std::max(x0 + 1, (x + 1) * image.width / width);
+      bool ink = false;
+      for (int sy = y0; sy < y1 && !ink; ++sy)
+        for (int sx = x0; sx < x1 && !ink; ++sx) ink = Inked(image.At(sx, sy));
+      mask[static_cast<size_t>(y) * width + x] = ink;
+    }
+  }
+  return mask;
+}
+
+// How an image a reader shows differs from the expected one, both 0 (same)
+// to 1, on the expected image's size: by ink, the share of inked pixels with
+// no ink within one pixel of them in the other image (the larger of the two
+// ways: readers draw lines a pixel apart or a little thicker), and by tone,
+// as Distance measures it (it tells fills apart).
+struct Difference {
+  double ink = 0, tone = 0;
+};
+
+// The difference where the shown image matches best when moved by up to
+// `slack` pixels each way (a reader that rounds the picture's place
+// otherwise).
+inline Difference Compare(const Image& expected, const Image& shown, int slack = 0) {
+  const int width = expected.width, height = expected.height;
+  const std::vector<uint8_t> a = InkMask(expected, width, height), b = InkMask(shown, width, height);
+  const std::vector<double> toneA = Blurred(expected, width, height), toneB = Blurred(shown, width, height);
+  const auto dilated = [&](const std::vector<uint8_t>& mask) {
+    std::vector<uint8_t> out(mask.size(), 0);
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x)
+        if (mask[static_cast<size_t>(y) * width + x])
+          for (int ny = std::max(0, y - 1); ny <= std::min(height - 1, y + 1); ++ny)
+            for (int nx = std::max(0, x - 1); nx <= std::min(width - 1, x + 1); ++nx)
+              out[static_cast<size_t>(ny) * width + nx] = 1;
+    return out;
+  };
+  const std::vector<uint8_t> nearA = dilated(a), nearB = dilated(b);
+  const auto share = [](size_t missing, size_t inked, size_t otherInked) {
+    return inked ? static_cast<double>(missing) / inked : (otherInked ? 1.0 : 0.0);
+  };
+  Difference best{1, 1};
+  for (int dy = -slack; dy <= slack; ++dy) {
+    for (int dx = -slack; dx <= slack; ++dx) {
+      size_t inkedA = 0, missingA = 0, inkedB = 0, missingB = 0;
+      double squares = 0;
+      for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+          const size_t i = static_cast<size_t>(y) * width + x;
+          const int sx = x + dx, sy = y + dy;
+          const bool inside = sx >= 0 && sx < width && sy >= 0 && sy < height;
+          const size_t j = inside ? static_cast<size_t>(sy) * width + sx : 0;
+          if (a[i]) ++inkedA, missingA += !(inside && nearB[j]);
+          if (inside && b[j]) ++inkedB, missingB += !nearA[i];
+          const double t = toneA[i] - (inside ? toneB[j] : 1.0);
+          squares += t * t;
+        }
+      }
+      const Difference d{std::max(share(missingA, inkedA, inkedB), share(missingB, inkedB, inkedA)),
+                         std::sqrt(squares / (static_cast<double>(width) * height))};
+      if (d.ink + d.tone < best.ink + best.tone) best = d;
+    }
+  }
+  return best;
+}
 
 // The distance in pixels from each edge (left, top, right, bottom) to the
 // nearest ink; the image's size when there is none.
