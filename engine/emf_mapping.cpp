@@ -1,6 +1,7 @@
 #include "emf_mapping.h"
 
 #include <cmath>
+#include <limits>
 
 #include "emf_record_kinds.h"
 
@@ -30,6 +31,12 @@ std::optional<Affine> Affine::Inverse() const {
   inv.dx = -(dx * inv.m11 + dy * inv.m21);
   inv.dy = -(dx * inv.m12 + dy * inv.m22);
   return inv;
+}
+
+bool UsableTransform(const Affine& t) {
+  for (const double v : {t.m11, t.m12, t.m21, t.m22, t.dx, t.dy})
+    if (!(std::abs(v) <= std::numeric_limits<float>::max())) return false;
+  return t.Inverse().has_value();
 }
 
 double Affine::Scale() const { return std::sqrt(std::abs(m11 * m22 - m12 * m21)); }
@@ -77,19 +84,23 @@ bool EmfMappingModel::Follow(const EmfRecordView& r) {
         KeepIsotropic();
       }
       return true;
+    // A transform that cannot be set (not finite, collapsing the plane)
+    // leaves the one in force, as GDI refuses it.
     case EmrSetWorldTransform:
-      if (r.Has(24)) s.world = TransformAt(r, 0);
+      if (r.Has(24) && UsableTransform(TransformAt(r, 0))) s.world = TransformAt(r, 0);
       return true;
     case EmrModifyWorldTransform:
       if (r.Has(28)) {
         const Affine t = TransformAt(r, 0);
+        std::optional<Affine> world;
         switch (*r.U32(24)) {
-          case kMwtIdentity: s.world = Affine{}; break;
-          case kMwtLeftMultiply: s.world = Affine::Then(t, s.world); break;
-          case kMwtRightMultiply: s.world = Affine::Then(s.world, t); break;
-          case kMwtSet: s.world = t; break;
+          case kMwtIdentity: world = Affine{}; break;
+          case kMwtLeftMultiply: world = Affine::Then(t, s.world); break;
+          case kMwtRightMultiply: world = Affine::Then(s.world, t); break;
+          case kMwtSet: world = t; break;
           default: break;
         }
+        if (world && UsableTransform(*world)) s.world = *world;
       }
       return true;
     case EmrSetTextAlign:

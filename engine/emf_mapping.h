@@ -29,6 +29,10 @@ struct Affine {
   bool operator==(const Affine&) const = default;
 };
 
+// Whether a transform can stand in an XFORM (single floats) and be undone:
+// GDI refuses to set one that collapses the plane.
+bool UsableTransform(const Affine& t);
+
 // One axis of a mapping without turns: device = logical × scale + offset.
 struct EmfAxisMapping {
   double scale = 1;

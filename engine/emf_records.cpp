@@ -1,5 +1,9 @@
 #include "emf_records.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
 #include "emf_record_kinds.h"
 
 namespace wmf {
@@ -40,7 +44,125 @@ void Box(const EmfRecordView& r, size_t corner, size_t size, const std::function
     visit(p);
 }
 
+// Whether `bytes` from `at` lie within the record's body.
+bool Within(const EmfRecordView& r, uint64_t at, uint64_t bytes) { return at <= r.body.size() && bytes <= r.body.size() - at; }
+
+// A bitmap's (offBmi, cbBmi, offBits, cbBits) at `fields`: each part, when
+// it has any bytes, lies after the record's type and size and within it, and
+// the rows of an uncompressed image (BI_RGB, BI_BITFIELDS) under a
+// BITMAPINFOHEADER or later header within its bits; `wholeImage` false for a
+// record that draws only some of its rows.
+bool BitmapWithin(const EmfRecordView& r, size_t fields, bool wholeImage = true) {
+  if (!r.Has(fields + 16)) return false;
+  for (const size_t part : {fields, fields + 8}) {
+    const uint64_t offset = *r.U32(part), bytes = *r.U32(part + 4);
+    if (bytes > 0 && (offset < 8 || !Within(r, offset - 8, bytes))) return false;
+  }
+  const size_t info = *r.U32(fields) - 8;
+  if (!wholeImage || *r.U32(fields + 4) < 20 || *r.U32(info) < 40) return true;
+  const uint32_t compression = *r.U32(info + 16);
+  if (compression != 0 && compression != 3) return true;
+  uint16_t bitCount;
+  std::memcpy(&bitCount, r.body.data() + info + 14, 2);
+  const uint64_t width = std::abs(int64_t{*r.I32(info + 4)}), height = std::abs(int64_t{*r.I32(info + 8)});
+  return height == 0 || (bitCount * width + 31) / 32 * 4 <= *r.U32(fields + 12) / height;
+}
+
+// An EMRTEXT at `at`: its characters and, when it has them, its advances
+// (two a character with ETO_PDY).
+bool TextWithin(const EmfRecordView& r, size_t at, uint64_t charBytes) {
+  constexpr uint32_t kEtoPdy = 0x2000;
+  if (!r.Has(at + 40)) return false;
+  const uint64_t chars = *r.U32(at + 8), offString = *r.U32(at + 12), options = *r.U32(at + 16), offDx = *r.U32(at + 36);
+  if (chars == 0) return true;
+  if (offString < 8 || !Within(r, offString - 8, chars * charBytes)) return false;
+  return offDx == 0 || (offDx >= 8 && Within(r, offDx - 8, chars * 4 * (options & kEtoPdy ? 2 : 1)));
+}
+
 }  // namespace
+
+std::optional<size_t> EmfObjectIndexField(uint32_t type) {
+  switch (type) {
+    case EmrCreatePen: case EmrCreateBrushIndirect: case EmrCreatePalette: case EmrExtCreateFontIndirectW:
+    case EmrCreateMonoBrush: case EmrCreateDibPatternBrushPt: case EmrExtCreatePen: case EmrCreateColorSpace:
+    case EmrCreateColorSpaceW: case EmrSelectObject: case EmrDeleteObject: case EmrSelectPalette:
+    case EmrSetPaletteEntries: case EmrResizePalette: case EmrSetColorSpace: case EmrDeleteColorSpace:
+    case EmrColorCorrectPalette:
+      return 0;
+    case EmrFillRgn: case EmrFrameRgn:
+      return kBounds + 4;  // ihBrush, after the region data's size
+    default:
+      return std::nullopt;
+  }
+}
+
+bool EmfRecordHoldsItsData(const EmfRecordView& r) {
+  switch (r.type) {
+    case EmrPolyBezier: case EmrPolygon: case EmrPolyline: case EmrPolyBezierTo: case EmrPolylineTo:
+    case EmrPolyBezier16: case EmrPolygon16: case EmrPolyline16: case EmrPolyBezierTo16: case EmrPolylineTo16:
+    case EmrPolyDraw: case EmrPolyDraw16: {
+      const bool small = r.type >= EmrPolyBezier16;
+      const bool typed = r.type == EmrPolyDraw || r.type == EmrPolyDraw16;  // a type byte for each point
+      return r.Has(kBounds + 4) && Within(r, kBounds + 4, uint64_t{*r.U32(kBounds)} * ((small ? 4 : 8) + typed));
+    }
+    case EmrPolyPolyline: case EmrPolyPolygon: case EmrPolyPolyline16: case EmrPolyPolygon16: {
+      // Players take each polygon's points by its count: together they stay
+      // within the points the record holds.
+      if (!r.Has(kBounds + 8)) return false;
+      const uint64_t polys = *r.U32(kBounds), points = *r.U32(kBounds + 4);
+      const bool small = r.type == EmrPolyPolyline16 || r.type == EmrPolyPolygon16;
+      if (!Within(r, kBounds + 8, 4 * polys + points * (small ? 4 : 8))) return false;
+      uint64_t counted = 0;
+      for (uint64_t i = 0; i < polys; ++i) counted += *r.U32(kBounds + 8 + 4 * i);
+      return counted <= points;
+    }
+    case EmrExtTextOutA: case EmrExtTextOutW:
+      return TextWithin(r, EmfTextView::kReference, r.type == EmrExtTextOutW ? 2 : 1);
+    case EmrPolyTextOutA: case EmrPolyTextOutW: {
+      constexpr size_t kStrings = kBounds + 12;  // after iGraphicsMode, exScale, eyScale
+      if (!r.Has(kStrings + 4) || !Within(r, kStrings + 4, uint64_t{*r.U32(kStrings)} * 40)) return false;
+      for (uint32_t i = 0; i < *r.U32(kStrings); ++i)
+        if (!TextWithin(r, kStrings + 4 + 40 * i, r.type == EmrPolyTextOutW ? 2 : 1)) return false;
+      return true;
+    }
+    case EmrFillRgn: case EmrFrameRgn: case EmrInvertRgn: case EmrPaintRgn:
+      return EmfRegionView::Of(r).has_value();
+    case EmrExtSelectClipRgn:  // without region data it takes the clip away
+      return r.Has(8) && (*r.U32(0) == 0 || EmfRegionView::Of(r));
+    case EmrBitBlt: case EmrStretchBlt: case EmrAlphaBlend: case EmrTransparentBlt:
+      return r.Has(r.type == EmrBitBlt ? 92 : 100) && BitmapWithin(r, 76);
+    case EmrMaskBlt:
+      return BitmapWithin(r, 76) && BitmapWithin(r, 104);
+    case EmrPlgBlt:
+      return BitmapWithin(r, 88) && BitmapWithin(r, 116);
+    case EmrSetDIBitsToDevice:  // it draws cScans rows of the image
+      return r.Has(68) && BitmapWithin(r, 40, false);
+    case EmrStretchDIBits:
+      return r.Has(72) && BitmapWithin(r, 40);
+    case EmrCreateMonoBrush: case EmrCreateDibPatternBrushPt:
+      return BitmapWithin(r, 8);
+    case EmrExtCreatePen:  // LOGPENEX ends with its style entries
+      return BitmapWithin(r, 4) && r.Has(44) && Within(r, 44, uint64_t{*r.U32(40)} * 4);
+    case EmrExtCreateFontIndirectW:  // a LOGFONTW at least
+      return r.Has(4 + 92);
+    case EmrCreatePalette: {  // LOGPALETTE: version and entry count (16 bits each), the entries
+      if (!r.Has(8)) return false;
+      uint16_t entries;
+      std::memcpy(&entries, r.body.data() + 6, 2);
+      return Within(r, 8, uint64_t{entries} * 4);
+    }
+    case EmrSetPaletteEntries:
+      return r.Has(12) && Within(r, 12, uint64_t{*r.U32(8)} * 4);
+    case EmrGradientFill: {  // the vertices, then triangles (three indices) or rectangles (two)
+      constexpr uint32_t kGradientFillTriangle = 2;
+      if (!r.Has(kBounds + 12)) return false;
+      const uint64_t vertices = *r.U32(kBounds), shapes = *r.U32(kBounds + 4);
+      return Within(r, kBounds + 12, vertices * 16 + shapes * (*r.U32(kBounds + 8) == kGradientFillTriangle ? 12 : 8));
+    }
+    default:
+      return true;
+  }
+}
 
 bool ForEachEmfPoint(const EmfRecordView& r, const std::function<void(EmfPoint)>& visit) {
   switch (r.type) {

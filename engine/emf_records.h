@@ -73,6 +73,19 @@ struct EmfObjectFields {
   static constexpr size_t kTextGraphicsMode = 16, kTextGraphicsModeEnd = 20;
 };
 
+// Where a record names an object by its index in the picture's object table
+// (the object it creates, selects, deletes or uses): the offset of that field
+// in the record's body; nothing for records that name none.
+std::optional<size_t> EmfObjectIndexField(uint32_t type);
+
+// Whether everything a record's own counts and offsets place after its fixed
+// fields lies within the record: points (and their counts), characters and
+// advances, a region's rectangles, a bitmap, a palette's entries, a pen's
+// style entries. Players read that data as the record describes it, without
+// checking, so a record that fails would have them read beyond it. True for
+// records that carry no such data.
+bool EmfRecordHoldsItsData(const EmfRecordView& record);
+
 // The graphics modes a text record is drawn in.
 inline constexpr uint32_t kGmCompatible = 1, kGmAdvanced = 2;
 

@@ -1,6 +1,7 @@
 #include "emf_writer.h"
 
 #include <cstring>
+#include <tuple>
 
 #include "emf_record_kinds.h"
 #include "large_buffer.h"
@@ -24,6 +25,17 @@ EmfWriter::EmfWriter(std::span<const uint8_t> header, size_t reserveBytes) {
   PutU32(bytes_, 0, EmrHeader);
   PutU32(bytes_, 4, static_cast<uint32_t>(8 + header.size()));
   std::memcpy(bytes_.data() + 8, header.data(), header.size());
+  // A description or pixel format that the header places beyond itself is
+  // left out: players read it wherever the header says.
+  for (const auto& [countAt, offsetAt, unit] : {std::tuple{60, 64, 2}, std::tuple{88, 92, 1}}) {
+    if (bytes_.size() < static_cast<size_t>(offsetAt) + 4) continue;
+    uint32_t count, offset;
+    std::memcpy(&count, bytes_.data() + countAt, 4);
+    std::memcpy(&offset, bytes_.data() + offsetAt, 4);
+    if (count == 0 || (offset >= 88 && offset + uint64_t{count} * unit <= bytes_.size())) continue;
+    PutU32(bytes_, countAt, 0);
+    PutU32(bytes_, offsetAt, 0);
+  }
 }
 
 void EmfWriter::Append(uint32_t type, std::span<const uint8_t> body) {

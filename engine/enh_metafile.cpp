@@ -241,6 +241,8 @@ CEnhMetafile::CEnhMetafile(EmfPicture picture, int fromIntelliCad_, EngineContex
 }
 
 void CEnhMetafile::Analyse() {
+  constexpr uint32_t kMostObjectSlots = 0xFFFF - 2;
+  objectSlots = std::clamp<uint32_t>(picture_.header.handles, 1, kMostObjectSlots);
   palette = fromIntelliCad ? 8 : context_.displayBitsPerPixel > 8 ? 4 : 6;
   const PictureSpace space(picture_.header);
   EmfMappingModel mapping(picture_.header);
@@ -267,12 +269,16 @@ void CEnhMetafile::Analyse() {
 
   for (size_t i = 0; i < picture_.size(); ++i) {
     const EmfRecordView r = picture_[i];
+    if (!EmfRecordHoldsItsData(r)) continue;  // left out of every output
     if (mapping.Follow(r)) {
       if (r.type == EmrSaveDC) savedClips.Save(clip);
       if (r.type == EmrRestoreDC) savedClips.Restore(r.I32(0).value_or(-1), clip);
       continue;
     }
     selection.Follow(r);
+    if (const EmfRecordKind* kind = FindEmfRecordKind(r.type); kind && (kind->flags & kEmfCreatesObject))
+      if (const std::optional<uint32_t> index = r.U32(EmfObjectFields::kIndex); index && *index < kMostObjectSlots)
+        objectSlots = std::max(objectSlots, *index + 1);
     switch (r.type) {
       case EmrCreatePen:
         lastPenColor = r.U32(EmfObjectFields::kPenColor).value_or(0);
@@ -433,6 +439,17 @@ bool IsTextRecord(uint32_t type) {
   return type == EmrExtTextOutA || type == EmrExtTextOutW || type == EmrPolyTextOutA || type == EmrPolyTextOutW;
 }
 
+// Whether the object a record names, if any, is a stock object or one of
+// the output's `slots`: players index their object table by it unchecked.
+bool NamesObjectsWithin(const EmfRecordView& r, uint32_t slots) {
+  const std::optional<size_t> field = EmfObjectIndexField(r.type);
+  if (!field) return true;
+  const std::optional<uint32_t> index = r.U32(*field);
+  if (!index) return false;
+  const bool creates = FindEmfRecordKind(r.type)->flags & kEmfCreatesObject;
+  return *index < slots || (!creates && (*index & kEmfStockObject));
+}
+
 bool DrawsTextTheCompatibleWayOnly(const EmfPicture& picture) {
   for (size_t i = 0; i < picture.size(); ++i) {
     const EmfRecordView r = picture[i];
@@ -473,7 +490,8 @@ CEnhMetafile::Played CEnhMetafile::Play(const WmfSettings& settings) const {
     return Affine::Then(mapping.World(), Affine::Then(page, Affine::Then(out, *pageInverse)));
   };
   const auto emitWorld = [&] {
-    if (const std::optional<Affine> w = composed()) writer.Append(EmrSetWorldTransform, TransformBody(*w).Span());
+    const std::optional<Affine> w = composed();
+    if (w && UsableTransform(*w)) writer.Append(EmrSetWorldTransform, TransformBody(*w).Span());
   };
   // Logical units per inch of the output where the picture draws now.
   const auto logicalPerInch = [&] {
@@ -488,7 +506,7 @@ CEnhMetafile::Played CEnhMetafile::Play(const WmfSettings& settings) const {
       settings.RemoveLines && (settings.Filledoptions || settings.MakeBlack || settings.Lineoptions);
   std::vector<EmfPoint> savedPolygon;
   bool polygonPending = false;
-  const uint32_t extraObjects = std::max<uint32_t>(header.handles, 1);
+  const uint32_t extraObjects = objectSlots;
   const bool turned = settings.Rotation % 360 != 0;
   const bool compatibleTextOnly = turned && DrawsTextTheCompatibleWayOnly(picture_);
 
@@ -500,6 +518,10 @@ CEnhMetafile::Played CEnhMetafile::Play(const WmfSettings& settings) const {
     // EMF+ records would show the picture unimproved in the readers that
     // prefer them: without them every reader draws the improved GDI records.
     if (IsEmfPlusComment(r)) continue;
+    // A record that names an object beyond the output's table, or whose data
+    // reaches past its end, would have players write or read beyond what they
+    // hold; its object or data is not there to draw.
+    if (!NamesObjectsWithin(r, extraObjects) || !EmfRecordHoldsItsData(r)) continue;
     if (r.type == EmrSetWorldTransform || r.type == EmrModifyWorldTransform) {
       mapping.Follow(r);
       emitWorld();
@@ -587,8 +609,10 @@ CEnhMetafile::Played CEnhMetafile::Play(const WmfSettings& settings) const {
         SetU32(b, EmfTextView::kRectangle + 12, static_cast<uint32_t>(HeldInt32(2 * baseline - text->rect[1])));
         SetU32(b, F::kTextGraphicsMode, kGmAdvanced);
         const Affine flip{1, 0, 0, -1, 0, 2 * static_cast<double>(HeldInt32(baseline))};
+        const Affine shown = Affine::Then(flip, toDevice);
+        if (!UsableTransform(shown)) continue;  // placed beyond any pixel a player reaches
         const EmfBody align = EmfBody().U32((mapping.TextAlign() & ~uint32_t{kTaPlacement}) | kTaBaseline);
-        writer.AppendInOwnPixels(Affine::Then(flip, toDevice), {{EmrSetTextAlign, align.Span()}, {r.type, body.Span()}});
+        writer.AppendInOwnPixels(shown, {{EmrSetTextAlign, align.Span()}, {r.type, body.Span()}});
         continue;
       }
       case EmrSetTextColor:

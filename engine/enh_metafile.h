@@ -46,6 +46,10 @@ class CEnhMetafile {
   bool fromCad = false;
   int palette = 4;           // as CMetafile's
   uint32_t backgroundColor = 0;
+  // Slots of the object table the picture's records create objects in, slot
+  // 0 included: at least as many as its header counts, at most what an
+  // output's 16-bit count holds beside two objects of its own.
+  uint32_t objectSlots = 1;
 
   const EmfPicture& picture() const { return picture_; }
 

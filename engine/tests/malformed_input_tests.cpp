@@ -4,7 +4,9 @@
 // output that reads back and names only live objects.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
+#include <limits>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -15,9 +17,14 @@
 #include <string>
 #include <vector>
 
+#include "emf_file.h"
+#include "emf_output_checks.h"
+#include "emf_record_kinds.h"
 #include "engine_harness.h"
+#include "enh_metafile.h"
 #include "output_checks.h"
 #include "wmf_file.h"
+#include "test_emf.h"
 #include "wmf_recorder.h"
 
 // Under AddressSanitizer no single allocation may exceed 256 MB here: a size
@@ -591,6 +598,384 @@ TEST(MalformedInput, LargePicturesStayBounded) {
     ExpectSoundPlay(c.bytes, kPict, defaults, true);
     std::printf("%s: %.1f s\n", c.name, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
   }
+}
+
+// ================================================== enhanced metafiles
+//
+// The same for enhanced metafiles: a malformed picture is refused by
+// ReadEmf with a message naming the record and its byte offset, or read,
+// captured and played under every option set into a sound picture (see
+// emf_output_checks.h).
+
+using test::EmfBuilder;
+
+std::vector<uint8_t> Bytes32(std::initializer_list<uint32_t> values) {
+  std::vector<uint8_t> out;
+  for (uint32_t v : values) PutDoubleWord(out, v);
+  return out;
+}
+
+std::vector<uint8_t> FloatBytes(std::initializer_list<float> values) {
+  std::vector<uint8_t> out(4 * values.size());
+  std::memcpy(out.data(), std::data(values), out.size());
+  return out;
+}
+
+// A small drawing of 100 × 50 mm in 0.01 mm with the records under test
+// amid it: a pen, a box, the records, a line, a text and a bitmap after them.
+std::vector<uint8_t> EmfDrawing(const std::function<void(EmfBuilder&)>& middle) {
+  EmfBuilder e({0, 0, 9999, 4999});
+  e.Record(EmrSetMapMode, {8})
+      .Record(EmrSetWindowExtEx, {10000, 5000})
+      .Record(EmrSetViewportExtEx, {378, 189})
+      .Record(EmrCreatePen, {1, 0, 10, 0, 0x0000FF})
+      .Record(EmrSelectObject, {1})
+      .Record(EmrRectangle, {1000, 1000, 3000, 2000});
+  middle(e);
+  // EMR_EXTTEXTOUTW of "Ab", then EMR_STRETCHDIBITS of a 2 × 2 24-bit bitmap.
+  e.Record(EmrLineTo, {6000, 4000})
+      .Record(EmrExtTextOutW, {0, 0, 0, 0, 1, 0, 0, 2000, 3000, 2, 76, 0, 0, 0, 0, 0, 0, 0x00620041});
+  e.Raw(EmrStretchDIBits, Bytes32({0, 0, 0, 0, 4000, 1000, 0, 0, 2, 2, 80, 40, 120, 16, 0, 0x00CC0020, 1000, 1000,
+                                   40, 2, 2, 1 | 24u << 16, 0, 16, 0, 0, 0, 0, 0xFF0000FF, 0xFF00, 0xFF00FF00, 0xFF}));
+  return e.Finish();
+}
+
+// A record of `type` whose size field says `size`, whatever follows.
+std::vector<uint8_t> EmfRaw(uint32_t type, uint32_t size, const std::vector<uint8_t>& body = {}) {
+  return Bytes32({type, size}) + body;
+}
+
+// `bytes` with `record` put before its EMR_EOF (the last 20 bytes).
+std::vector<uint8_t> BeforeEof(std::vector<uint8_t> bytes, const std::vector<uint8_t>& record) {
+  bytes.insert(bytes.end() - 20, record.begin(), record.end());
+  return bytes;
+}
+
+struct EmfCase {
+  std::string name;
+  std::vector<uint8_t> bytes;
+  std::string refusal;  // part of ReadEmf's message; empty: the picture reads
+};
+
+void ExpectSoundEmfPlay(const std::vector<uint8_t>& bytes, Surroundings& surroundings, bool fromCad) {
+  SCOPED_TRACE(std::string(surroundings.options.name) + (fromCad ? ", CAD" : ", other"));
+  EmfPicture picture;
+  std::string error;
+  ASSERT_TRUE(ReadEmf(bytes, picture, error)) << error;
+  const CEnhMetafile captured(std::move(picture), 0, surroundings.harness.context, fromCad);
+  if (!captured.Unimprovable().empty()) return;  // left as it is, and said why
+  const std::optional<std::string> fault = test::EmfOutputFault(captured.Play(surroundings.harness.settings).bytes);
+  EXPECT_FALSE(fault) << *fault;
+}
+
+void ExpectEachEmfCase(const std::vector<EmfCase>& cases) {
+  std::vector<std::unique_ptr<Surroundings>> optionSets;
+  for (const OptionSet& options : kOptionSets) optionSets.push_back(std::make_unique<Surroundings>(options));
+  for (const EmfCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    EmfPicture picture;
+    std::string error;
+    const bool read = ReadEmf(c.bytes, picture, error);
+    if (!c.refusal.empty()) {
+      EXPECT_FALSE(read);
+      EXPECT_NE(error.find(c.refusal), std::string::npos) << error;
+      continue;
+    }
+    ASSERT_TRUE(read) << error;
+    for (const auto& surroundings : optionSets)
+      for (const bool fromCad : {true, false}) ExpectSoundEmfPlay(c.bytes, *surroundings, fromCad);
+  }
+}
+
+// Header fields by byte offset in the header record.
+enum EmfHeaderField : size_t { kEmfHeaderSize = 4, kEmfBytes = 48, kEmfRecords = 52, kEmfHandles = 56,
+                               kEmfDescriptionChars = 60, kEmfDescriptionAt = 64, kEmfPaletteEntries = 68,
+                               kEmfPixelFormatBytes = 88, kEmfPixelFormatAt = 92 };
+
+TEST(MalformedEmf, RecordFraming) {
+  const std::vector<uint8_t> sound = EmfDrawing([](EmfBuilder&) {});
+  const size_t at = sound.size() - 20;  // where a record before EMR_EOF stands
+  const std::string there = " at byte " + std::to_string(at) + " has a size of ";
+  const auto refusal = [&](const char* name, uint32_t size) { return name + there + std::to_string(size) + " bytes"; };
+  ExpectEachEmfCase({
+      {"a record past the end", BeforeEof(sound, EmfRaw(EmrLineTo, 0x1000, Bytes32({5, 5}))),
+       refusal("EMR_LINETO", 0x1000)},
+      {"a record of 0xFFFFFFFC bytes", BeforeEof(sound, EmfRaw(EmrLineTo, 0xFFFFFFFC, Bytes32({5, 5}))),
+       refusal("EMR_LINETO", 0xFFFFFFFC)},
+      {"a size not a multiple of 4", BeforeEof(sound, EmfRaw(EmrLineTo, 14, Bytes32({5, 5}))), refusal("EMR_LINETO", 14)},
+      {"a size of 0", BeforeEof(sound, EmfRaw(EmrLineTo, 0, Bytes32({5, 5}))), refusal("EMR_LINETO", 0)},
+      {"a size of 4", BeforeEof(sound, EmfRaw(EmrLineTo, 4, Bytes32({5, 5}))), refusal("EMR_LINETO", 4)},
+      {"an unknown record of 6 bytes", BeforeEof(sound, EmfRaw(0x7777, 6, Bytes32({5}))), refusal("EMF record 0x7777", 6)},
+      {"EMR_EOF past the end", With32(sound, at + 4, 400), refusal("EMR_EOF", 400)},
+      {"cut inside EMR_EOF", std::vector<uint8_t>(sound.begin(), sound.end() - 4), refusal("EMR_EOF", 20)},
+      {"no EMR_EOF", std::vector<uint8_t>(sound.begin(), sound.end() - 20),
+       "the data ends at byte " + std::to_string(at) + " without an EMR_EOF record"},
+      {"a header of 0 bytes", With32(sound, kEmfHeaderSize, 0), "EMR_HEADER at byte 0 has a size of 0 bytes"},
+      {"a header of 84 bytes", With32(sound, kEmfHeaderSize, 84), "EMR_HEADER at byte 0 has 84 bytes; it needs at least 88"},
+      {"a header past the end", With32(sound, kEmfHeaderSize, 0x7FFFFFFC), "EMR_HEADER at byte 0 has a size of 2147483644"},
+      {"records after EMR_EOF", sound + EmfRaw(EmrLineTo, 3)},
+      {"unknown record types", BeforeEof(sound, EmfRaw(0, 8) + EmfRaw(0x7777, 12, Bytes32({1})) + EmfRaw(0xFFFFFFFF, 8))},
+      {"a second EMR_HEADER", BeforeEof(sound, EmfRaw(EmrHeader, 8))},
+  });
+}
+
+TEST(MalformedEmf, HeaderCountsThatLie) {
+  // Objects in slots 1 to 6 under a header that counts fewer.
+  const std::vector<uint8_t> six = EmfDrawing([](EmfBuilder& e) {
+    for (int32_t i = 1; i <= 6; ++i) e.Record(EmrCreateBrushIndirect, {i, 0, 0x10101 * i, 0}).Record(EmrSelectObject, {i});
+    e.Record(EmrRectangle, {100, 100, 900, 900});
+  });
+  std::vector<EmfCase> cases;
+  for (const uint32_t value : {0u, 7u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+    cases.push_back({"bytes " + std::to_string(value), With32(six, kEmfBytes, value)});
+    cases.push_back({"records " + std::to_string(value), With32(six, kEmfRecords, value)});
+  }
+  for (const uint16_t value : {0, 1, 3, 0xFFFF}) cases.push_back({"handles " + std::to_string(value), With16(six, kEmfHandles, value)});
+  cases.push_back({"description beyond the header", With32(With32(six, kEmfDescriptionChars, 0x7FFFFFFF), kEmfDescriptionAt, 88)});
+  cases.push_back({"description far beyond", With32(With32(six, kEmfDescriptionChars, 4), kEmfDescriptionAt, 0xFFFFFFF0)});
+  cases.push_back({"pixel format beyond the header", With32(With32(six, kEmfPixelFormatBytes, 40), kEmfPixelFormatAt, 100)});
+  cases.push_back({"palette entries that EMR_EOF lacks", With32(six, kEmfPaletteEntries, 0xFFFF)});
+  cases.push_back({"frame inverted", With32(With32(six, 24, 9999), 32, 0)});
+  cases.push_back({"no reference device", With32(With32(With32(With32(six, 72, 0), 76, 0), 80, 0), 84, 0)});
+  cases.push_back({"reference device at the limits",
+                   With32(With32(With32(With32(six, 72, 0x7FFFFFFF), 76, 1), 80, 0x80000000), 84, 0x7FFFFFFF)});
+  ExpectEachEmfCase(cases);
+}
+
+// EMR_STRETCHDIBITS and EMR_BITBLT of a 2 × 2 24-bit bitmap with the given
+// offsets and sizes (from the record's start) and header dimensions.
+struct BlitFields {
+  uint32_t offBmi = 0, cbBmi = 40, offBits = 0, cbBits = 16;
+  int32_t width = 2, height = 2;
+};
+
+std::vector<uint8_t> BitmapBytes(const BlitFields& f) {
+  return Bytes32({40, static_cast<uint32_t>(f.width), static_cast<uint32_t>(f.height), 1 | 24u << 16, 0, 16, 0, 0, 0, 0,
+                  0xFF0000FF, 0xFF00, 0xFF00FF00, 0xFF});
+}
+
+std::vector<uint8_t> StretchDib(BlitFields f) {
+  if (!f.offBmi) f.offBmi = 80;
+  if (!f.offBits) f.offBits = 120;
+  return Bytes32({0, 0, 0, 0, 4000, 1000, 0, 0, 2, 2, f.offBmi, f.cbBmi, f.offBits, f.cbBits, 0, 0x00CC0020, 1000, 1000}) +
+         BitmapBytes(f);
+}
+
+std::vector<uint8_t> BitBlt(BlitFields f) {
+  if (!f.offBmi) f.offBmi = 100;
+  if (!f.offBits) f.offBits = 140;
+  return Bytes32({0, 0, 0, 0, 4000, 1000, 2, 2, 0x00CC0020, 0, 0}) + FloatBytes({1, 0, 0, 1, 0, 0}) +
+         Bytes32({0xFFFFFF, 0, f.offBmi, f.cbBmi, f.offBits, f.cbBits}) + BitmapBytes(f);
+}
+
+TEST(MalformedEmf, BitmapsLargerThanTheirRecords) {
+  const struct {
+    const char* name;
+    BlitFields fields;
+  } faults[] = {
+      {"sound", {}},
+      {"bits past the record", {0, 40, 0, 0xFFFFFFFF}},
+      {"bits far past, their end wrapping 32 bits", {0, 40, 0xFFFFFFF0, 32}},
+      {"header past the record", {0x7FFFFFF0, 40}},
+      {"header size past the record", {0, 0xFFFFFFFF}},
+      {"header in the record's type and size", {4, 40}},
+      {"image of 65536 × 65536 in 16 bytes", {0, 40, 0, 16, 0x10000, 0x10000}},
+      {"image of 2^31 rows", {0, 40, 0, 16, 2, INT32_MIN}},
+      {"image wider than 64 bits of bytes", {0, 40, 0, 16, 0x7FFFFFFF, 0x7FFFFFFF}},
+  };
+  std::vector<EmfCase> cases;
+  for (const auto& f : faults) {
+    cases.push_back({std::string("STRETCHDIBITS, ") + f.name,
+                     EmfDrawing([&](EmfBuilder& e) { e.Raw(EmrStretchDIBits, StretchDib(f.fields)); })});
+    cases.push_back({std::string("BITBLT, ") + f.name, EmfDrawing([&](EmfBuilder& e) { e.Raw(EmrBitBlt, BitBlt(f.fields)); })});
+  }
+  cases.push_back({"STRETCHDIBITS without its fields", EmfDrawing([](EmfBuilder& e) { e.Record(EmrStretchDIBits, {0, 0, 0, 0, 1}); })});
+  cases.push_back({"BITBLT without its fields", EmfDrawing([](EmfBuilder& e) { e.Record(EmrBitBlt, {0, 0, 0, 0, 1, 1, 5, 5}); })});
+  ExpectEachEmfCase(cases);
+}
+
+TEST(MalformedEmf, ObjectIndicesOutOfRange) {
+  const auto drawing = [](std::initializer_list<std::pair<uint32_t, std::vector<uint8_t>>> records) {
+    return EmfDrawing([&](EmfBuilder& e) {
+      for (const auto& [type, body] : records) e.Raw(type, body);
+      e.Record(EmrRectangle, {100, 100, 900, 900});
+    });
+  };
+  const std::vector<uint8_t> pen = Bytes32({0, 0, 0, 0xFF00});  // LOGPEN after the index
+  std::vector<EmfCase> cases;
+  for (const uint32_t index : {7u, 0xFFFFu, 0x10000u, 0x7FFFFFFFu, 0x80000001u, 0xFFFFFFFFu}) {
+    const std::string n = std::to_string(index);
+    cases.push_back({"SELECTOBJECT " + n, drawing({{EmrSelectObject, Bytes32({index})}})});
+    cases.push_back({"DELETEOBJECT " + n, drawing({{EmrDeleteObject, Bytes32({index})}})});
+    cases.push_back({"CREATEPEN in slot " + n + ", selected and deleted",
+                     drawing({{EmrCreatePen, Bytes32({index}) + pen}, {EmrSelectObject, Bytes32({index})},
+                              {EmrDeleteObject, Bytes32({index})}})});
+    cases.push_back({"FILLRGN with brush " + n,
+                     drawing({{EmrFillRgn, Bytes32({0, 0, 10, 10, 48, index, 32, 1, 1, 16, 0, 0, 10, 10, 0, 0, 10, 10})}})});
+    cases.push_back({"SELECTPALETTE and SETPALETTEENTRIES " + n,
+                     drawing({{EmrSelectPalette, Bytes32({index})}, {EmrSetPaletteEntries, Bytes32({index, 0, 1, 0xFF})},
+                              {EmrRealizePalette, {}}})});
+  }
+  cases.push_back({"object records without their index",
+                   drawing({{EmrSelectObject, {}}, {EmrDeleteObject, {}}, {EmrCreatePen, {}}, {EmrCreateBrushIndirect, {}},
+                            {EmrSelectPalette, {}}, {EmrFillRgn, Bytes32({0, 0, 10, 10, 0})}})});
+  cases.push_back({"a slot taken twice and deleted twice",
+                   drawing({{EmrCreatePen, Bytes32({2}) + pen}, {EmrCreatePen, Bytes32({2}) + pen},
+                            {EmrDeleteObject, Bytes32({2})}, {EmrDeleteObject, Bytes32({2})}, {EmrSelectObject, Bytes32({2})}})});
+  ExpectEachEmfCase(cases);
+}
+
+TEST(MalformedEmf, WorldTransformsSingularOrHuge) {
+  const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+  const struct {
+    const char* name;
+    std::vector<float> matrix;
+  } matrices[] = {
+      {"all 0", {0, 0, 0, 0, 0, 0}},
+      {"collapsing onto a line", {1, 2, 2, 4, 10, 10}},
+      {"NaN", {nan, 0, 0, 1, 0, 0}},
+      {"NaN offset", {1, 0, 0, 1, nan, 0}},
+      {"infinite scale", {inf, 0, 0, -inf, 0, 0}},
+      {"infinite offset", {1, 0, 0, 1, -inf, inf}},
+      {"1e30", {1e30f, 0, 0, 1e30f, 0, 0}},
+      {"-1e30 turned", {0, -1e30f, 1e30f, 0, 1e30f, -1e30f}},
+      {"1e-30", {1e-30f, 0, 0, 1e-30f, 0, 0}},
+      {"float limits", {std::numeric_limits<float>::max(), 0, 0, std::numeric_limits<float>::max(), 0, 0}},
+  };
+  const auto transform = [](uint32_t type, const std::vector<float>& m, uint32_t mode) {
+    std::vector<uint8_t> body(24);
+    std::memcpy(body.data(), m.data(), 24);
+    return type == EmrModifyWorldTransform ? body + Bytes32({mode}) : body;
+  };
+  std::vector<EmfCase> cases;
+  for (const auto& m : matrices) {
+    cases.push_back({std::string("SETWORLDTRANSFORM ") + m.name,
+                     EmfDrawing([&](EmfBuilder& e) { e.Raw(EmrSetWorldTransform, transform(EmrSetWorldTransform, m.matrix, 0)); })});
+    for (const uint32_t mode : {2u, 3u, 4u, 0xFFFFFFFFu})
+      cases.push_back({std::string("MODIFYWORLDTRANSFORM ") + m.name + ", mode " + std::to_string(mode),
+                       EmfDrawing([&](EmfBuilder& e) {
+                         e.Raw(EmrModifyWorldTransform, transform(EmrModifyWorldTransform, m.matrix, mode));
+                       })});
+  }
+  // Each product within floats' range, their product beyond.
+  cases.push_back({"1e30 multiplied by itself", EmfDrawing([&](EmfBuilder& e) {
+                     for (int i = 0; i < 3; ++i)
+                       e.Raw(EmrModifyWorldTransform, transform(EmrModifyWorldTransform, {1e30f, 0, 0, 1e30f, 1e30f, 0}, 2));
+                   })});
+  cases.push_back({"window and viewport at the limits, then 1e30", EmfDrawing([&](EmfBuilder& e) {
+                     e.Record(EmrSetWindowExtEx, {1, 1}).Record(EmrSetViewportExtEx, {INT32_MAX, INT32_MIN});
+                     e.Raw(EmrSetWorldTransform, transform(EmrSetWorldTransform, {1e30f, 0, 0, 1e30f, 0, 0}, 0));
+                   })});
+  ExpectEachEmfCase(cases);
+}
+
+// RGNDATA of `rects` rectangles (as many as `count` says), `bytes` its size.
+std::vector<uint8_t> RegionData(uint32_t count, uint32_t bytes, const std::vector<std::array<int32_t, 4>>& rects) {
+  std::vector<uint8_t> out = Bytes32({32, 1, count, 16 * count, 0, 0, 1000, 1000});
+  for (const auto& r : rects)
+    out = out + Bytes32({static_cast<uint32_t>(r[0]), static_cast<uint32_t>(r[1]), static_cast<uint32_t>(r[2]),
+                         static_cast<uint32_t>(r[3])});
+  return Bytes32({bytes}) + out;  // cbRgnData first, as EMR_EXTSELECTCLIPRGN has it
+}
+
+TEST(MalformedEmf, RegionsWithHugeRectangleCounts) {
+  const auto clip = [](const std::vector<uint8_t>& data) {  // cbRgnData, iMode (RGN_COPY), RgnData
+    std::vector<uint8_t> body(data.begin(), data.begin() + 4);
+    body = body + Bytes32({5}) + std::vector<uint8_t>(data.begin() + 4, data.end());
+    return EmfDrawing([&](EmfBuilder& e) { e.Raw(EmrExtSelectClipRgn, body); });
+  };
+  const auto fill = [](const std::vector<uint8_t>& data) {  // Bounds, cbRgnData, ihBrush (a stock one), RgnData
+    std::vector<uint8_t> body = Bytes32({0, 0, 1000, 1000}) + std::vector<uint8_t>(data.begin(), data.begin() + 4) +
+                                Bytes32({0x80000004}) + std::vector<uint8_t>(data.begin() + 4, data.end());
+    return EmfDrawing([&](EmfBuilder& e) { e.Raw(EmrFillRgn, body); });
+  };
+  const std::vector<std::array<int32_t, 4>> one = {{100, 100, 500, 500}};
+  const std::vector<std::array<int32_t, 4>> limits = {{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, {0, 0, -5, -5}};
+  std::vector<std::array<int32_t, 4>> staircase;
+  for (int32_t i = 0; i < 10'000; ++i) staircase.push_back({i, 2 * i, i + 10, 2 * i + 2});
+  std::vector<EmfCase> cases;
+  for (const auto& [kind, record] : {std::pair{"EXTSELECTCLIPRGN", +clip}, std::pair{"FILLRGN", +fill}}) {
+    const std::string k = kind;
+    cases.push_back({k + ", count 0xFFFFFFFF", record(RegionData(0xFFFFFFFF, 48, one))});
+    cases.push_back({k + ", count 0x10000000", record(RegionData(0x10000000, 48, one))});
+    cases.push_back({k + ", region size 0xFFFFFFFF", record(RegionData(1, 0xFFFFFFFF, one))});
+    cases.push_back({k + ", region size below its header", record(RegionData(1, 16, one))});
+    cases.push_back({k + ", rectangles at the limits", record(RegionData(2, 64, limits))});
+    cases.push_back({k + ", 10,000 rectangles", record(RegionData(10'000, 32 + 16 * 10'000, staircase))});
+  }
+  ExpectEachEmfCase(cases);
+}
+
+// EMR_EXTTEXTOUTW or A: bounds, iGraphicsMode, scales, then EMRTEXT with
+// `chars`, the string at `offString` and the advances at `offDx` (from the
+// record's start), then `tail`.
+std::vector<uint8_t> ExtTextBody(uint32_t chars, uint32_t offString, uint32_t offDx, const std::vector<uint8_t>& tail) {
+  return Bytes32({0, 0, 0, 0, 1, 0, 0, 2000, 1000, chars, offString, 0, 0, 0, 0, 0, offDx}) + tail;
+}
+
+TEST(MalformedEmf, TextsWithHugeCharacterCounts) {
+  const std::vector<uint8_t> ab = Bytes32({0x00620041}), dx = Bytes32({100, 100});
+  const auto text = [](uint32_t type, const std::vector<uint8_t>& body) {
+    return EmfDrawing([&](EmfBuilder& e) { e.Raw(type, body); });
+  };
+  std::vector<uint8_t> longText = ExtTextBody(100'000, 76, 0, std::vector<uint8_t>(200'000, 0x41));
+  std::vector<EmfCase> cases = {
+      {"EXTTEXTOUTW sound", text(EmrExtTextOutW, ExtTextBody(2, 76, 80, ab + dx))},
+      {"EXTTEXTOUTW of 0x7FFFFFFF characters", text(EmrExtTextOutW, ExtTextBody(0x7FFFFFFF, 76, 80, ab + dx))},
+      {"EXTTEXTOUTW of 0xFFFFFFFF characters", text(EmrExtTextOutW, ExtTextBody(0xFFFFFFFF, 76, 0, ab))},
+      {"EXTTEXTOUTW of 3 characters in 2", text(EmrExtTextOutW, ExtTextBody(3, 76, 0, ab))},
+      {"EXTTEXTOUTW string past the record", text(EmrExtTextOutW, ExtTextBody(2, 0xFFFFFFF0, 80, ab + dx))},
+      {"EXTTEXTOUTW string in the record's type and size", text(EmrExtTextOutW, ExtTextBody(2, 2, 0, ab))},
+      {"EXTTEXTOUTW advances past the record", text(EmrExtTextOutW, ExtTextBody(2, 76, 0x7FFFFFFF, ab + dx))},
+      {"EXTTEXTOUTW advances one short", text(EmrExtTextOutW, ExtTextBody(2, 76, 84, ab + dx))},
+      {"EXTTEXTOUTW of 100,000 characters", text(EmrExtTextOutW, longText)},
+      {"EXTTEXTOUTW without its EMRTEXT", text(EmrExtTextOutW, Bytes32({0, 0, 0, 0, 1, 0, 0, 2000}))},
+      {"EXTTEXTOUTA of 0xFFFFFFFF characters", text(EmrExtTextOutA, ExtTextBody(0xFFFFFFFF, 76, 80, ab + dx))},
+      {"POLYTEXTOUTW of 0xFFFFFFFF strings", text(EmrPolyTextOutW, Bytes32({0, 0, 0, 0, 1, 0, 0, 0xFFFFFFFF}))},
+      {"POLYTEXTOUTW whose second string is past the record",
+       text(EmrPolyTextOutW, Bytes32({0, 0, 0, 0, 1, 0, 0, 2, 10, 10, 2, 112, 0, 0, 0, 0, 0, 0, 10, 10, 0xFFFF, 112, 0, 0,
+                                      0, 0, 0, 0}) + ab)},
+  };
+  ExpectEachEmfCase(cases);
+}
+
+TEST(MalformedEmf, PointCounts) {
+  const auto drawing = [](uint32_t type, const std::vector<uint8_t>& body) {
+    return EmfDrawing([&](EmfBuilder& e) { e.Raw(type, body); });
+  };
+  ExpectEachEmfCase({
+      {"POLYLINE of 0xFFFFFFFF points in 2", drawing(EmrPolyline, Bytes32({0, 0, 0, 0, 0xFFFFFFFF, 10, 10, 20, 20}))},
+      {"POLYLINE16 of 0x40000000 points in 2", drawing(EmrPolyline16, Bytes32({0, 0, 0, 0, 0x40000000, 0x000A000A, 0x00140014}))},
+      {"POLYGON of 3 points in 2", drawing(EmrPolygon, Bytes32({0, 0, 0, 0, 3, 10, 10, 20, 20}))},
+      {"POLYDRAW without its point types", drawing(EmrPolyDraw, Bytes32({0, 0, 0, 0, 2, 10, 10, 20, 20}))},
+      {"POLYPOLYGON of 0xFFFFFFFF polygons", drawing(EmrPolyPolygon, Bytes32({0, 0, 0, 0, 0xFFFFFFFF, 3, 3, 10, 10}))},
+      {"POLYPOLYGON whose counts exceed its points",
+       drawing(EmrPolyPolygon, Bytes32({0, 0, 0, 0, 2, 3, 0xFFFFFFFF, 4, 10, 10, 20, 20, 30, 10}))},
+      {"POLYPOLYLINE16 whose counts wrap 32 bits",
+       drawing(EmrPolyPolyline16, Bytes32({0, 0, 0, 0, 2, 2, 0xFFFFFFFF, 3, 0x000A000A, 0x00140014}))},
+  });
+}
+
+// Every known record far too short for its fields and with its fields at
+// every extreme: 0 to 24 fields, each all 0, 1, 0x7FFFFFFF, 0x80000000 or
+// 0xFFFFFFFF.
+TEST(MalformedEmf, EveryKnownRecordShortAndAtItsExtremes) {
+#define EMF_TYPE_ROW(name, text, number, flags) {number, text},
+  const std::pair<uint32_t, const char*> kinds[] = {EMF_RECORD_KINDS(EMF_TYPE_ROW)};
+#undef EMF_TYPE_ROW
+  std::vector<EmfCase> cases;
+  for (const auto& [type, name] : kinds) {
+    if (type == EmrHeader || type == EmrEof) continue;  // the reader's own frame
+    cases.push_back({name, EmfDrawing([type = type](EmfBuilder& e) {
+                       for (size_t count = 0; count <= 24; ++count)
+                         for (const uint32_t fill : {0u, 1u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu}) {
+                           std::vector<uint8_t> body;
+                           for (size_t i = 0; i < count; ++i) PutDoubleWord(body, fill);
+                           e.Raw(type, body);
+                         }
+                     })});
+  }
+  ExpectEachEmfCase(cases);
 }
 
 }  // namespace
