@@ -2,7 +2,7 @@
 # fuzz.sh TARGET SECONDS [LIBFUZZER OPTIONS...]: builds the fuzz targets with
 # Clang (libFuzzer, AddressSanitizer, UBSan) in build/fuzz and runs one of
 # them for SECONDS at the lowest CPU priority. TARGET is one of
-#   ini_reader options_file pc2_import intake_decision picture_play
+#   ini_reader options_file pc2_import intake_decision picture_play emf_play
 # The run starts from the target's seeds in the repository (every fault found
 # so far among them) and from build/fuzz/corpus/TARGET, where it keeps the
 # inputs that reached new code. A finding is written to
@@ -22,6 +22,7 @@ case "$target" in
   pc2_import) seeds=settings/fuzz/seeds/pc2_import max_len=16384 dict=settings/fuzz/ini.dict ;;
   intake_decision) seeds=clipboard/fuzz/seeds/intake_decision max_len=4096 dict=clipboard/fuzz/formats.dict ;;
   picture_play) seeds=engine/fuzz/seeds/picture_play max_len=327680 dict="" ;;
+  emf_play) seeds=engine/fuzz/seeds/emf_play max_len=327680 dict="" ;;
   *) echo "fuzz.sh: unknown target '$target'" >&2; exit 2 ;;
 esac
 
@@ -43,6 +44,16 @@ if [ "$target" = picture_play ]; then
     { head -c 8 /dev/zero; cat "$picture"; } >"$made/$(basename "$picture")"
   done
   seed_dirs=("$made")
+elif [ "$target" = emf_play ]; then
+  # The repository's own seeds and the sample pictures that fit an input,
+  # each behind eight option bytes of zero (the standard options).
+  made="$build/seeds/emf_play"
+  mkdir -p "$made"
+  for picture in "${CLIPMEND_EMF_CORPUS_DIR:-$root/../shared/corpus/emf}"/*.emf; do
+    [ -f "$picture" ] && [ "$(stat -c %s "$picture")" -le $((max_len - 8)) ] || continue
+    { head -c 8 /dev/zero; cat "$picture"; } >"$made/$(basename "$picture")"
+  done
+  seed_dirs+=("$made")
 fi
 findings="$build/findings/$target"
 # A log of this run's own: runs of the same target may overlap.

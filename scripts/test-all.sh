@@ -20,7 +20,7 @@ status=0
 echo "== native tests"
 ctest --test-dir "$native" -j "$jobs" --timeout 300 --output-on-failure || status=1
 echo "== fuzz targets, 20 s each"
-for target in ini_reader options_file pc2_import intake_decision picture_play; do
+for target in ini_reader options_file pc2_import intake_decision picture_play emf_play; do
   "$root/scripts/fuzz.sh" "$target" 20 || status=1
 done
 echo "== Windows tests under Wine"

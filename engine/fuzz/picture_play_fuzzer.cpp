@@ -1,14 +1,10 @@
 // Any bytes read as a picture and, when they read, captured and played with
-// options taken from the input: the first 8 bytes choose the options, the
-// clipboard record's extents and the text widths; the rest is the WMF file
-// (placeable or not). The played output must read back.
-//   byte 0: rotation (bits 0-1), crop, leave margin, remove background,
-//           white to black, remove lines, make black
-//   byte 1: line mode (0-1), fill mode (2-3), size mode (4-5), outlines, metric
-//   byte 2: margin (0 to 5); byte 3: percentage; byte 4: fixed width and
-//           picture sides; byte 5: text advance (up to the measurer's
-//           largest); byte 6: the clipboard record's extents (signed, with 0
-//           and negatives); byte 7: from a CAD program (bit 0), IntelliCAD (1)
+// options taken from the input: the first 8 bytes choose the options (see
+// fuzz_options.h), the clipboard record's extents and where the picture
+// comes from; the rest is the WMF file (placeable or not). The played output
+// must read back.
+//   byte 6: the clipboard record's extents (signed, with 0 and negatives)
+//   byte 7: from a CAD program (bit 0), IntelliCAD (1)
 // Inputs are changed record by record most of the time (see the mutator
 // below), so that changes reach the engine instead of the reader's checks.
 #include <algorithm>
@@ -21,13 +17,14 @@
 
 #include "engine_harness.h"
 #include "fuzz_check.h"
+#include "fuzz_options.h"
 #include "wmf_recorder.h"
 
 extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t maxSize);
 
 namespace {
 
-constexpr size_t kOptionBytes = 8;
+constexpr size_t kOptionBytes = wmf::test::kFuzzOptionBytes;
 
 wmf::test::EngineHarness& Harness() {
   static auto* harness = new wmf::test::EngineHarness;
@@ -57,7 +54,8 @@ void MutateRecords(std::vector<wmf::WmfRecord>& records, std::mt19937& random, s
   }
   const size_t i = random() % records.size();
   wmf::WmfRecord& r = records[i];
-  switch (random() % 8) {
+  const unsigned choice = random() % 8;
+  switch (choice) {
     case 0:  // another kind with the same parameters
       r.function = kFunctions[random() % std::size(kFunctions)];
       break;
@@ -76,14 +74,10 @@ void MutateRecords(std::vector<wmf::WmfRecord>& records, std::mt19937& random, s
       r.params.resize(std::min<size_t>(maxParams, random() % 2 ? r.params.size() / 2 : r.params.size() + 1 + random() % 64),
                       static_cast<uint16_t>(random()));
       break;
-    case 4:  // repeated, as a block of records repeats
-      if (records.size() < 100000) records.insert(records.begin() + i, records[i]);
-      break;
+    case 4:
     case 5:
-      records.erase(records.begin() + i);
-      break;
-    case 6:  // moved
-      std::swap(records[i], records[random() % records.size()]);
+    case 6:
+      wmf::test::ChangeRecordOrder(records, i, choice - 4, random);
       break;
     default:  // a poly record's count made to fit its points again
       if (!r.params.empty()) r.params[0] = static_cast<uint16_t>((r.params.size() - 1) / 2);
@@ -122,25 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!wmf::ReadWmf(std::span<const uint8_t>(data + kOptionBytes, size - kOptionBytes), picture, error)) return 0;
 
   wmf::test::EngineHarness& harness = Harness();
-  WmfSettings& s = harness.settings;
-  const uint8_t a = data[0], b = data[1];
-  s.Rotation = (a & 3) * 90;
-  s.Crop = a >> 2 & 1;
-  s.LeaveMargin = a >> 3 & 1;
-  s.RemoveBackground = a >> 4 & 1;
-  s.WhiteBlack = a >> 5 & 1;
-  s.RemoveLines = a >> 6 & 1;
-  s.MakeBlack = a >> 7 & 1;
-  s.Lineoptions = b & 3;
-  s.Filledoptions = b >> 2 & 3;
-  s.Widthoptions = b >> 4 & 3;
-  s.Outlinestoo = b >> 6 & 1;
-  s.IsMetric = b >> 7 & 1;
-  s.Margin = data[2] / 51.0;
-  s.Percentage = 1 + data[3] * 3.9;
-  s.FixedWidth = data[4] / 255.0;
-  s.PictureWidth = s.PictureHeight = 0.1 + data[4];
-  harness.measurer.advance = data[5] * 128;
+  wmf::test::ApplyFuzzOptions(data, harness);
   const int extent = static_cast<int8_t>(data[6]) * 400;
   const wmf::MetafilePict pict{8, extent, extent * 3 / 4};
 
