@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <string>
 
@@ -10,6 +11,7 @@
 #include "emf_file.h"
 #include "enh_metafile.h"
 #include "engine_harness.h"
+#include "sample_pictures.h"
 #include "test_emf.h"
 
 namespace wmf {
@@ -256,6 +258,106 @@ TEST(ArrangeDib, LaysAPartOutTurnedOrMirroredAsItShows) {
   std::vector<uint8_t> cut = SmallDib();
   cut.resize(cut.size() - 4);
   EXPECT_FALSE(ArrangeDib(cut, 0, DibPart{0, 0, 3, 2}, {})) << "a row missing";
+}
+
+// An EMR_EXTTEXTOUTW of `text` at (x, y) drawn in `graphicsMode`, with an
+// advance of `advance` for each character (none when 0).
+std::vector<uint8_t> WideText(int32_t x, int32_t y, const std::u16string& text, uint32_t graphicsMode, int32_t advance) {
+  const uint32_t chars = static_cast<uint32_t>(text.size());
+  const uint32_t stringBytes = (2 * chars + 3) / 4 * 4;
+  const uint32_t offDx = advance ? 76 + stringBytes : 0;
+  std::vector<uint8_t> body;
+  const auto put = [&](const void* p, size_t n) { body.insert(body.end(), static_cast<const uint8_t*>(p), static_cast<const uint8_t*>(p) + n); };
+  const int32_t fields[] = {0, 0, 0, 0, static_cast<int32_t>(graphicsMode), 0, 0, x, y, static_cast<int32_t>(chars), 76, 0,
+                            0, 0, 0, 0, static_cast<int32_t>(offDx)};
+  put(fields, sizeof fields);
+  put(text.data(), 2 * chars);
+  body.resize(68 + stringBytes, 0);
+  for (uint32_t i = 0; advance && i < chars; ++i) put(&advance, 4);
+  return body;
+}
+
+// An EMR_EXTCREATEFONTINDIRECTW of slot `index`: a LOGFONTW of `height` with
+// `face`.
+std::vector<uint8_t> WideFont(int32_t index, int32_t height, const std::u16string& face) {
+  std::vector<uint8_t> body(4 + 92, 0);
+  std::memcpy(body.data(), &index, 4);
+  std::memcpy(body.data() + 4, &height, 4);
+  body[4 + 23] = 1;  // DEFAULT_CHARSET
+  std::memcpy(body.data() + 4 + 28, face.data(), 2 * std::min<size_t>(face.size(), 31));
+  return body;
+}
+
+// The UTF-16 strings of a picture's EMR_EXTTEXTOUTW records and the face
+// names of its fonts, as their bytes stand.
+std::vector<std::vector<uint8_t>> WideStrings(const EmfPicture& p) {
+  std::vector<std::vector<uint8_t>> strings;
+  for (size_t i = 0; i < p.size(); ++i) {
+    const EmfRecordView r = p[i];
+    if (r.type == EmrExtTextOutW && r.Has(68)) {
+      const uint32_t chars = *r.U32(36), offString = *r.U32(40);
+      strings.emplace_back(r.body.begin() + (offString - 8), r.body.begin() + (offString - 8 + 2 * chars));
+    } else if (r.type == EmrExtCreateFontIndirectW && r.Has(96)) {
+      strings.emplace_back(r.body.begin() + 32, r.body.begin() + 96);
+    }
+  }
+  return strings;
+}
+
+// Cyrillic and CJK texts keep every character, byte for byte, at every
+// rotation, cropped or not: drawn the compatible way in a mapping whose y
+// axis points down or up (the latter is drawn anew in the output's own
+// pixels when turned), and the advanced way under a turned world transform.
+TEST(EnhMetafile, UnicodeTextSurvivesByteForByteTurnedAndCropped) {
+  const std::u16string cyrillic = u"Чертёж № 7 — план этажа", cjk = u"平面図 1:50 设计图纸 도면", mixed = u"Ж漢字йЩ";
+  const auto texts = [&](EmfBuilder& e, uint32_t mode) {
+    e.Raw(EmrExtCreateFontIndirectW, WideFont(3, -300, u"ＭＳ ゴシック")).Record(EmrSelectObject, {3});
+    e.Raw(EmrExtTextOutW, WideText(1000, 1500, cyrillic, mode, 0));
+    e.Raw(EmrExtTextOutW, WideText(1000, 2500, cjk, mode, 250));
+    e.Raw(EmrExtTextOutW, WideText(6000, 3500, mixed, mode, 0));
+  };
+  struct Named {
+    std::string name;
+    std::vector<uint8_t> bytes;
+  };
+  std::vector<Named> pictures = {
+      {"y down, compatible", [&] {
+         EmfBuilder e = Drawing();
+         texts(e, 1);
+         return e.Finish();
+       }()},
+      {"y up, compatible", [&] {
+         EmfBuilder e({0, 0, 9999, 4999});
+         e.Record(EmrSetMapMode, {8}).Record(EmrSetWindowExtEx, {10000, -5000}).Record(EmrSetWindowOrgEx, {0, 5000});
+         e.Record(EmrSetViewportExtEx, {378, 189}).Record(EmrRectangle, {500, 500, 9000, 4500});
+         texts(e, 1);
+         return e.Finish();
+       }()},
+      {"advanced, turned", [&] {
+         EmfBuilder e = Drawing();
+         e.Transform(EmrSetWorldTransform, {0.94f, 0.34f, -0.34f, 0.94f, 300, -200});
+         texts(e, 2);
+         return e.Finish();
+       }()},
+  };
+  // The sample title block in Cyrillic, Greek, Japanese and Chinese, drawn by LibreOffice.
+  const std::filesystem::path labels = test::EmfCorpusDir() / "labels-unicode.emf";
+  if (std::filesystem::exists(labels)) pictures.push_back({labels.filename().string(), test::FileBytes(labels)});
+  for (const auto& p : pictures) {
+    const std::vector<std::vector<uint8_t>> before = WideStrings(Read(p.bytes));
+    ASSERT_GE(before.size(), 4u) << p.name;
+    for (const int rotation : {0, 90, 180, 270}) {
+      for (const int crop : {0, 1}) {
+        test::EngineHarness h;
+        Neutral(h.settings);
+        h.settings.Rotation = rotation;
+        h.settings.Crop = crop;
+        EXPECT_EQ(WideStrings(Improve(h, p.bytes).output), before)
+            << p.name << " at " << rotation << (crop ? ", cropped" : "");
+      }
+    }
+  }
+  CLIPMEND_SKIP_WITHOUT_EMF_SAMPLES();
 }
 
 }  // namespace
