@@ -12,7 +12,10 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <random>
+#include <span>
+#include <string>
 #include <vector>
 
 #include "emf_file.h"
@@ -23,8 +26,6 @@
 #include "enh_metafile.h"
 #include "fuzz_check.h"
 #include "fuzz_options.h"
-
-extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t maxSize);
 
 namespace {
 
@@ -108,30 +109,23 @@ void MutateRecords(std::vector<Record>& records, std::mt19937& random, size_t ma
 }  // namespace
 
 extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t maxSize, unsigned int seed) {
-  std::mt19937 random(seed);
-  wmf::EmfPicture picture;
-  std::string error;
-  // A quarter of the changes are libFuzzer's byte changes, which also reach
-  // the header and the reader's own checks.
-  if (size < kOptionBytes || maxSize <= kOptionBytes + 128 || random() % 4 == 0 ||
-      !wmf::ReadEmf(std::vector<uint8_t>(data + kOptionBytes, data + size), picture, error))
-    return LLVMFuzzerMutate(data, size, maxSize);
-
-  std::vector<Record> records;
-  for (size_t i = 0; i + 1 < picture.size(); ++i) {  // EMR_EOF is written anew
-    const wmf::EmfRecordView r = picture[i];
-    records.push_back(Record{r.type, {r.body.begin(), r.body.end()}});
-  }
-  const size_t rounds = 1 + random() % 3;
-  for (size_t round = 0; round < rounds; ++round) MutateRecords(records, random, maxSize - kOptionBytes);
-  if (random() % 4 == 0) data[random() % kOptionBytes] = static_cast<uint8_t>(random());
-
-  wmf::EmfWriter writer(picture.HeaderRecord().body);
-  for (const Record& r : records) writer.Append(r.type, r.body);
-  const std::vector<uint8_t> bytes = writer.Finish(picture.header.frame, picture.header.bounds, picture.header.handles);
-  if (kOptionBytes + bytes.size() > maxSize) return LLVMFuzzerMutate(data, size, maxSize);
-  std::memcpy(data + kOptionBytes, bytes.data(), bytes.size());
-  return kOptionBytes + bytes.size();
+  return wmf::test::MutateInput(
+      data, size, maxSize, seed, 128,
+      [](std::span<const uint8_t> file, size_t room, std::mt19937& random) -> std::optional<std::vector<uint8_t>> {
+        wmf::EmfPicture picture;
+        std::string error;
+        if (!wmf::ReadEmf(std::vector<uint8_t>(file.begin(), file.end()), picture, error)) return std::nullopt;
+        std::vector<Record> records;
+        for (size_t i = 0; i + 1 < picture.size(); ++i) {  // EMR_EOF is written anew
+          const wmf::EmfRecordView r = picture[i];
+          records.push_back(Record{r.type, {r.body.begin(), r.body.end()}});
+        }
+        const size_t rounds = 1 + random() % 3;
+        for (size_t round = 0; round < rounds; ++round) MutateRecords(records, random, room);
+        wmf::EmfWriter writer(picture.HeaderRecord().body);
+        for (const Record& r : records) writer.Append(r.type, r.body);
+        return writer.Finish(picture.header.frame, picture.header.bounds, picture.header.handles);
+      });
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -5,17 +5,23 @@
 //   byte 1: line mode (0-1), fill mode (2-3), size mode (4-5), outlines, metric
 //   byte 2: margin (0 to 5); byte 3: percentage; byte 4: fixed width and
 //           picture sides; byte 5: text advance (up to the measurer's largest)
-// Bytes 6 and 7 are the target's own. Beside them, the changes the
-// targets' mutators make to a picture's list of records, whatever its format.
+// Bytes 6 and 7 are the target's own. Beside them, what the targets'
+// mutators share, whatever the picture's format: the changes to a picture's
+// list of records, and the mutation of a whole input.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <optional>
 #include <random>
+#include <span>
 #include <utility>
 #include <vector>
 
 #include "engine_harness.h"
+
+extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t maxSize);
 
 namespace wmf::test {
 
@@ -58,6 +64,26 @@ void ChangeRecordOrder(std::vector<Record>& records, size_t i, unsigned choice, 
       std::swap(records[i], records[random() % records.size()]);
       break;
   }
+}
+
+// One mutation of an input: a quarter of the time libFuzzer's own byte
+// changes, which also reach the picture's headers and the reader's checks;
+// otherwise `changed(picture, room, random)` gives the picture's bytes
+// written anew from changed records, with sizes and counts right, of at most
+// `room` bytes (nothing when the picture does not read), and now and then an
+// option byte changes too. Pictures under `smallest` bytes of room are left
+// to libFuzzer.
+template <class Changed>
+size_t MutateInput(uint8_t* data, size_t size, size_t maxSize, unsigned seed, size_t smallest, Changed changed) {
+  std::mt19937 random(seed);
+  if (size < kFuzzOptionBytes || maxSize <= kFuzzOptionBytes + smallest || random() % 4 == 0)
+    return LLVMFuzzerMutate(data, size, maxSize);
+  const std::optional<std::vector<uint8_t>> bytes = changed(
+      std::span<const uint8_t>(data + kFuzzOptionBytes, size - kFuzzOptionBytes), maxSize - kFuzzOptionBytes, random);
+  if (!bytes || kFuzzOptionBytes + bytes->size() > maxSize) return LLVMFuzzerMutate(data, size, maxSize);
+  if (random() % 4 == 0) data[random() % kFuzzOptionBytes] = static_cast<uint8_t>(random());
+  std::memcpy(data + kFuzzOptionBytes, bytes->data(), bytes->size());
+  return kFuzzOptionBytes + bytes->size();
 }
 
 }  // namespace wmf::test

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <random>
 #include <span>
 
@@ -19,8 +20,6 @@
 #include "fuzz_check.h"
 #include "fuzz_options.h"
 #include "wmf_recorder.h"
-
-extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t maxSize);
 
 namespace {
 
@@ -88,25 +87,19 @@ void MutateRecords(std::vector<wmf::WmfRecord>& records, std::mt19937& random, s
 }  // namespace
 
 extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t maxSize, unsigned int seed) {
-  std::mt19937 random(seed);
-  wmf::WmfPicture picture;
-  std::string error;
-  // A quarter of the changes are libFuzzer's byte changes, which also reach
-  // the headers and the reader's own checks.
-  if (size < kOptionBytes || maxSize <= kOptionBytes + 64 || random() % 4 == 0 ||
-      !wmf::ReadWmf(std::span<const uint8_t>(data + kOptionBytes, size - kOptionBytes), picture, error))
-    return LLVMFuzzerMutate(data, size, maxSize);
-
-  std::vector<wmf::WmfRecord> records = wmf::CopyOf(picture.records);
-  const size_t rounds = 1 + random() % 3;
-  for (size_t round = 0; round < rounds; ++round) MutateRecords(records, random, (maxSize - kOptionBytes) / 4);
-  if (random() % 4 == 0) data[random() % kOptionBytes] = static_cast<uint8_t>(random());
-
-  std::vector<uint8_t> bytes = wmf::WriteWmf(records);
-  if (picture.placeable) bytes = wmf::WritePlaceableWmf(*picture.placeable, bytes);
-  if (kOptionBytes + bytes.size() > maxSize) return LLVMFuzzerMutate(data, size, maxSize);
-  std::memcpy(data + kOptionBytes, bytes.data(), bytes.size());
-  return kOptionBytes + bytes.size();
+  return wmf::test::MutateInput(
+      data, size, maxSize, seed, 64,
+      [](std::span<const uint8_t> file, size_t room, std::mt19937& random) -> std::optional<std::vector<uint8_t>> {
+        wmf::WmfPicture picture;
+        std::string error;
+        if (!wmf::ReadWmf(file, picture, error)) return std::nullopt;
+        std::vector<wmf::WmfRecord> records = wmf::CopyOf(picture.records);
+        const size_t rounds = 1 + random() % 3;
+        for (size_t round = 0; round < rounds; ++round) MutateRecords(records, random, room / 4);
+        std::vector<uint8_t> bytes = wmf::WriteWmf(records);
+        if (picture.placeable) bytes = wmf::WritePlaceableWmf(*picture.placeable, bytes);
+        return bytes;
+      });
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
