@@ -13,10 +13,13 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "metafile.h"
@@ -336,6 +339,43 @@ inline std::array<int, 4> InkDistances(const Image& image) {
 inline RECT InkBox(const Image& image) {
   const std::array<int, 4> d = InkDistances(image);
   return RECT{d[0], d[1], image.width - d[2], image.height - d[3]};
+}
+
+// LibreOffice runs on Linux, outside Wine: the render tests write the
+// pictures it is to draw into one folder, the libreoffice_reader test has
+// them all drawn in one start of soffice (a PNG page each, named as the
+// picture), then runs the render tests' LibreOffice cases with
+// CLIPMEND_LIBREOFFICE_PAGES naming the pages' folder.
+inline std::filesystem::path LibreOfficeInputFolder() {
+  const std::filesystem::path folder = std::filesystem::current_path() / "render-check" / "libreoffice" / "input";
+  std::filesystem::create_directories(folder);
+  return folder;
+}
+
+inline void RemoveFilesEndingIn(const std::filesystem::path& folder, const char* ending) {
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    if (entry.path().extension() == ending) std::filesystem::remove(entry.path());
+}
+
+inline std::optional<std::filesystem::path> LibreOfficePages() {
+  const char* folder = std::getenv("CLIPMEND_LIBREOFFICE_PAGES");
+  if (!folder || !*folder) return std::nullopt;
+  return std::filesystem::path(folder);
+}
+
+inline std::optional<std::string> LibreOfficeUnavailable() {
+  if (LibreOfficePages()) return std::nullopt;
+  return "LibreOffice's pages are drawn by the libreoffice_reader test, which runs soffice and then this check";
+}
+
+// LibreOffice puts a picture's frame at its size (`width` × `height` pixels
+// at 96 dots per inch) in the middle of its page: the picture `stem` as it
+// drew it there.
+inline Image LibreOfficeDrawing(const std::string& stem, double width, double height) {
+  const Image page = LoadImageFile(*LibreOfficePages() / (stem + ".png"));
+  EXPECT_GT(page.width, 0) << "LibreOffice drew no page of " << stem;
+  return Part(page, static_cast<int>((page.width - width) / 2), static_cast<int>((page.height - height) / 2),
+              static_cast<int>(std::lround(width)), static_cast<int>(std::lround(height)));
 }
 
 }  // namespace wmf::test

@@ -257,29 +257,11 @@ Image DrawThroughEmf(const Drawable& d) {
   return test::RenderThroughEmf(d.bits, himetric, size.x, size.y);
 }
 
-// Where LibreOffice's pages are: the libreoffice_reader test runs soffice on
-// the files LibreOfficeInputs wrote, then this program with
-// CLIPMEND_LIBREOFFICE_PAGES naming their folder.
-std::optional<std::filesystem::path> LibreOfficePages() {
-  const char* folder = std::getenv("CLIPMEND_LIBREOFFICE_PAGES");
-  if (!folder || !*folder) return std::nullopt;
-  return std::filesystem::path(folder);
-}
-
-// LibreOffice puts the picture's frame at its size in the middle of its page.
 Image DrawWithLibreOffice(const Drawable& d) {
-  const Image page = test::LoadImageFile(*LibreOfficePages() / (d.stem + ".png"));
-  EXPECT_GT(page.width, 0) << "LibreOffice drew no page of " << d.stem;
-  const double width = d.Box().x * kScreenDpi / d.header.inch, height = d.Box().y * kScreenDpi / d.header.inch;
-  return test::Part(page, static_cast<int>((page.width - width) / 2), static_cast<int>((page.height - height) / 2),
-                    static_cast<int>(std::lround(width)), static_cast<int>(std::lround(height)));
+  return test::LibreOfficeDrawing(d.stem, d.Box().x * kScreenDpi / d.header.inch, d.Box().y * kScreenDpi / d.header.inch);
 }
 
 std::optional<std::string> Available() { return std::nullopt; }
-std::optional<std::string> LibreOfficeUnavailable() {
-  if (LibreOfficePages()) return std::nullopt;
-  return "LibreOffice's pages are drawn by the libreoffice_reader test, which runs soffice and then this check";
-}
 
 // What a reader must show for one output: a reference image turned by the
 // output's rotation, and not the same turned the opposite way. The reference
@@ -402,7 +384,7 @@ const Reader kReaders[] = {
     {"EmfConversion", DrawThroughEmf, false, false, {kInkLimit, 0.1}, 0, Available,
      Joined(Joined(kGdiDrawsOtherwise, kGdiTurnsTextsOtherwise),
             {{"bitmaps.wmf at 0", kRleAbort}, {"bitmaps.wmf cropped at 0", kRleAbort}})},
-    {"LibreOffice", DrawWithLibreOffice, true, true, {kInkLimit, kLimit}, 2, LibreOfficeUnavailable,
+    {"LibreOffice", DrawWithLibreOffice, true, true, {kInkLimit, kLimit}, 2, test::LibreOfficeUnavailable,
      {{"libwmf-formula1.wmf at 0", kOtherBox},
       {"libwmf-formula2.wmf at 0", kOtherBox},
       {"libwmf-formula3.wmf at 0", kOtherBox},
@@ -476,9 +458,8 @@ INSTANTIATE_TEST_SUITE_P(Readers, ReaderRender, testing::ValuesIn(kReaders),
 // written as a placeable file, for the libreoffice_reader test to draw in one
 // start of LibreOffice.
 TEST(LibreOfficeInputs, EveryOriginalAndOutputIsWritten) {
-  const std::filesystem::path folder = std::filesystem::current_path() / "render-check" / "libreoffice" / "input";
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
+  const std::filesystem::path folder = test::LibreOfficeInputFolder();
+  test::RemoveFilesEndingIn(folder, ".wmf");  // the enhanced metafiles' check writes its own beside them
   const auto write = [&folder](const Drawable& d) {
     const std::vector<uint8_t> file = d.File();
     std::ofstream out(folder / (d.stem + ".wmf"), std::ios::binary);

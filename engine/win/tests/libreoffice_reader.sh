@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # libreoffice_reader.sh BUILD_DIR TEST_PROGRAM WINE_PREFIX: LibreOffice's part
-# of the rendering check. The render test (TEST_PROGRAM, run from BUILD_DIR)
-# has written every original and output into render-check/libreoffice/input/;
+# of the rendering check. The render tests (TEST_PROGRAM, run from BUILD_DIR)
+# have written every original and output, Windows metafiles and enhanced ones,
+# into render-check/libreoffice/input/;
 # LibreOffice draws them all into PNG pages (render-check/libreoffice/pages/)
 # in one start, then the render test's LibreOffice case compares the pages
 # under Wine.
@@ -15,7 +16,7 @@ if ! soffice=$(command -v soffice); then
   exit 1
 fi
 shopt -s nullglob
-inputs=("$folder"/input/*.wmf)
+inputs=("$folder"/input/*.wmf "$folder"/input/*.emf)
 if [ ${#inputs[@]} -eq 0 ]; then
   echo "libreoffice_reader.sh: no outputs in $folder/input (the render test writes them)" >&2
   exit 1
@@ -48,4 +49,4 @@ echo "LibreOffice drew ${#pages[@]} of ${#inputs[@]} pictures in $(( ($(date +%s
 
 cd "$build"
 CLIPMEND_LIBREOFFICE_PAGES="Z:$folder/pages" exec "$root/scripts/wine-run.sh" "$prefix" "$program" \
-  --gtest_filter='Readers/ReaderRender.*/LibreOffice'
+  --gtest_filter='Readers/ReaderRender.*/LibreOffice:EmfRender.LibreOffice*'
