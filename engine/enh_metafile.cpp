@@ -265,7 +265,8 @@ void CEnhMetafile::Analyse() {
     drawn.Add(Point64{box.minX, box.minY});
     drawn.Add(Point64{box.maxX, box.maxY});
   };
-  const auto toPicture = [&](double x, double y) { return space.FromLogical(mapping.Device(), x, y); };
+  Affine device = mapping.Device();  // taken anew at each record that may change it, not at every point
+  const auto toPicture = [&](double x, double y) { return space.FromLogical(device, x, y); };
 
   for (size_t i = 0; i < picture_.size(); ++i) {
     const EmfRecordView r = picture_[i];
@@ -273,6 +274,7 @@ void CEnhMetafile::Analyse() {
     if (mapping.Follow(r)) {
       if (r.type == EmrSaveDC) savedClips.Save(clip);
       if (r.type == EmrRestoreDC) savedClips.Restore(r.I32(0).value_or(-1), clip);
+      device = mapping.Device();
       continue;
     }
     selection.Follow(r);
