@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Measures the engine and the whole program on generated CAD-like pictures
-# of 1, 10 and 50 MB, and prints one table:
+# of 1, 10 and 50 MB (and enhanced metafiles of 10 and 50 MB), and prints one
+# table:
 #   - a plain copy of the file (cp) next to wmfmend as a whole process with
 #     every option on, with wmfmend's peak memory (/usr/bin/time);
 #   - under Wine, the platform's own path on the same files: EnumMetaFile and
@@ -35,8 +36,12 @@ build "$native" -j "$(nproc)" --target engine_bench wmfmend make_cad_picture
 pictures="$native/pictures"
 mkdir -p "$pictures"
 sizes=(1 10 50)
+emf_sizes=(10 50)
 for mb in "${sizes[@]}"; do
   "$native/engine/make_cad_picture" "$mb" "$pictures/cad-$mb.wmf"
+done
+for mb in "${emf_sizes[@]}"; do
+  "$native/engine/make_cad_picture" "$mb" "$pictures/cad-$mb.emf"
 done
 
 # The best of three runs of a command, in milliseconds.
@@ -80,24 +85,27 @@ fi
 fixed_kb=$( { /usr/bin/time -f "%M" "$native/tools/wmfmend/wmfmend" "${all_options[@]}" "$pictures/cad-0.wmf" "$pictures/out.wmf" >/dev/null; } 2>&1 | tail -1)
 echo
 echo "wmfmend's peak memory on a picture of a few kilobytes: $((fixed_kb / 1024)) MB; \"x size\" counts the peak, \"above\" the peak less that."
-printf '\n%-8s %9s %12s %8s %9s %11s %8s %8s %12s %12s\n' "picture" "cp ms" "wmfmend ms" "x copy" "MB/s" "peak MB" "x size" "above" "platform ms" "x wmfmend"
-for mb in "${sizes[@]}"; do
-  file="$pictures/cad-$mb.wmf"
+printf '\n%-10s %9s %12s %8s %9s %11s %8s %8s %12s %12s\n' "picture" "cp ms" "wmfmend ms" "x copy" "MB/s" "peak MB" "x size" "above" "platform ms" "x wmfmend"
+# One row: LABEL FILE [PLATFORM MS]; wmfmend writes the input's format.
+row() {
+  local label=$1 file=$2 platform=${3:-} out="$pictures/out.${2##*.}"
+  local bytes copy mend peak_kb
   bytes=$(stat -c %s "$file")
-  copy=$(best_ms cp "$file" "$pictures/copy.wmf")
-  mend=$(best_ms "$native/tools/wmfmend/wmfmend" "${all_options[@]}" "$file" "$pictures/out.wmf")
-  peak_kb=$( { /usr/bin/time -f "%M" "$native/tools/wmfmend/wmfmend" "${all_options[@]}" "$file" "$pictures/out.wmf" >/dev/null; } 2>&1 | tail -1)
-  platform=${platform_ms[$mb]:-}
-  python3 - "$mb" "$bytes" "$copy" "$mend" "$peak_kb" "$fixed_kb" "$platform" <<'PY'
+  copy=$(best_ms cp "$file" "$pictures/copy")
+  mend=$(best_ms "$native/tools/wmfmend/wmfmend" "${all_options[@]}" "$file" "$out")
+  peak_kb=$( { /usr/bin/time -f "%M" "$native/tools/wmfmend/wmfmend" "${all_options[@]}" "$file" "$out" >/dev/null; } 2>&1 | tail -1)
+  python3 - "$label" "$bytes" "$copy" "$mend" "$peak_kb" "$fixed_kb" "$platform" <<'PY'
 import sys
-mb, size, copy, mend, peak_kb, fixed_kb, platform = sys.argv[1:]
+label, size, copy, mend, peak_kb, fixed_kb, platform = sys.argv[1:]
 size, copy, mend, peak, fixed = int(size), max(int(copy), 1), max(int(mend), 1), int(peak_kb) * 1024, int(fixed_kb) * 1024
 plat = f"{float(platform):12.0f} {float(platform) / mend:12.1f}" if platform else f"{'-':>12} {'-':>12}"
-print(f"{mb + ' MB':<8} {copy:9d} {mend:12d} {mend / copy:8.1f} {size / 1e6 / (mend / 1000):9.0f} "
+print(f"{label:<10} {copy:9d} {mend:12d} {mend / copy:8.1f} {size / 1e6 / (mend / 1000):9.0f} "
       f"{peak / 1e6:11.1f} {peak / size:8.2f} {(peak - fixed) / size:8.2f} {plat}")
 PY
-done
-rm -f "$pictures/copy.wmf" "$pictures/out.wmf" "$pictures/cad-0.wmf"
+}
+for mb in "${sizes[@]}"; do row "$mb MB" "$pictures/cad-$mb.wmf" "${platform_ms[$mb]:-}"; done
+for mb in "${emf_sizes[@]}"; do row "$mb MB EMF" "$pictures/cad-$mb.emf"; done
+rm -f "$pictures/copy" "$pictures/out.wmf" "$pictures/out.emf" "$pictures/cad-0.wmf"
 if [ -n "$latency" ]; then
   echo
   echo "Clipmend.exe, clipboard change to modified picture:"

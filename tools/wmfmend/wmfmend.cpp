@@ -404,7 +404,11 @@ int RunWmfmend(const std::vector<std::string>& args, std::ostream& out, std::ost
   std::unique_ptr<wmf::TextMeasurer> measurer = wmf::MakeTextMeasurer();
   wmf::EngineContext context{settings, messages, *measurer, parsed.displayBits};
   const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(words.data()), byteCount);
-  if (wmf::LooksLikeEmf(bytes)) return MendEnhanced(parsed, settings, context, {bytes.begin(), bytes.end()}, out, err);
+  if (wmf::LooksLikeEmf(bytes)) {
+    std::vector<uint8_t> emf(bytes.begin(), bytes.end());
+    std::vector<uint16_t>().swap(words);  // one copy of the picture at a time, beside the improved one
+    return MendEnhanced(parsed, settings, context, std::move(emf), out, err);
+  }
   wmf::WmfPicture picture;
   if (!wmf::ReadWmf(std::move(words), byteCount, picture, error)) {
     err << "wmfmend: " << input << " is not a picture wmfmend can read: " << error << "\n";
