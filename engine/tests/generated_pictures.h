@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <string>
 #include <initializer_list>
 #include <random>
@@ -196,10 +195,7 @@ inline std::vector<uint8_t> CadEmf(int megabytes) {
     record(EmrDeleteObject, {2});
     record(EmrDeleteObject, {3});
   }
-  std::vector<uint8_t> out = e.Finish();
-  const uint16_t handles = 5;
-  std::memcpy(out.data() + 56, &handles, 2);
-  return out;
+  return e.Handles(5).Finish();  // slots 1 to 4 and slot 0
 }
 
 }  // namespace wmf::test
