@@ -2,13 +2,10 @@
 // comment records in which a Windows metafile carries one.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <algorithm>
 #include <cstring>
 #include <initializer_list>
-#include <string>
 #include <vector>
 
 #include "embedded_emf.h"
@@ -101,28 +98,6 @@ class EmfBuilder {
   size_t count_ = 0;
   uint32_t handles_ = 1;
 };
-
-// The picture read, or a failure of the test naming the reason.
-inline EmfPicture ReadEmfOrFail(const std::vector<uint8_t>& bytes) {
-  EmfPicture picture;
-  std::string error;
-  EXPECT_TRUE(ReadEmf(bytes, picture, error)) << error;
-  return picture;
-}
-
-// The characters of the picture's first EMR_EXTTEXTOUTW, as they stand.
-inline std::u16string FirstWideText(const EmfPicture& picture) {
-  for (size_t i = 0; i < picture.size(); ++i) {
-    const EmfRecordView r = picture[i];
-    if (r.type != EmrExtTextOutW || !r.Has(44)) continue;
-    const uint32_t count = *r.U32(36), at = *r.U32(40) - 8;
-    if (!r.Has(size_t{at} + 2 * size_t{count})) return u"";
-    std::u16string text(count, u'\0');
-    std::memcpy(text.data(), r.body.data() + at, 2 * size_t{count});
-    return text;
-  }
-  return u"";
-}
 
 // The META_ESCAPE records that carry `emf` in pieces of at most `pieceBytes`,
 // as the system's conversion of an EMF writes them.

@@ -14,6 +14,7 @@
 #include "emf_file.h"
 #include "engine_harness.h"
 #include "test_emf.h"
+#include "test_emf_reading.h"
 
 #include <windows.h>
 #include <commdlg.h>

@@ -17,6 +17,7 @@
 #include "program_driver.h"
 #include "sample_pictures.h"
 #include "test_emf.h"
+#include "test_emf_reading.h"
 #include "test_pictures.h"
 #include "wmf_file.h"
 
