@@ -18,15 +18,17 @@ PlaceableHeader PlaceableHeaderFor(Size output, double unitsPerInchOut) {
   return header;
 }
 
-bool PlayToFile(CMetafile& picture, FileSink& file) {
+FilePlayResult PlayToFile(CMetafile& picture, const WmfSettings& settings, FileSink& file) {
+  FilePlayResult result;
   const uint8_t headerPlace[kPlaceableHeaderBytes] = {};
-  if (!file.Append(headerPlace)) return false;
+  if (!file.Append(headerPlace)) return result;
   WmfRecorder surface;
   surface.SpillTo([&file](std::span<const uint8_t> piece) { return file.Append(piece); });
-  const PlayResult played = picture.Play(surface);
+  const PlayResult& played = result.played = picture.Play(surface, settings);
   const std::vector<uint8_t> header = surface.CloseSpilled();
-  return !header.empty() && file.Overwrite(kPlaceableHeaderBytes, header) &&
-         file.Overwrite(0, PlaceableHeaderBytes(PlaceableHeaderFor(played.output, played.unitsPerInch)));
+  result.written = !header.empty() && file.Overwrite(kPlaceableHeaderBytes, header) &&
+                   file.Overwrite(0, PlaceableHeaderBytes(PlaceableHeaderFor(played.output, played.unitsPerInch)));
+  return result;
 }
 
 std::wstring SizeStatusText(Size himetric, bool metric) {

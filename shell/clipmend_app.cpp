@@ -24,8 +24,8 @@ constexpr wchar_t kSingleInstanceMutex[] = L"Velloform_CLIPMEND";
 ClipmendApp::ClipmendApp(WmfSettings& settings, UserMessages& messages)
     : settings_(settings),
       measurer_(wmf::MakeTextMeasurer()),
-      engine_{settings, messages, *measurer_, wmf::DisplayBitsPerPixel()},
-      intake_(engine_, *this, GetModuleHandleW(nullptr)) {}
+      engine_{messages, *measurer_, wmf::DisplayBitsPerPixel()},
+      intake_(settings, engine_, *this, GetModuleHandleW(nullptr)) {}
 
 ClipmendApp::~ClipmendApp() {
   if (classRegistered_) UnregisterClassW(kMainWindowClass, instance_);

@@ -49,8 +49,9 @@ class LockedPict {
 
 bool ClipboardMarkedPrivate() { return IsClipboardFormatAvailable(RegisterClipboardFormatW(kPrivateContentFormat)); }
 
-ClipboardIntake::ClipboardIntake(wmf::EngineContext& engine, IntakeHost& host, HINSTANCE resources)
-    : engine_(engine), host_(host), resources_(resources) {}
+ClipboardIntake::ClipboardIntake(WmfSettings& settings, wmf::EngineContext& engine, IntakeHost& host,
+                                 HINSTANCE resources)
+    : settings_(settings), engine_(engine), host_(host), resources_(resources) {}
 
 std::vector<ClipboardFormat> ClipboardIntake::ClipboardFormats() {
   std::vector<ClipboardFormat> formats;
@@ -77,7 +78,7 @@ void ClipboardIntake::ModifyClipboardPicture(bool force) {
   // already improved, and judging it again would modify it again and again.
   if (!force && host_.MainWindow() && GetClipboardOwner() == host_.MainWindow()) return;
   BusyScope busy(busy_);
-  WmfSettings& settings = engine_.settings;
+  WmfSettings& settings = settings_;
   IntakeFacts facts;
   CapturedOriginal original;
   std::vector<uint16_t> words;
@@ -135,7 +136,7 @@ void ClipboardIntake::ModifyClipboardPicture(bool force) {
 
 void ClipboardIntake::Publish() {
   try {
-    wmf::win::PublishToClipboard(*lastPicture_, host_.MainWindow(), engine_.settings, engine_.messages, statusText_,
+    wmf::win::PublishToClipboard(*lastPicture_, host_.MainWindow(), settings_, engine_.messages, statusText_,
                                  [this](const std::wstring& text) { host_.ShowNotice(text); });
   } catch (const std::exception&) {
     // Out of memory for a huge picture: the clipboard is emptied only once
@@ -160,7 +161,7 @@ void ClipboardIntake::PutOriginalBack() {
     statusText_ = std::move(before);
     return;
   }
-  if (engine_.settings.Tooltip) host_.ShowNotice(L"Velloform " + statusText_);
+  if (settings_.Tooltip) host_.ShowNotice(L"Velloform " + statusText_);
 }
 
 void ClipboardIntake::SaveLastAsFile() {
@@ -183,7 +184,7 @@ void ClipboardIntake::SaveLastTo(const std::wstring& path) {
     engine_.messages.ErrorBox(UnableToWriteMessage(path, SystemErrorText(ERROR_ACCESS_DENIED)));
     return;
   }
-  wmf::win::SaveToFile(*lastPicture_, path, engine_.messages);
+  wmf::win::SaveToFile(*lastPicture_, settings_, path, engine_.messages);
 }
 
 std::wstring ClipboardIntake::AskSaveFileName(const std::wstring& title) {
@@ -212,11 +213,11 @@ UINT_PTR CALLBACK ClipboardIntake::SaveDialogHook(HWND dialog, UINT message, WPA
     const auto* request = reinterpret_cast<const OPENFILENAMEW*>(lParam);
     auto* intake = reinterpret_cast<ClipboardIntake*>(request->lCustData);
     SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(intake));
-    CheckDlgButton(dialog, IDC_POPUP_SAVE_AS, intake->engine_.settings.PopupSaveas ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, IDC_POPUP_SAVE_AS, intake->settings_.PopupSaveas ? BST_CHECKED : BST_UNCHECKED);
   } else if (message == WM_COMMAND && LOWORD(wParam) == IDC_POPUP_SAVE_AS) {
     auto* intake = reinterpret_cast<ClipboardIntake*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
     if (intake) {
-      intake->engine_.settings.PopupSaveas = IsDlgButtonChecked(dialog, IDC_POPUP_SAVE_AS) == BST_CHECKED ? 1 : 0;
+      intake->settings_.PopupSaveas = IsDlgButtonChecked(dialog, IDC_POPUP_SAVE_AS) == BST_CHECKED ? 1 : 0;
       SendMessageW(GetParent(dialog), CDM_SETCONTROLTEXT, IDCANCEL, reinterpret_cast<LPARAM>(L"&Close"));
     }
   }

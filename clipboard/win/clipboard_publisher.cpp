@@ -73,10 +73,11 @@ bool MetafileWords(HMETAFILE metafile, std::vector<uint16_t>& words, size_t& byt
   return GetMetaFileBitsEx(metafile, size, words.data()) == size;
 }
 
-bool PublishToClipboard(CMetafile& picture, HWND owner, const WmfSettings& settings, UserMessages& messages,
+bool PublishToClipboard(CMetafile& picture, HWND owner, WmfSettings& settings, UserMessages& messages,
                         std::wstring& statusText, const ShowNotice& showNotice) {
   WmfRecorder surface;
-  const PlayResult played = picture.Play(surface);
+  const PlayResult played = picture.Play(surface, settings);
+  settings.Jobs += played.jobs;
   const std::vector<uint8_t> bits = surface.Close();
   const Size himetric = PhysicalSize(played.output, played.unitsPerInch);
   statusText = SizeStatusText(himetric, settings.IsMetric != 0);
@@ -93,11 +94,14 @@ bool PutOriginalOnClipboard(const CapturedOriginal& original, HWND owner, UserMe
   return PutMetafilePict(original.bytes, original.pict, owner, messages);
 }
 
-void SaveToFile(CMetafile& picture, const std::wstring& path, UserMessages& messages) {
+void SaveToFile(CMetafile& picture, WmfSettings& settings, const std::wstring& path, UserMessages& messages) {
   // A failure leaves an existing file as it was and no partial file behind.
-  if (const std::optional<std::wstring> reason =
-          ReplaceWholeFile(path, [&picture](FileSink& file) { return PlayToFile(picture, file); }))
-    messages.ErrorBox(Format(L"Unable to write %ls:\n%ls", path.c_str(), reason->c_str()));
+  const std::optional<std::wstring> reason = ReplaceWholeFile(path, [&](FileSink& file) {
+    const FilePlayResult result = PlayToFile(picture, settings, file);
+    settings.Jobs += result.played.jobs;
+    return result.written;
+  });
+  if (reason) messages.ErrorBox(Format(L"Unable to write %ls:\n%ls", path.c_str(), reason->c_str()));
 }
 
 }  // namespace wmf::win

@@ -48,7 +48,7 @@ struct MainFrame : ::testing::Test {
   wmf::test::EngineHarness harness;
   WmfSettings& settings = harness.settings;
   QuietHost host;
-  ClipboardIntake intake{harness.context, host, GetModuleHandleW(nullptr)};
+  ClipboardIntake intake{settings, harness.context, host, GetModuleHandleW(nullptr)};
   std::wstring folder = L"C:\\Program Files\\Velloform\\";
   CCmdTarget application;  // handles no command
   std::unique_ptr<CMainFrame> frame;

@@ -402,7 +402,7 @@ int RunWmfmend(const std::vector<std::string>& args, std::ostream& out, std::ost
     return kWmfmendFailed;
   }
   std::unique_ptr<wmf::TextMeasurer> measurer = wmf::MakeTextMeasurer();
-  wmf::EngineContext context{settings, messages, *measurer, parsed.displayBits};
+  wmf::EngineContext context{messages, *measurer, parsed.displayBits};
   const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(words.data()), byteCount);
   if (wmf::LooksLikeEmf(bytes)) return MendEnhanced(parsed, settings, context, {bytes.begin(), bytes.end()}, out, err);
   wmf::WmfPicture picture;
@@ -419,13 +419,13 @@ int RunWmfmend(const std::vector<std::string>& args, std::ostream& out, std::ost
                           parsed.cad || parsed.intelliCad);
   if (parsed.info) {
     wmf::WmfRecorder surface;
-    const auto [output, scale] = captured.Play(surface);
+    const auto [output, scale, jobs] = captured.Play(surface, settings);
     PrintInfo(out, captured, parsed, settings, output, wmf::PhysicalSize(output, scale), surface.RecordCount());
     return kWmfmendOk;
   }
   const std::string& target = parsed.files[1];
   if (const std::optional<std::wstring> reason =
-          ReplaceWholeFile(PathOf(target), [&captured](FileSink& file) { return wmf::PlayToFile(captured, file); })) {
+          ReplaceWholeFile(PathOf(target), [&](FileSink& file) { return wmf::PlayToFile(captured, settings, file).written; })) {
     err << "wmfmend: cannot write " << target << ": " << ToUtf8(*reason) << "\n";
     return kWmfmendFailed;
   }

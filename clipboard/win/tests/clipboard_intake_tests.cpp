@@ -50,7 +50,7 @@ struct IntakeFixture : ::testing::Test {
   WmfSettings& settings = harness.settings;
   wmf::test::CollectedMessages& messages = harness.messages;
   TestHost host;
-  ClipboardIntake intake{harness.context, host, GetModuleHandleW(nullptr)};
+  ClipboardIntake intake{settings, harness.context, host, GetModuleHandleW(nullptr)};
   // The window of "another program" that puts pictures on the clipboard.
   HWND otherProgram = CreateWindowExW(0, L"STATIC", L"other", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, nullptr, nullptr);
   ~IntakeFixture() override { DestroyWindow(otherProgram); }
@@ -462,7 +462,9 @@ TEST_F(IntakeFixture, SavedFileIsAPlaceablePictureOfTheLastCapture) {
   PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"});
   intake.ModifyClipboardPicture(false);
   const std::filesystem::path path = std::filesystem::temp_directory_path() / "intake-save-test.wmf";
-  wmf::win::SaveToFile(*intake.LastPicture(), path.wstring(), messages);
+  const int jobs = settings.Jobs;
+  wmf::win::SaveToFile(*intake.LastPicture(), settings, path.wstring(), messages);
+  EXPECT_EQ(settings.Jobs, jobs + 1) << "a saved picture is a modified one";
   const wmf::WmfPicture saved = wmf::test::ReadOrFail(wmf::test::FileBytes(path));
   ASSERT_TRUE(saved.placeable.has_value());
   EXPECT_EQ(saved.placeable->right, 2005);
@@ -471,7 +473,7 @@ TEST_F(IntakeFixture, SavedFileIsAPlaceablePictureOfTheLastCapture) {
   std::filesystem::remove(path);
 
   const std::wstring missing = L"Z:\\no\\such\\folder\\picture.wmf";
-  wmf::win::SaveToFile(*intake.LastPicture(), missing, messages);
+  wmf::win::SaveToFile(*intake.LastPicture(), settings, missing, messages);
   ASSERT_EQ(messages.errors.size(), 1u);
   EXPECT_EQ(messages.errors[0].rfind(L"Unable to write " + missing + L":\n", 0), 0u);
 }

@@ -142,7 +142,7 @@ struct DialogTest : ::testing::Test {
   WmfSettings& settings = harness.settings;
   MemorySettingsStore& store = harness.store;
   QuietHost host;
-  ClipboardIntake intake{harness.context, host, GetModuleHandleW(nullptr)};
+  ClipboardIntake intake{harness.settings, harness.context, host, GetModuleHandleW(nullptr)};
   std::wstring folder = L"C:\\Velloform\\";
   TestApp app;
   std::unique_ptr<CMainFrame> frame;
