@@ -16,7 +16,7 @@
 
 #include "about_dialog.h"
 #include "color_edit_dialog.h"
-#include "dialog_driver.h"
+#include "win/dialog_driver.h"
 #include "main_frame.h"
 #include "options_dialog.h"
 #include "options_file_dialogs.h"
