@@ -54,10 +54,8 @@ int ClipmendApp::Start(HINSTANCE instance, const std::wstring& arguments) {
   if (!CheckSingleInstance()) return 0;
   if (!RegisterMainWindowClass(kMainWindowClass)) return 0;
   ComputeProgramFolder();
-  if (settings_.ShowSplash) {
-    SplashEnabled = true;
-    ShowSplashScreen(nullptr);
-  }
+  // The main window does not exist yet: the splash has no owner.
+  ShowSplashScreen(nullptr, settings_.ShowSplash != 0);
 
   auto frame = std::make_unique<CMainFrame>(MainFrameContext{settings_, intake_, programFolder_}, *this);
   CMainFrame* window = frame.get();

@@ -8,8 +8,6 @@
 
 namespace {
 
-CDlgAbout* currentAboutDialog = nullptr;
-
 // 1 April 2017, local midnight.
 std::time_t ReleaseDate() {
   std::tm date{};
@@ -22,13 +20,7 @@ std::time_t ReleaseDate() {
 
 }  // namespace
 
-CDlgAbout* CurrentAboutDialog() { return currentAboutDialog; }
-
-void ShowAboutDialog(DialogContext& context) {
-  if (BringForward(currentAboutDialog)) return;
-  CDlgAbout dialog(context);
-  dialog.DoModal();
-}
+void ShowAboutDialog(DialogContext& context) { SingleDialog<CDlgAbout>::Run(context); }
 
 std::wstring StatisticsLine(int jobs, std::time_t since) {
   wchar_t text[256];
@@ -36,13 +28,7 @@ std::wstring StatisticsLine(int jobs, std::time_t since) {
   return text;
 }
 
-CDlgAbout::CDlgAbout(DialogContext& context) : CDialog(IDD_ABOUT, &context.frame), context_(context) {
-  currentAboutDialog = this;
-}
-
-CDlgAbout::~CDlgAbout() {
-  if (currentAboutDialog == this) currentAboutDialog = nullptr;
-}
+CDlgAbout::CDlgAbout(DialogContext& context) : CDialog(IDD_ABOUT, &context.frame), context_(context) {}
 
 const MessageMap& CDlgAbout::ClassMap() {
   static const MessageEntry messages[] = {

@@ -30,13 +30,7 @@ void FillBox(HDC dc, RECT box, COLORREF color) {
   FillRect(dc, &box, brush.Get());
 }
 
-// The custom colours of the colour chooser, kept while the program runs.
-COLORREF customColors[16];
-
 }  // namespace
-
-COLORREF CColorEdit::shownLineColor = 0;
-COLORREF CColorEdit::shownFillColor = 0;
 
 CColorEdit::CColorEdit(DialogContext& context)
     : CDialog(IDD_ADVANCED_OPTIONS, &context.frame),
@@ -163,8 +157,9 @@ void CColorEdit::ChooseColorOf(bool line) {
   CHOOSECOLORW request{};
   request.lStructSize = sizeof request;
   request.hwndOwner = Handle();
-  request.rgbResult = line ? shownLineColor : shownFillColor;
-  request.lpCustColors = customColors;
+  RememberedColors& remembered = context_.colors;
+  request.rgbResult = line ? remembered.shownLine : remembered.shownFill;
+  request.lpCustColors = remembered.custom;
   request.Flags = CC_RGBINIT | CC_FULLOPEN;
   if (!ChooseColorW(&request)) return;
   if (line) SetLineColors(workingTable_, SelectedColors(), request.rgbResult);
@@ -288,13 +283,14 @@ void CColorEdit::DrawRow(const DRAWITEMSTRUCT& item) const {
 }
 
 void CColorEdit::DrawColorButton(const DRAWITEMSTRUCT& item, bool line) const {
+  RememberedColors& remembered = context_.colors;
   const std::vector<int> selected = SelectedColors();
   if (selected.size() == 1) {
     const int r = workingTable_[selected.front()].representative;
-    shownLineColor = workingTable_[r].lineColor;
-    shownFillColor = workingTable_[r].fillColor;
+    remembered.shownLine = workingTable_[r].lineColor;
+    remembered.shownFill = workingTable_[r].fillColor;
   }
-  const COLORREF color = line ? shownLineColor : shownFillColor;
+  const COLORREF color = line ? remembered.shownLine : remembered.shownFill;
   HDC dc = item.hDC;
   RECT r = item.rcItem;
   const bool pressed = item.itemState & ODS_SELECTED;

@@ -16,10 +16,6 @@ class CColorEdit : public CDialog {
   // Copies the colour table and the five options; opens without owner.
   explicit CColorEdit(DialogContext& context);
 
-  // The colours the colour buttons show, kept from one opening to the next.
-  static COLORREF shownLineColor;
-  static COLORREF shownFillColor;
-
   static const MessageMap& ClassMap();
 
  protected:

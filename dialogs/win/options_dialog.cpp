@@ -11,21 +11,11 @@
 
 namespace {
 
-WmfOptions* currentOptionsDialog = nullptr;
-
 constexpr wchar_t kHelpTopic[] = L"velloform-documentation/options/picture-options.html";
 
 }  // namespace
 
-WmfOptions* CurrentOptionsDialog() { return currentOptionsDialog; }
-
-void OpenOptionsDialog(DialogContext& context, HWND owner) {
-  if (BringForward(currentOptionsDialog)) return;
-  WmfOptions dialog(context, owner);
-  currentOptionsDialog = &dialog;
-  dialog.DoModal();
-  currentOptionsDialog = nullptr;
-}
+void OpenOptionsDialog(DialogContext& context, HWND owner) { SingleDialog<WmfOptions>::Run(context, owner); }
 
 WmfOptions::WmfOptions(DialogContext& context, HWND owner)
     : CDialog(IDD_OPTIONS, &context.frame, owner), context_(context) {

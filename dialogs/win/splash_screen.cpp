@@ -2,8 +2,6 @@
 
 #include "resource.h"
 
-bool SplashEnabled = false;
-
 namespace {
 
 CSplashScreen* currentSplash = nullptr;
@@ -17,8 +15,8 @@ constexpr int kLabelId = 1;
 
 CSplashScreen* CurrentSplash() { return currentSplash; }
 
-void ShowSplashScreen(HWND owner) {
-  if (!SplashEnabled || currentSplash) return;
+void ShowSplashScreen(HWND owner, bool wanted) {
+  if (!wanted || currentSplash) return;
   auto* splash = new CSplashScreen;  // deletes itself when its window goes
   currentSplash = splash;
   if (!splash->Create(owner)) {
