@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "text_format.h"
+
 namespace {
 
 double RoundedTo(double value, double factor, double divisor) { return std::floor(value * factor + 0.5) / divisor; }
@@ -105,9 +107,7 @@ void ConvertDialogUnits(OptionsDialogValues& v, std::array<ColorEntry, kColorNum
 }
 
 std::wstring BoxWidthText(double width, bool metric) {
-  wchar_t text[64];
-  swprintf(text, 64, metric ? L"%.2f" : L"%.3f", width);
-  return text;
+  return FormatText(metric ? L"%.2f" : L"%.3f", width);
 }
 
 std::wstring ListWidthText(double width, bool metric) {

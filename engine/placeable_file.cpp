@@ -6,6 +6,8 @@
 #include <span>
 #include <vector>
 
+#include "text_format.h"
+
 namespace wmf {
 
 PlaceableHeader PlaceableHeaderFor(Size output, double unitsPerInchOut) {
@@ -32,10 +34,8 @@ FilePlayResult PlayToFile(CMetafile& picture, const WmfSettings& settings, FileS
 }
 
 std::wstring SizeStatusText(Size himetric, bool metric) {
-  wchar_t text[128];
-  if (metric) std::swprintf(text, std::size(text), L"(size: %.1f * %.1f cm)", himetric.x / 1000.0, himetric.y / 1000.0);
-  else std::swprintf(text, std::size(text), L"(size: %.2f\" * %.2f\")", himetric.x / 2540.0, himetric.y / 2540.0);
-  return text;
+  if (metric) return FormatText(L"(size: %.1f * %.1f cm)", himetric.x / 1000.0, himetric.y / 1000.0);
+  return FormatText(L"(size: %.2f\" * %.2f\")", himetric.x / 2540.0, himetric.y / 2540.0);
 }
 
 }  // namespace wmf

@@ -8,8 +8,9 @@
 #include <utility>
 
 #include "resource.h"
-#include "clipboard_lock.h"
+#include "win/clipboard_lock.h"
 #include "win/system_error_text.h"
+#include "win/unique_handle.h"
 
 namespace {
 
@@ -25,24 +26,6 @@ class BusyScope {
 
  private:
   bool& flag_;
-};
-
-// The clipboard's METAFILEPICT, locked for as long as the object lives.
-class LockedPict {
- public:
-  explicit LockedPict(HANDLE handle)
-      : handle_(handle), pict_(handle ? static_cast<const METAFILEPICT*>(GlobalLock(handle)) : nullptr) {}
-  LockedPict(const LockedPict&) = delete;
-  LockedPict& operator=(const LockedPict&) = delete;
-  ~LockedPict() {
-    if (pict_) GlobalUnlock(handle_);
-  }
-  const METAFILEPICT* operator->() const { return pict_; }
-  explicit operator bool() const { return pict_ != nullptr; }
-
- private:
-  HANDLE handle_;
-  const METAFILEPICT* pict_;
 };
 
 }  // namespace
@@ -97,7 +80,7 @@ void ClipboardIntake::ModifyClipboardPicture(bool force) {
       statusText_ = kStatusNotModified;
       return;
     }
-    const LockedPict pict(GetClipboardData(CF_METAFILEPICT));
+    const LockedGlobal<const METAFILEPICT> pict(GetClipboardData(CF_METAFILEPICT));
     if (!pict) return;
     original.pict = wmf::MetafilePict{pict->mm, pict->xExt, pict->yExt};
     if (!wmf::win::MetafileWords(pict->hMF, words, byteCount)) byteCount = 0;

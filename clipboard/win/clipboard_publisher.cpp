@@ -6,10 +6,11 @@
 #include <utility>
 #include <vector>
 
-#include "clipboard_lock.h"
 #include "placeable_file.h"
 #include "sizing.h"
+#include "text_format.h"
 #include "whole_file.h"
+#include "win/clipboard_lock.h"
 #include "win/gdi_owners.h"
 #include "win/system_error_text.h"
 #include "win/unique_handle.h"
@@ -17,34 +18,25 @@
 namespace wmf::win {
 namespace {
 
-template <typename... Args>
-std::wstring Format(const wchar_t* format, Args... args) {
-  wchar_t text[512];
-  std::swprintf(text, std::size(text), format, args...);
-  return text;
-}
-
 // Puts metafile bits on the clipboard as CF_METAFILEPICT with the record's
 // mapping mode and size, in place of what is there. Failures are shown.
 bool PutMetafilePict(std::span<const uint8_t> bits, const MetafilePict& record, HWND owner, UserMessages& messages) {
   MetafileOwner metafile(SetMetaFileBitsEx(static_cast<UINT>(bits.size()), bits.data()));
   GlobalMemory block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, sizeof(METAFILEPICT)));
-  auto* pict = metafile && block ? static_cast<METAFILEPICT*>(GlobalLock(block.Get())) : nullptr;
-  if (!pict) {
-    messages.ErrorBox(Format(L"Unable to write clipboard.\n%ls", SystemErrorText().c_str()));
-    return false;
+  {
+    const LockedGlobal<METAFILEPICT> pict(metafile ? block.Get() : nullptr);
+    if (!pict) {
+      messages.ErrorBox(FormatText(L"Unable to write clipboard.\n%ls", SystemErrorText().c_str()));
+      return false;
+    }
+    *pict.Get() = METAFILEPICT{record.mm, record.xExt, record.yExt, metafile.Get()};
   }
-  pict->mm = record.mm;
-  pict->xExt = record.xExt;
-  pict->yExt = record.yExt;
-  pict->hMF = metafile.Get();
-  GlobalUnlock(block.Get());
 
   std::wstring failure;
   {
     ClipboardLock clipboard(owner);
     if (!clipboard.IsOpen()) {
-      messages.ErrorBox(Format(L"Unable to open clipboard for writing:\n%ls", SystemErrorText(clipboard.Error()).c_str()));
+      messages.ErrorBox(FormatText(L"Unable to open clipboard for writing:\n%ls", SystemErrorText(clipboard.Error()).c_str()));
       return false;
     }
     if (!EmptyClipboard()) {
@@ -59,7 +51,7 @@ bool PutMetafilePict(std::span<const uint8_t> bits, const MetafilePict& record, 
     }
   }
   // Shown once the clipboard is closed again, so that others can use it.
-  messages.ErrorBox(Format(L"Unable to write clipboard.\n%ls", failure.c_str()));
+  messages.ErrorBox(FormatText(L"Unable to write clipboard.\n%ls", failure.c_str()));
   return false;
 }
 
@@ -88,7 +80,7 @@ bool PublishToClipboard(CMetafile& picture, HWND owner, WmfSettings& settings, U
 
 bool PutOriginalOnClipboard(const CapturedOriginal& original, HWND owner, UserMessages& messages) {
   if (original.format != CF_METAFILEPICT) {
-    messages.ErrorBox(Format(L"Unable to put back a picture of clipboard format %u.", original.format));
+    messages.ErrorBox(FormatText(L"Unable to put back a picture of clipboard format %u.", original.format));
     return false;
   }
   return PutMetafilePict(original.bytes, original.pict, owner, messages);
@@ -101,7 +93,7 @@ void SaveToFile(CMetafile& picture, WmfSettings& settings, const std::wstring& p
     settings.Jobs += result.played.jobs;
     return result.written;
   });
-  if (reason) messages.ErrorBox(Format(L"Unable to write %ls:\n%ls", path.c_str(), reason->c_str()));
+  if (reason) messages.ErrorBox(FormatText(L"Unable to write %ls:\n%ls", path.c_str(), reason->c_str()));
 }
 
 }  // namespace wmf::win

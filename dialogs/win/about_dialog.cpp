@@ -4,7 +4,9 @@
 #include <ctime>
 
 #include "help.h"
+#include "program_version.h"
 #include "resource.h"
+#include "text_format.h"
 
 namespace {
 
@@ -23,9 +25,7 @@ std::time_t ReleaseDate() {
 void ShowAboutDialog(DialogContext& context) { SingleDialog<CDlgAbout>::Run(context); }
 
 std::wstring StatisticsLine(int jobs, std::time_t since) {
-  wchar_t text[256];
-  swprintf(text, 256, L"Velloform has modified %d pictures since %ls.", jobs, FormatShortDate(since).c_str());
-  return text;
+  return FormatText(L"Velloform has modified %d pictures since %ls.", jobs, FormatShortDate(since).c_str());
 }
 
 CDlgAbout::CDlgAbout(DialogContext& context) : CDialog(IDD_ABOUT, &context.frame), context_(context) {}
@@ -49,7 +49,7 @@ bool CDlgAbout::OnInitDialog() {
     label->SetLink(true).SetTextColor(RGB(0, 0, 255)).SetUnderline(true).SetLinkCursor(hand).SetOpener(
         context_.openAddress);
   }
-  SetItemText(IDC_VERSION, L"2018 (v7.30)");
+  SetItemText(IDC_VERSION, L"" VELLOFORM_YEAR " (v" VELLOFORM_VERSION_SHORT ")");
   SetItemText(IDC_RELEASE_DATE, FormatShortDate(ReleaseDate()));
   SetItemText(IDC_STATISTICS,
               StatisticsLine(context_.settings.Jobs, static_cast<std::time_t>(context_.settings.Since)));

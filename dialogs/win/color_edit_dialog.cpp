@@ -5,6 +5,7 @@
 
 #include <cwchar>
 
+#include "text_format.h"
 #include "win/gdi_owners.h"
 #include "help.h"
 #include "options_values.h"
@@ -57,11 +58,7 @@ int CColorEdit::Px(int pixels) const { return MulDiv(pixels, dpi_, 96); }
 
 bool CColorEdit::OnInitDialog() {
   CDialog::OnInitDialog();
-  {
-    HDC screen = GetDC(Handle());
-    dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(Handle(), screen);
-  }
+  dpi_ = GetDeviceCaps(wmf::win::WindowDC(Handle()).Get(), LOGPIXELSX);
   // The columns follow the header labels.
   const auto leftOf = [this](int id) {
     RECT r;
@@ -257,15 +254,14 @@ void CColorEdit::DrawRow(const DRAWITEMSTRUCT& item) const {
     }
 
     SetBkMode(dc, TRANSPARENT);
-    wchar_t text[64];
     if (e.representative != c) {
-      swprintf(text, 64, L"Color %d (equals %d)", c, e.representative);
+      const std::wstring text = FormatText(L"Color %d (equals %d)", c, e.representative);
       SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-      TextOutW(dc, textX_, r.top, text, static_cast<int>(wcslen(text)));
+      TextOutW(dc, textX_, r.top, text.c_str(), static_cast<int>(text.size()));
     } else {
       SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-      swprintf(text, 64, L"Color %d", c);
-      TextOutW(dc, textX_, r.top, text, static_cast<int>(wcslen(text)));
+      const std::wstring text = FormatText(L"Color %d", c);
+      TextOutW(dc, textX_, r.top, text.c_str(), static_cast<int>(text.size()));
       const std::wstring width = ListWidthText(e.width, Metric());
       TextOutW(dc, widthX_, r.top, width.c_str(), static_cast<int>(width.size()));
       RECT box{lineX_ + Px(1), r.top + Px(2), fillX_ - Px(17), r.bottom - Px(2)};

@@ -7,6 +7,7 @@
 #include "color_edit_dialog.h"
 #include "help.h"
 #include "preferences_dialog.h"
+#include "program_version.h"
 #include "resource.h"
 
 namespace {
@@ -258,5 +259,5 @@ void WmfOptions::OnHelp() { context_.openHelp(HelpFilePath(context_.programFolde
 void WmfOptions::OnVisitWebsite() { context_.openAddress(kWebSite); }
 
 void WmfOptions::OnCheckUpdates() {
-  context_.openAddress(std::wstring(kWebSite) + L"updates?p=Clipmend.exe&pv=2018&v=7,30,0,0");
+  context_.openAddress(std::wstring(kWebSite) + L"updates?p=Clipmend.exe&pv=" VELLOFORM_YEAR "&v=" VELLOFORM_VERSION_COMMAS);
 }

@@ -26,6 +26,7 @@
 #include "placeable_file.h"
 #include "sizing.h"
 #include "text_encoding.h"
+#include "text_format.h"
 #include "text_measurer_factory.h"
 #include "whole_file.h"
 #include "wmf_settings.h"
@@ -268,9 +269,7 @@ wmf::MetafilePict PictFor(const wmf::WmfPicture& picture, double unitsPerInch) {
 }
 
 std::string JsonNumber(double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.10g", value);
-  return text;
+  return FormatText("%.10g", value);
 }
 
 std::string JsonString(const std::string& text) {
