@@ -22,6 +22,7 @@
 #include "options_file_dialogs.h"
 #include "preferences_dialog.h"
 #include "preview_window.h"
+#include "quiet_intake_host.h"
 #include "resource.h"
 #include "shell_test_support.h"
 #include "splash_screen.h"
@@ -33,6 +34,7 @@
 namespace {
 
 using namespace dialog_driver;
+using clipboard_test::QuietHost;
 using clipboard_test::PutPicture;
 using clipboard_test::SmallCadPicture;
 using shell_test::BoxCloser;
@@ -58,14 +60,6 @@ size_t HelpShownCount() {
   std::lock_guard<std::mutex> lock(shownLock);
   return helpShown.size();
 }
-
-class QuietHost : public IntakeHost {
- public:
-  HWND window = nullptr;
-  HWND MainWindow() override { return window; }
-  void BringToForeground(HWND) override {}
-  void ShowNotice(const std::wstring&) override {}
-};
 
 // The application's part of the route: the commands that open dialogs.
 class TestApp : public CCmdTarget {

@@ -19,12 +19,15 @@
 
 #include "resource.h"
 #include "settings_test_support.h"
+#include "win/dialog_driver.h"
 #include "win/system_error_text.h"
 
 namespace {
 
 using namespace clipboard_test;
 using wmf::test::Rec;
+using dialog_driver::DialogOfThread;
+using dialog_driver::FindControl;
 
 class TestHost : public IntakeHost {
  public:
@@ -482,45 +485,6 @@ TEST_F(IntakeFixture, SavedFileIsAPlaceablePictureOfTheLastCapture) {
 
 namespace {
 
-// A visible dialog of `thread` with this title, or null.
-HWND DialogOf(DWORD thread, const wchar_t* title) {
-  struct Search {
-    const wchar_t* title;
-    HWND found;
-  } search{title, nullptr};
-  EnumThreadWindows(
-      thread,
-      [](HWND window, LPARAM data) {
-        auto* s = reinterpret_cast<Search*>(data);
-        wchar_t className[16] = L"", text[128] = L"";
-        GetClassNameW(window, className, 16);
-        GetWindowTextW(window, text, 128);
-        if (!IsWindowVisible(window) || std::wstring(className) != L"#32770") return TRUE;
-        if (s->title && std::wstring(text) != s->title) return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-HWND FindControl(HWND dialog, int id) {
-  struct Search {
-    int id;
-    HWND found;
-  } search{id, nullptr};
-  EnumChildWindows(
-      dialog,
-      [](HWND child, LPARAM data) {
-        auto* s = reinterpret_cast<Search*>(data);
-        if (GetDlgCtrlID(child) != s->id) return TRUE;
-        s->found = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 // What the user did in the Save-as dialog, seen from a second thread.
 struct DialogVisit {
   bool found = false;
@@ -553,8 +517,8 @@ class SaveDialogUser {
     while (!done_) {
       if (GetTickCount64() >= deadline) {
         // Any box of the test's thread, the dialog or a question over it.
-        if (HWND open = DialogOf(testThread_, nullptr)) PostMessageW(open, WM_COMMAND, IDCANCEL, 0);
-      } else if (HWND dialog = !visit_.found ? DialogOf(testThread_, L"Save as Velloform") : nullptr) {
+        if (HWND open = DialogOfThread(testThread_, nullptr)) PostMessageW(open, WM_COMMAND, IDCANCEL, 0);
+      } else if (HWND dialog = !visit_.found ? DialogOfThread(testThread_, L"Save as Velloform") : nullptr) {
         Visit(dialog);
       }
       Sleep(20);
