@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "resource.h"
+#include "text_encoding.h"
 #include "win/clipboard_lock.h"
 #include "win/system_error_text.h"
 #include "win/unique_handle.h"
@@ -27,6 +28,11 @@ class BusyScope {
  private:
   bool& flag_;
 };
+
+// The status after the reader refused the picture, with the reader's reason.
+std::wstring UnreadableStatus(const std::string& reason) {
+  return L"(WMF not modified: unreadable picture: " + FromUtf8(reason) + L")";
+}
 
 }  // namespace
 
@@ -96,7 +102,9 @@ void ClipboardIntake::ModifyClipboardPicture(bool force) {
   wmf::WmfPicture picture;
   std::string error;
   if (!wmf::ReadWmf(std::move(words), byteCount, picture, error)) {
-    statusText_ = kStatusUnreadable;
+    statusText_ = UnreadableStatus(error);
+    // Asked for by command, the user hears at once why nothing happened.
+    if (force) engine_.messages.ErrorBox(L"Metafile not properly loaded.\n" + FromUtf8(error));
     return;
   }
   try {

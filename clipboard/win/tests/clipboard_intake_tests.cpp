@@ -19,6 +19,7 @@
 
 #include "resource.h"
 #include "settings_test_support.h"
+#include "text_encoding.h"
 #include "win/dialog_driver.h"
 #include "win/system_error_text.h"
 
@@ -126,10 +127,15 @@ TEST_F(IntakeFixture, IntelliCadPicturesUseTheirOwnPalette) {
   EXPECT_EQ(settings.oPalette, 8);
 }
 
-TEST_F(IntakeFixture, UnreadablePictureStaysAsItWas) {
+TEST_F(IntakeFixture, UnreadablePictureStaysAsItWasAndTheReaderSaysWhy) {
   // A picture whose second record claims to be 2 words long.
   std::vector<uint8_t> bits = SmallCadPicture();
   bits[18 + 10] = 2;
+  wmf::WmfPicture refused;
+  std::string reason;
+  ASSERT_FALSE(wmf::ReadWmf(bits, refused, reason));
+  ASSERT_FALSE(reason.empty());
+  const std::wstring why = FromUtf8(reason);
   PutPicture(otherProgram, bits, {L"AutoCAD"});
   HANDLE before = nullptr;
   ASSERT_TRUE(OpenClipboard(nullptr));
@@ -139,11 +145,18 @@ TEST_F(IntakeFixture, UnreadablePictureStaysAsItWas) {
 
   intake.ModifyClipboardPicture(false);
   EXPECT_FALSE(intake.HaveLastPicture());
-  EXPECT_EQ(intake.StatusText(), L"(WMF not modified: unreadable picture)");
+  EXPECT_EQ(intake.StatusText(), L"(WMF not modified: unreadable picture: " + why + L")");
+  EXPECT_TRUE(messages.errors.empty()) << "automatic modification shows no box";
   ASSERT_TRUE(OpenClipboard(nullptr));
   EXPECT_EQ(GetClipboardData(CF_METAFILEPICT), before);
   EXPECT_NE(GetClipboardData(RegisterClipboardFormatW(L"AutoCAD")), nullptr);
   CloseClipboard();
+
+  // "Modify and Replace now" tells the reason in a box as well.
+  intake.ModifyClipboardPicture(true);
+  EXPECT_FALSE(intake.HaveLastPicture());
+  ASSERT_EQ(messages.errors.size(), 1u);
+  EXPECT_EQ(messages.errors[0], L"Metafile not properly loaded.\n" + why);
 }
 
 TEST_F(IntakeFixture, CopyLastPublishesAgainWithTheCurrentOptions) {
