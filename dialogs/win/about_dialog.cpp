@@ -32,7 +32,7 @@ CDlgAbout::CDlgAbout(DialogContext& context) : CDialog(IDD_ABOUT, &context.frame
 
 const MessageMap& CDlgAbout::ClassMap() {
   static const MessageEntry messages[] = {
-      OnMessage<&CDlgAbout::OnCtlColorStatic>(WM_CTLCOLORSTATIC),
+      OnCtlColorMessage<&CDlgAbout::OnCtlColorStatic>(WM_CTLCOLORSTATIC),
   };
   static const MessageMap map{&CDialog::ClassMap(), messages, {}};
   return map;
@@ -56,10 +56,7 @@ bool CDlgAbout::OnInitDialog() {
   return true;
 }
 
-LRESULT CDlgAbout::OnCtlColorStatic(WPARAM dc, LPARAM control) {
-  if (HBRUSH brush = CLabel::ColorsFor(reinterpret_cast<HWND>(control), reinterpret_cast<HDC>(dc)))
-    return reinterpret_cast<LRESULT>(brush);
-  return 0;  // the dialog's own colours
-}
+// A null brush for other controls leaves them the dialog's own colours.
+HBRUSH CDlgAbout::OnCtlColorStatic(HDC dc, HWND control) { return CLabel::ColorsFor(control, dc); }
 
 void CDlgAbout::OnHelp() { context_.openHelp(HelpFilePath(context_.programFolder)); }

@@ -19,7 +19,7 @@ class CDlgAbout : public CDialog {
   void OnHelp() override;
 
  private:
-  LRESULT OnCtlColorStatic(WPARAM dc, LPARAM control);
+  HBRUSH OnCtlColorStatic(HDC dc, HWND control);
 
   DialogContext& context_;
   CLabel mailLink_;

@@ -97,8 +97,8 @@ bool CColorEdit::OnInitDialog() {
 
 const MessageMap& CColorEdit::ClassMap() {
   static const MessageEntry messages[] = {
-      OnMessage<&CColorEdit::OnDrawItem>(WM_DRAWITEM),
-      OnMessage<&CColorEdit::OnUpDown>(WM_NOTIFY),
+      OnDrawItemMessage<&CColorEdit::OnDrawItem>(),
+      OnNotifyMessage<&CColorEdit::OnUpDown>(),
   };
   static const CommandEntry commands[] = {
       OnCommand<&CColorEdit::OnLineColor>(IDC_LINE_COLOR),
@@ -191,10 +191,9 @@ void CColorEdit::OnLeaveMargin() {
 
 void CColorEdit::EnableMarginBox() { EnableItem(IDC_MARGIN, context_.settings.Crop && leaveMargin_); }
 
-LRESULT CColorEdit::OnUpDown(WPARAM, LPARAM header) {
-  const auto* notice = reinterpret_cast<const NMUPDOWN*>(header);
-  if (notice->hdr.idFrom != IDC_MARGIN_SPIN || notice->hdr.code != UDN_DELTAPOS) return 0;
-  margin_ = StepMargin(margin_, notice->iDelta);
+LRESULT CColorEdit::OnUpDown(const NMHDR& header) {
+  if (header.idFrom != IDC_MARGIN_SPIN || header.code != UDN_DELTAPOS) return 0;
+  margin_ = StepMargin(margin_, reinterpret_cast<const NMUPDOWN&>(header).iDelta);
   SetItemText(IDC_MARGIN, FormatDialogReal(margin_));
   return 0;
 }
@@ -215,13 +214,12 @@ void CColorEdit::OnHelp() { context_.openHelp(HelpFilePath(context_.programFolde
 
 void CColorEdit::Redraw() const { RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN); }
 
-LRESULT CColorEdit::OnDrawItem(WPARAM control, LPARAM item) {
-  const auto& draw = *reinterpret_cast<const DRAWITEMSTRUCT*>(item);
-  switch (control) {
-    case IDC_COLOR_LIST: DrawRow(draw); return TRUE;
-    case IDC_LINE_COLOR: DrawColorButton(draw, true); return TRUE;
-    case IDC_FILL_COLOR: DrawColorButton(draw, false); return TRUE;
-    default: return FALSE;
+bool CColorEdit::OnDrawItem(const DRAWITEMSTRUCT& draw) {
+  switch (draw.CtlID) {
+    case IDC_COLOR_LIST: DrawRow(draw); return true;
+    case IDC_LINE_COLOR: DrawColorButton(draw, true); return true;
+    case IDC_FILL_COLOR: DrawColorButton(draw, false); return true;
+    default: return false;
   }
 }
 

@@ -26,8 +26,8 @@ class CColorEdit : public CDialog {
   void OnHelp() override;
 
  private:
-  LRESULT OnDrawItem(WPARAM control, LPARAM item);
-  LRESULT OnUpDown(WPARAM control, LPARAM header);
+  bool OnDrawItem(const DRAWITEMSTRUCT& item);
+  LRESULT OnUpDown(const NMHDR& header);
   void OnSelectionChange() { SyncSelection(); }
   void OnWidthLeft();
   void OnLineColor() { ChooseColorOf(true); }

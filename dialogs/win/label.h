@@ -40,8 +40,8 @@ class CLabel : public CWnd {
   const MessageMap& GetMessageMap() const override { return ClassMap(); }
 
  private:
-  LRESULT OnSetCursor(WPARAM window, LPARAM hit);
-  LRESULT OnLeftButtonDown(WPARAM wParam, LPARAM lParam);
+  LRESULT OnSetCursor();
+  LRESULT OnLeftButtonDown();
   void RecreateFont();
   void Redraw();
 

@@ -46,13 +46,13 @@ const MessageMap& CSplashScreen::ClassMap() {
       OnMessage<&CSplashScreen::OnCreate>(WM_CREATE),
       OnMessage<&CSplashScreen::OnPaint>(WM_PAINT),
       OnMessage<&CSplashScreen::OnTimer>(WM_TIMER),
-      OnMessage<&CSplashScreen::OnCtlColorStatic>(WM_CTLCOLORSTATIC),
+      OnCtlColorMessage<&CSplashScreen::OnCtlColorStatic>(WM_CTLCOLORSTATIC),
   };
   static const MessageMap map{&CWnd::ClassMap(), messages, {}};
   return map;
 }
 
-LRESULT CSplashScreen::OnCreate(WPARAM, LPARAM) {
+LRESULT CSplashScreen::OnCreate() {
   // Centred on the screen, on top of every window.
   const int x = (GetSystemMetrics(SM_CXSCREEN) - size_.cx) / 2;
   const int y = (GetSystemMetrics(SM_CYSCREEN) - size_.cy) / 2;
@@ -78,9 +78,7 @@ void CSplashScreen::OnPaint() {
   EndPaint(Handle(), &paint);
 }
 
-LRESULT CSplashScreen::OnCtlColorStatic(WPARAM dc, LPARAM control) {
-  return reinterpret_cast<LRESULT>(CLabel::ColorsFor(reinterpret_cast<HWND>(control), reinterpret_cast<HDC>(dc)));
-}
+HBRUSH CSplashScreen::OnCtlColorStatic(HDC dc, HWND control) { return CLabel::ColorsFor(control, dc); }
 
 void CSplashScreen::OnTimer() {
   KillTimer(Handle(), kTimer);

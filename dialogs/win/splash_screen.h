@@ -19,10 +19,10 @@ class CSplashScreen : public CWnd {
   CSplashScreen() = default;
   bool Create(HWND owner);
 
-  LRESULT OnCreate(WPARAM, LPARAM);
+  LRESULT OnCreate();
   void OnPaint();
   void OnTimer();
-  LRESULT OnCtlColorStatic(WPARAM dc, LPARAM control);
+  HBRUSH OnCtlColorStatic(HDC dc, HWND control);
 
   wmf::win::GdiObjectOwner<HBITMAP> bitmap_;
   SIZE size_{};
