@@ -108,17 +108,9 @@ TEST(WindowFramework, BindsAtCreationAndDispatchesThroughTheTables) {
 }
 
 // A window whose handlers take what the messages' parameters stand for.
-class TypedWnd : public CWnd {
+class TypedWnd : public TableWnd {
  public:
-  std::vector<std::wstring> calls;
   HBRUSH brush = reinterpret_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-
-  bool Create() {
-    WNDCLASSW windowClass{};
-    windowClass.lpszClassName = L"ShellTestTyped";
-    return RegisterWindowClass(windowClass) &&
-           CreateEx(0, L"ShellTestTyped", L"typed", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr);
-  }
 
   static const MessageMap& ClassMap() {
     static const MessageEntry messages[] = {
@@ -127,7 +119,7 @@ class TypedWnd : public CWnd {
         OnNotifyMessage<&TypedWnd::OnNotify>(),
         OnChangeCbChainMessage<&TypedWnd::OnChainChange>(),
     };
-    static const MessageMap map{&CWnd::ClassMap(), messages, {}};
+    static const MessageMap map{&TableWnd::ClassMap(), messages, {}};
     return map;
   }
 

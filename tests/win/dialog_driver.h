@@ -64,16 +64,15 @@ inline int CountDialogs(const wchar_t* title) {
   return count.found;
 }
 
-// The first descendant of `parent` for which `match` holds, or null. The
-// system's file dialogs keep their controls in child dialogs, out of reach
-// of GetDlgItem.
-inline HWND FindDescendant(HWND parent, const std::function<bool(HWND)>& match) {
+// The first window that `enumerate` (EnumChildWindows or EnumThreadWindows
+// with its first argument bound) comes to for which `match` holds, or null.
+template <class Enumerate>
+HWND FirstWindow(Enumerate enumerate, const std::function<bool(HWND)>& match) {
   struct Search {
     const std::function<bool(HWND)>& match;
     HWND found;
   } search{match, nullptr};
-  EnumChildWindows(
-      parent,
+  enumerate(
       [](HWND window, LPARAM data) -> BOOL {
         auto* s = reinterpret_cast<Search*>(data);
         if (!s->match(window)) return TRUE;
@@ -82,6 +81,13 @@ inline HWND FindDescendant(HWND parent, const std::function<bool(HWND)>& match) 
       },
       reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+// The first descendant of `parent` for which `match` holds, or null. The
+// system's file dialogs keep their controls in child dialogs, out of reach
+// of GetDlgItem.
+inline HWND FindDescendant(HWND parent, const std::function<bool(HWND)>& match) {
+  return FirstWindow([parent](WNDENUMPROC visit, LPARAM data) { EnumChildWindows(parent, visit, data); }, match);
 }
 // The control `id` anywhere inside `dialog`.
 inline HWND FindControl(HWND dialog, int id) {
@@ -98,24 +104,14 @@ inline HWND FindDescendantOfClass(HWND parent, const wchar_t* className) {
 
 // A visible dialog of `thread` with `title` (any title when null), or null.
 inline HWND DialogOfThread(DWORD thread, const wchar_t* title) {
-  struct Search {
-    const wchar_t* title;
-    HWND found;
-  } search{title, nullptr};
-  EnumThreadWindows(
-      thread,
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        wchar_t className[16] = L"", text[128] = L"";
-        GetClassNameW(window, className, 16);
-        GetWindowTextW(window, text, 128);
-        if (!IsWindowVisible(window) || std::wstring(className) != L"#32770") return TRUE;
-        if (s->title && std::wstring(text) != s->title) return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return FirstWindow([thread](WNDENUMPROC visit, LPARAM data) { EnumThreadWindows(thread, visit, data); },
+                     [title](HWND window) {
+                       wchar_t className[16] = L"", text[128] = L"";
+                       GetClassNameW(window, className, 16);
+                       GetWindowTextW(window, text, 128);
+                       return IsWindowVisible(window) && std::wstring(className) == L"#32770" &&
+                              (!title || std::wstring(text) == title);
+                     });
 }
 
 // A click on a button, check box or radio button.
