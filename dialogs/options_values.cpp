@@ -1,7 +1,6 @@
 #include "options_values.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "text_format.h"
 

@@ -1,6 +1,6 @@
 #include "emf_file.h"
 
-#include <cstdio>
+#include <cstring>
 
 #include "emf_record_kinds.h"
 #include "text_format.h"

@@ -1,7 +1,6 @@
 #include "emf_record_kinds.h"
 
 #include <array>
-#include <cstdio>
 
 #include "text_format.h"
 

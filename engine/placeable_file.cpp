@@ -1,8 +1,6 @@
 #include "placeable_file.h"
 
 #include <algorithm>
-#include <cwchar>
-#include <iterator>
 #include <span>
 #include <vector>
 

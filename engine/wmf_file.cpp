@@ -1,7 +1,6 @@
 #include "wmf_file.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "large_buffer.h"

@@ -1,7 +1,5 @@
 // FormatShortDate off Windows: there is no user's short date format to follow,
 // so the date is written in the locale-independent year-month-day form.
-#include <cwchar>
-#include <iterator>
 
 #include "settings_store.h"
 #include "text_format.h"

@@ -1,7 +1,6 @@
 #include "dialog.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cwchar>
 #include <utility>
 

@@ -1,7 +1,5 @@
 #include "clipboard_publisher.h"
 
-#include <cwchar>
-#include <iterator>
 #include <span>
 #include <utility>
 #include <vector>

@@ -1,6 +1,5 @@
 #include "about_dialog.h"
 
-#include <cstdio>
 #include <ctime>
 
 #include "help.h"

@@ -1,5 +1,6 @@
 #include "splash_screen.h"
 
+#include "program_version.h"
 #include "resource.h"
 
 namespace {
@@ -58,7 +59,7 @@ LRESULT CSplashScreen::OnCreate() {
   const int y = (GetSystemMetrics(SM_CYSCREEN) - size_.cy) / 2;
   SetWindowPos(Handle(), HWND_TOPMOST, x, y, 0, 0, SWP_NOSIZE);
   SetForegroundWindow(Handle());
-  HWND label = CreateWindowExW(0, L"STATIC", L"2018", WS_CHILD | WS_VISIBLE, 415, 31, 556 - 415, 69 - 31, Handle(),
+  HWND label = CreateWindowExW(0, L"STATIC", L"" VELLOFORM_YEAR, WS_CHILD | WS_VISIBLE, 415, 31, 556 - 415, 69 - 31, Handle(),
                                reinterpret_cast<HMENU>(kLabelId), GetModuleHandleW(nullptr), nullptr);
   label_.SubclassWindow(label);
   label_.SetBackgroundColor(RGB(255, 255, 255)).SetBold(true).SetFontHeight(26).SetFaceName(L"Arial").SetTextColor(
