@@ -18,6 +18,10 @@ struct IntakeFacts {
   bool cadSource = false;     // a format named "AutoCAD…" or "Autosketch…"
   bool intelliCad = false;    // a format named "IntelliCAD…"
   bool otherFormats = false;  // an unnamed format other than a picture format
+  // The clipboard's owner put an enhanced metafile there itself: it is
+  // listed before any CF_METAFILEPICT, as the system lists the formats it
+  // converts to after the owner's own.
+  bool ownEnhancedMetafile = false;
 };
 
 IntakeFacts GatherIntakeFacts(const std::vector<ClipboardFormat>& formats);

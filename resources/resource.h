@@ -120,6 +120,7 @@
 #define IDC_PROGRAM_GROUP 1053
 #define IDC_SIZES_LABEL 1055
 #define IDC_AUTOMODIFY_MODE 1075
+#define IDC_IMPROVE_EMF 1082
 
 // Controls of the About dialog.
 #define IDC_VERSION 1020

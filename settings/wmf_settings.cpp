@@ -73,6 +73,8 @@ const ScalarSetting kScalarSettings[] = {
     REAL_SETTING(PictureHeight, 9, AboveZero),
     REAL_SETTING(WMFScale, 1, AboveZero),
     REAL_SETTING(DrawingScale, 1, AboveZero),
+    // Added after the fixed order of the first files, so that they keep it.
+    INT_SETTING(ImproveEmf, kPreferences, 1, Bool),
 };
 
 #undef INT_SETTING

@@ -102,6 +102,7 @@ class WmfSettings {
   int Tooltip{};
   int PopupSaveas{};
   int StartWithOptions{};
+  int ImproveEmf{};  // an enhanced metafile its program put on the clipboard is improved as one
   int Outlinestoo{};
   int IsMetric{};
   int oPalette{};

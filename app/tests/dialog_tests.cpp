@@ -748,15 +748,18 @@ TEST_F(DialogTest, PreferencesChangeTheSettingsButNotTheRegistry) {
     EXPECT_FALSE(Enabled(dialog, IDC_REPLACE_COPYCLIP));
     EXPECT_FALSE(Enabled(dialog, IDC_ASK_TILEMODE));
     EXPECT_TRUE(Checked(dialog, IDC_SHOW_SPLASH));
+    EXPECT_TRUE(Checked(dialog, IDC_IMPROVE_EMF));
     EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_AUTOMODIFY_MODE, CB_GETCURSEL, 0, 0), 1);
     KeepScreenshot(dialog, L"preferences");
     Choose(dialog, IDC_AUTOMODIFY_MODE, 3);
     Click(dialog, IDC_START_WITH_OPTIONS);
+    Click(dialog, IDC_IMPROVE_EMF);
     SendMessageW(dialog, WM_COMMAND, ID_HELP_BUTTON, 0);
     Click(dialog, IDOK);
   });
   EXPECT_EQ(settings.AutoModify, 3);
   EXPECT_EQ(settings.StartWithOptions, 0);
+  EXPECT_EQ(settings.ImproveEmf, 0);
   EXPECT_EQ(settings.ShowSplash, 2) << "an unchanged box keeps the stored value";
   EXPECT_EQ(settings.ReplaceCopyclip, 1);
   EXPECT_EQ(StoredInt(L"Preferences", L"AutoModify"), -12345) << "the preferences do not write the registry";

@@ -36,6 +36,15 @@ TEST(IntakeFacts, OtherFormatsAreUnnamedNonPictureFormats) {
   EXPECT_FALSE(GatherIntakeFacts({Plain(kMetafilePict), Named(L"Rich Text Format")}).otherFormats);
 }
 
+TEST(IntakeFacts, AnEnhancedMetafileIsTheOwnersWhenListedBeforeTheConversion) {
+  EXPECT_TRUE(GatherIntakeFacts({Plain(kEnhMetafile), Plain(kMetafilePict)}).ownEnhancedMetafile);
+  EXPECT_TRUE(GatherIntakeFacts({Named(L"AutoCAD.r19"), Plain(kEnhMetafile), Plain(kMetafilePict)}).ownEnhancedMetafile);
+  EXPECT_TRUE(GatherIntakeFacts({Plain(kEnhMetafile)}).ownEnhancedMetafile) << "the conversion is listed once asked for";
+  // the system's conversion of a Windows metafile its owner put there
+  EXPECT_FALSE(GatherIntakeFacts({Plain(kMetafilePict), Plain(kEnhMetafile)}).ownEnhancedMetafile);
+  EXPECT_FALSE(GatherIntakeFacts({Plain(kMetafilePict)}).ownEnhancedMetafile);
+}
+
 TEST(ShouldModify, FollowsTheModeTable) {
   const IntakeFacts cad{true, false, true};
   const IntakeFacts bare{};

@@ -12,6 +12,6 @@
 
 struct CapturedOriginal {
   UINT format = CF_METAFILEPICT;
-  std::vector<uint8_t> bytes;  // CF_METAFILEPICT: the metafile's bits
+  std::vector<uint8_t> bytes;  // the metafile's bits (CF_ENHMETAFILE: the enhanced metafile's)
   wmf::MetafilePict pict;      // CF_METAFILEPICT: the record's mapping mode and size
 };

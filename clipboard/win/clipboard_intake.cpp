@@ -34,6 +34,18 @@ std::wstring UnreadableStatus(const std::string& reason) {
   return L"(WMF not modified: unreadable picture: " + FromUtf8(reason) + L")";
 }
 
+// The bits of an enhanced metafile handle; empty when there are none.
+std::vector<uint8_t> EnhancedMetafileBytes(HENHMETAFILE metafile) {
+  const UINT size = metafile ? GetEnhMetaFileBits(metafile, 0, nullptr) : 0;
+  std::vector<uint8_t> bytes(size);
+  if (size == 0 || GetEnhMetaFileBits(metafile, size, bytes.data()) != size) bytes.clear();
+  return bytes;
+}
+
+bool IsEmfFileName(const std::wstring& path) {
+  return path.size() >= 4 && _wcsicmp(path.c_str() + path.size() - 4, L".emf") == 0;
+}
+
 }  // namespace
 
 bool ClipboardMarkedPrivate() { return IsClipboardFormatAvailable(RegisterClipboardFormatW(kPrivateContentFormat)); }
@@ -70,6 +82,7 @@ void ClipboardIntake::ModifyClipboardPicture(bool force) {
   WmfSettings& settings = settings_;
   IntakeFacts facts;
   CapturedOriginal original;
+  std::vector<uint8_t> enhancedBytes;
   std::vector<uint16_t> words;
   size_t byteCount = 0;
   {
@@ -86,6 +99,10 @@ void ClipboardIntake::ModifyClipboardPicture(bool force) {
       statusText_ = kStatusNotModified;
       return;
     }
+    // The enhanced metafile its program made, before the system's
+    // conversion of it is asked for.
+    if (settings.ImproveEmf && facts.ownEnhancedMetafile)
+      enhancedBytes = EnhancedMetafileBytes(static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE)));
     const LockedGlobal<const METAFILEPICT> pict(GetClipboardData(CF_METAFILEPICT));
     if (!pict) return;
     original.pict = wmf::MetafilePict{pict->mm, pict->xExt, pict->yExt};
@@ -93,6 +110,11 @@ void ClipboardIntake::ModifyClipboardPicture(bool force) {
   }
   const auto* bytes = reinterpret_cast<const uint8_t*>(words.data());
   original.bytes.assign(bytes, bytes + byteCount);
+  std::unique_ptr<wmf::CEnhMetafile> enhanced = CaptureEnhanced(std::move(enhancedBytes), facts);
+  if (enhanced) {
+    original.format = CF_ENHMETAFILE;
+    original.bytes = enhanced->picture().bytes;
+  }
   // A picture that cannot be read stays on the clipboard as it is.
   if (byteCount == 0) {
     statusText_ = kStatusUnreadable;
@@ -118,6 +140,7 @@ void ClipboardIntake::ModifyClipboardPicture(bool force) {
     statusText_ = kStatusUnreadable;
     return;
   }
+  lastEnhanced_ = std::move(enhanced);
   lastOriginal_ = std::move(original);
   ++captureCount_;
   Publish();
@@ -125,9 +148,28 @@ void ClipboardIntake::ModifyClipboardPicture(bool force) {
   if (settings.PopupSaveas) SaveLastAsFile();
 }
 
+std::unique_ptr<wmf::CEnhMetafile> ClipboardIntake::CaptureEnhanced(std::vector<uint8_t> bytes,
+                                                                    const IntakeFacts& facts) {
+  if (bytes.empty()) return nullptr;
+  // An enhanced metafile the engine cannot read or improve leaves the
+  // system's conversion of it to be improved, as before.
+  wmf::EmfPicture picture;
+  std::string error;
+  if (!wmf::ReadEmf(std::move(bytes), picture, error)) return nullptr;
+  try {
+    auto enhanced = std::make_unique<wmf::CEnhMetafile>(std::move(picture), facts.intelliCad ? 1 : 0, engine_,
+                                                        facts.cadSource || facts.intelliCad);
+    if (!enhanced->Unimprovable().empty()) return nullptr;
+    return enhanced;
+  } catch (const std::exception&) {
+    return nullptr;
+  }
+}
+
 void ClipboardIntake::Publish() {
   try {
-    wmf::win::PublishToClipboard(*lastPicture_, host_.MainWindow(), settings_, engine_.messages, statusText_,
+    wmf::win::PublishToClipboard(*lastPicture_, lastEnhanced_.get(), host_.MainWindow(), settings_, engine_.messages,
+                                 statusText_,
                                  [this](const std::wstring& text) { host_.ShowNotice(text); });
   } catch (const std::exception&) {
     // Out of memory for a huge picture: the clipboard is emptied only once
@@ -175,7 +217,10 @@ void ClipboardIntake::SaveLastTo(const std::wstring& path) {
     engine_.messages.ErrorBox(UnableToWriteMessage(path, SystemErrorText(ERROR_ACCESS_DENIED)));
     return;
   }
-  wmf::win::SaveToFile(*lastPicture_, settings_, path, engine_.messages);
+  if (lastEnhanced_ && IsEmfFileName(path))
+    wmf::win::SaveToFile(*lastEnhanced_, settings_, path, engine_.messages);
+  else
+    wmf::win::SaveToFile(*lastPicture_, settings_, path, engine_.messages);
 }
 
 std::wstring ClipboardIntake::AskSaveFileName(const std::wstring& title) {
@@ -185,12 +230,15 @@ std::wstring ClipboardIntake::AskSaveFileName(const std::wstring& title) {
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = host_.MainWindow();
   dialog.hInstance = resources_;
-  dialog.lpstrFilter = L"Windows Metafile (*.wmf)\0*.wmf\0";
+  // An enhanced metafile is offered in its own format first.
+  dialog.lpstrFilter = lastEnhanced_ ? L"Enhanced Metafile (*.emf)\0*.emf\0Windows Metafile (*.wmf)\0*.wmf\0"
+                                     : L"Windows Metafile (*.wmf)\0*.wmf\0";
   dialog.lpstrFile = file.data();
   dialog.nMaxFile = static_cast<DWORD>(file.size());
   dialog.lpstrTitle = title.c_str();
   dialog.Flags = OFN_EXPLORER | OFN_ENABLETEMPLATE | OFN_ENABLEHOOK | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-  dialog.lpstrDefExt = L"wmf";
+  // Without an ending typed, the chosen filter's ending is added.
+  dialog.lpstrDefExt = lastEnhanced_ ? L"emf" : L"wmf";
   dialog.lCustData = reinterpret_cast<LPARAM>(this);
   dialog.lpfnHook = &ClipboardIntake::SaveDialogHook;
   dialog.lpTemplateName = MAKEINTRESOURCEW(IDD_SAVE_AS_OPTIONS);

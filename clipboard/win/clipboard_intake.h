@@ -10,6 +10,7 @@
 
 #include "captured_original.h"
 #include "intake_decision.h"
+#include "enh_metafile.h"
 #include "metafile.h"
 #include "clipboard_publisher.h"
 
@@ -47,16 +48,22 @@ class ClipboardIntake {
   // as the clipboard's own picture: automatic modification leaves it alone,
   // and it is no modification of the statistics.
   void PutOriginalBack();
-  // Asks for a file name and saves the last picture as a placeable WMF file.
+  // Asks for a file name and saves the last picture as a placeable WMF file
+  // (or, when it was captured as an enhanced metafile, as an EMF file).
   void SaveLastAsFile();
-  // Saves the last picture as a placeable WMF file at `path`; failures are
-  // shown. A read-only file is not replaced.
+  // Saves the last picture at `path`: an EMF file when the name ends in
+  // ".emf" and the picture was captured as an enhanced metafile, else a
+  // placeable WMF file. Failures are shown. A read-only file is not
+  // replaced.
   void SaveLastTo(const std::wstring& path);
   // The Save-as dialog; the chosen path, or empty when cancelled.
   std::wstring AskSaveFileName(const std::wstring& title);
 
   bool HaveLastPicture() const { return lastPicture_ != nullptr; }
   wmf::CMetafile* LastPicture() const { return lastPicture_.get(); }
+  // The last picture as the enhanced metafile its program made, when it was
+  // captured as one too.
+  const wmf::CEnhMetafile* LastEnhancedPicture() const { return lastEnhanced_.get(); }
   // The last picture as the clipboard gave it; empty bytes before the first capture.
   const CapturedOriginal& LastOriginal() const { return lastOriginal_; }
   // How many pictures have been captured: a new number, a new last picture.
@@ -70,6 +77,9 @@ class ClipboardIntake {
  private:
   // The clipboard's formats; the clipboard is open.
   static std::vector<ClipboardFormat> ClipboardFormats();
+  // The engine's capture of an enhanced metafile's bits; none when there
+  // are none or the engine cannot improve them.
+  std::unique_ptr<wmf::CEnhMetafile> CaptureEnhanced(std::vector<uint8_t> bytes, const IntakeFacts& facts);
   void Publish();
   static UINT_PTR CALLBACK SaveDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -79,6 +89,7 @@ class ClipboardIntake {
   HINSTANCE resources_;
   // The last picture, as the engine captured it and as the clipboard gave it.
   std::unique_ptr<wmf::CMetafile> lastPicture_;
+  std::unique_ptr<wmf::CEnhMetafile> lastEnhanced_;
   CapturedOriginal lastOriginal_;
   unsigned captureCount_ = 0;
   std::function<void()> onNewPicture_;

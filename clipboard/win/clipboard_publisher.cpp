@@ -16,18 +16,33 @@
 namespace wmf::win {
 namespace {
 
-// Puts metafile bits on the clipboard as CF_METAFILEPICT with the record's
-// mapping mode and size, in place of what is there. Failures are shown.
-bool PutMetafilePict(std::span<const uint8_t> bits, const MetafilePict& record, HWND owner, UserMessages& messages) {
-  MetafileOwner metafile(SetMetaFileBitsEx(static_cast<UINT>(bits.size()), bits.data()));
+// A METAFILEPICT block holding a metafile made of `bits`, with the record's
+// mapping mode and size; empty when memory or the metafile cannot be had.
+GlobalMemory MetafilePictBlock(std::span<const uint8_t> bits, const MetafilePict& record, MetafileOwner& metafile) {
+  metafile.Reset(SetMetaFileBitsEx(static_cast<UINT>(bits.size()), bits.data()));
   GlobalMemory block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, sizeof(METAFILEPICT)));
   {
     const LockedGlobal<METAFILEPICT> pict(metafile ? block.Get() : nullptr);
-    if (!pict) {
-      messages.ErrorBox(FormatText(L"Unable to write clipboard.\n%ls", SystemErrorText().c_str()));
-      return false;
-    }
+    if (!pict) return GlobalMemory();
     *pict.Get() = METAFILEPICT{record.mm, record.xExt, record.yExt, metafile.Get()};
+  }
+  return block;
+}
+
+// Puts metafile bits on the clipboard as CF_METAFILEPICT with the record's
+// mapping mode and size, and, when there are `enhancedBits`, an enhanced
+// metafile of them as CF_ENHMETAFILE before it, in place of what is there.
+// Failures are shown.
+bool PutPictures(std::span<const uint8_t> bits, const MetafilePict& record, std::span<const uint8_t> enhancedBits,
+                 HWND owner, UserMessages& messages) {
+  MetafileOwner metafile;
+  GlobalMemory block = bits.empty() ? GlobalMemory() : MetafilePictBlock(bits, record, metafile);
+  EnhMetafileOwner enhanced(enhancedBits.empty()
+                                ? nullptr
+                                : SetEnhMetaFileBits(static_cast<UINT>(enhancedBits.size()), enhancedBits.data()));
+  if ((!bits.empty() && !block) || (!enhancedBits.empty() && !enhanced)) {
+    messages.ErrorBox(FormatText(L"Unable to write clipboard.\n%ls", SystemErrorText().c_str()));
+    return false;
   }
 
   std::wstring failure;
@@ -37,15 +52,20 @@ bool PutMetafilePict(std::span<const uint8_t> bits, const MetafilePict& record, 
       messages.ErrorBox(FormatText(L"Unable to open clipboard for writing:\n%ls", SystemErrorText(clipboard.Error()).c_str()));
       return false;
     }
+    // The clipboard owns what it was given.
+    const auto put = [&failure](UINT format, HANDLE data) {
+      if (SetClipboardData(format, data)) return true;
+      failure = SystemErrorText();
+      return false;
+    };
     if (!EmptyClipboard()) {
       failure = SystemErrorText();
-    } else if (SetClipboardData(CF_METAFILEPICT, block.Get())) {
-      // The clipboard owns the block and the metafile now.
-      block.Release();
-      metafile.Release();
+    } else if ((!enhanced || put(CF_ENHMETAFILE, enhanced.Release())) && (!block || put(CF_METAFILEPICT, block.Get()))) {
+      if (block) {
+        block.Release();
+        metafile.Release();
+      }
       return true;
-    } else {
-      failure = SystemErrorText();
     }
   }
   // Shown once the clipboard is closed again, so that others can use it.
@@ -63,25 +83,36 @@ bool MetafileWords(HMETAFILE metafile, std::vector<uint16_t>& words, size_t& byt
   return GetMetaFileBitsEx(metafile, size, words.data()) == size;
 }
 
-bool PublishToClipboard(CMetafile& picture, HWND owner, WmfSettings& settings, UserMessages& messages,
-                        std::wstring& statusText, const ShowNotice& showNotice) {
+bool PublishToClipboard(CMetafile& picture, const CEnhMetafile* enhanced, HWND owner, WmfSettings& settings,
+                        UserMessages& messages, std::wstring& statusText, const ShowNotice& showNotice) {
   WmfRecorder surface;
   const PlayResult played = picture.Play(surface, settings);
   settings.Jobs += played.jobs;
   const std::vector<uint8_t> bits = surface.Close();
-  const Size himetric = PhysicalSize(played.output, played.unitsPerInch);
+  Size himetric = PhysicalSize(played.output, played.unitsPerInch);
+  std::vector<uint8_t> enhancedBits;
+  if (enhanced) {
+    // The enhanced metafile's size is the picture's own, in its full precision.
+    CEnhMetafile::Played improved = enhanced->Play(settings);
+    enhancedBits = std::move(improved.bytes);
+    himetric = PhysicalSize(improved.result.output, improved.result.unitsPerInch);
+  }
   statusText = SizeStatusText(himetric, settings.IsMetric != 0);
-  const bool published = PutMetafilePict(bits, MetafilePict{MM_ANISOTROPIC, himetric.x, himetric.y}, owner, messages);
+  const bool published =
+      PutPictures(bits, MetafilePict{MM_ANISOTROPIC, himetric.x, himetric.y}, enhancedBits, owner, messages);
   if (published && showNotice && settings.Tooltip) showNotice(L"Clipboard modified by Velloform\n" + statusText);
   return published;
 }
 
 bool PutOriginalOnClipboard(const CapturedOriginal& original, HWND owner, UserMessages& messages) {
-  if (original.format != CF_METAFILEPICT) {
-    messages.ErrorBox(FormatText(L"Unable to put back a picture of clipboard format %u.", original.format));
-    return false;
+  switch (original.format) {
+    case CF_METAFILEPICT: return PutPictures(original.bytes, original.pict, {}, owner, messages);
+    // The system offers its own conversion of it to CF_METAFILEPICT again.
+    case CF_ENHMETAFILE: return PutPictures({}, original.pict, original.bytes, owner, messages);
+    default:
+      messages.ErrorBox(FormatText(L"Unable to put back a picture of clipboard format %u.", original.format));
+      return false;
   }
-  return PutMetafilePict(original.bytes, original.pict, owner, messages);
 }
 
 void SaveToFile(CMetafile& picture, WmfSettings& settings, const std::wstring& path, UserMessages& messages) {
@@ -92,6 +123,13 @@ void SaveToFile(CMetafile& picture, WmfSettings& settings, const std::wstring& p
     return result.written;
   });
   if (reason) messages.ErrorBox(FormatText(L"Unable to write %ls:\n%ls", path.c_str(), reason->c_str()));
+}
+
+void SaveToFile(const CEnhMetafile& picture, const WmfSettings& settings, const std::wstring& path,
+                UserMessages& messages) {
+  const std::vector<uint8_t> bytes = picture.Play(settings).bytes;
+  if (const std::optional<std::wstring> reason = ReplaceWholeFile(path, {bytes}))
+    messages.ErrorBox(FormatText(L"Unable to write %ls:\n%ls", path.c_str(), reason->c_str()));
 }
 
 }  // namespace wmf::win

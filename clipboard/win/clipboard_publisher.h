@@ -1,6 +1,7 @@
 // Publishing a captured picture: played afresh with the settings in force,
-// onto the clipboard as CF_METAFILEPICT with its physical size, or into a
-// placeable WMF file.
+// onto the clipboard as CF_METAFILEPICT with its physical size (and as
+// CF_ENHMETAFILE when it was captured as an enhanced metafile too), or into
+// a placeable WMF file or an EMF file.
 #pragma once
 
 #include <functional>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "captured_original.h"
+#include "enh_metafile.h"
 #include "metafile.h"
 
 #include <windows.h>
@@ -22,15 +24,17 @@ bool MetafileWords(HMETAFILE metafile, std::vector<uint16_t>& words, size_t& byt
 using ShowNotice = std::function<void(const std::wstring& text)>;
 
 // Puts the picture played with `settings` on the clipboard in place of what
-// is there, and counts the play in the settings' statistics; the
-// clipboard is opened for `owner` (the main window), since a clipboard
-// emptied without an owner may refuse new data. `statusText` gets the size
-// text before the clipboard is opened. When
-// `showNotice` is given and the Tooltip preference is set, the notice
-// "Clipboard modified by Velloform" with the size follows. Failures are
-// shown; false when the picture did not reach the clipboard.
-bool PublishToClipboard(CMetafile& picture, HWND owner, WmfSettings& settings, UserMessages& messages,
-                        std::wstring& statusText, const ShowNotice& showNotice);
+// is there, with `enhanced`, when given, the same picture as captured in its
+// own format, played too and put first, and counts the play in the
+// settings' statistics; the clipboard is opened for `owner` (the main
+// window), since a clipboard emptied without an owner may refuse new data.
+// `statusText` gets the size text (the enhanced picture's, when there is
+// one) before the clipboard is opened. When `showNotice` is given and the
+// Tooltip preference is set, the notice "Clipboard modified by Velloform"
+// with the size follows. Failures are shown; false when the pictures did not
+// reach the clipboard.
+bool PublishToClipboard(CMetafile& picture, const CEnhMetafile* enhanced, HWND owner, WmfSettings& settings,
+                        UserMessages& messages, std::wstring& statusText, const ShowNotice& showNotice);
 
 // Puts a captured picture back on the clipboard exactly as it was taken, in
 // its own format, in place of what is there; the clipboard is opened for
@@ -41,5 +45,8 @@ bool PutOriginalOnClipboard(const CapturedOriginal& original, HWND owner, UserMe
 // counts the play in the settings' statistics; failures are shown. An
 // existing file is replaced only by a completely written one.
 void SaveToFile(CMetafile& picture, WmfSettings& settings, const std::wstring& path, UserMessages& messages);
+// The same for an enhanced metafile, saved as an EMF file.
+void SaveToFile(const CEnhMetafile& picture, const WmfSettings& settings, const std::wstring& path,
+                UserMessages& messages);
 
 }  // namespace wmf::win

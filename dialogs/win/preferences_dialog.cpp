@@ -26,6 +26,7 @@ CPreferences::CPreferences(DialogContext& context)
       tooltip_(context.settings.Tooltip),
       popupSaveas_(context.settings.PopupSaveas),
       startWithOptions_(context.settings.StartWithOptions),
+      improveEmf_(context.settings.ImproveEmf),
       askTilemode_(context.settings.AskTilemode),
       replaceCopyclip_(context.settings.ReplaceCopyclip),
       mode_(context.settings.AutoModify) {}
@@ -41,6 +42,7 @@ void CPreferences::DoDataExchange(DataExchange& x) {
   x.Check(IDC_TOOLTIP, tooltip_);
   x.Check(IDC_POPUP_SAVE_AS, popupSaveas_);
   x.Check(IDC_START_WITH_OPTIONS, startWithOptions_);
+  x.Check(IDC_IMPROVE_EMF, improveEmf_);
   x.Check(IDC_ASK_TILEMODE, askTilemode_);
   x.Check(IDC_REPLACE_COPYCLIP, replaceCopyclip_);
   x.ListIndex(IDC_AUTOMODIFY_MODE, mode_);
@@ -64,6 +66,7 @@ void CPreferences::OnOK() {
   s.Tooltip = tooltip_;
   s.PopupSaveas = popupSaveas_;
   s.StartWithOptions = startWithOptions_;
+  s.ImproveEmf = improveEmf_;
   s.AskTilemode = askTilemode_;
   s.ReplaceCopyclip = replaceCopyclip_;
   if (mode_ >= 0) s.AutoModify = mode_;

@@ -23,7 +23,7 @@ class CPreferences : public CDialog {
 
  private:
   DialogContext& context_;
-  int isMetric_, showSplash_, tooltip_, popupSaveas_, startWithOptions_, askTilemode_, replaceCopyclip_;
+  int isMetric_, showSplash_, tooltip_, popupSaveas_, startWithOptions_, improveEmf_, askTilemode_, replaceCopyclip_;
   int mode_;
 };
 

@@ -2,10 +2,13 @@
 // comment records in which a Windows metafile carries one.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <algorithm>
 #include <cstring>
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 #include "embedded_emf.h"
@@ -37,6 +40,13 @@ class EmfBuilder {
     return End();
   }
 
+  // The size of the object table the header states (slot 0 included); 1
+  // unless told.
+  EmfBuilder& Handles(uint16_t handles) {
+    handles_ = handles;
+    return *this;
+  }
+
   // A record given as its raw bytes after type and size.
   EmfBuilder& Raw(uint32_t type, const std::vector<uint8_t>& body) {
     Begin(type, body.size());
@@ -56,7 +66,7 @@ class EmfBuilder {
     const int32_t bounds[4] = {0, 0, 0, 0};
     put(bounds, 16);
     put(&frame_, 16);
-    const uint32_t fields[5] = {kEmfSignature, 0x10000, total, static_cast<uint32_t>(count_ + 2), 1};
+    const uint32_t fields[5] = {kEmfSignature, 0x10000, total, static_cast<uint32_t>(count_ + 2), handles_};
     put(fields, 20);  // signature, version, bytes, records, handles and the reserved word
     const uint32_t description[3] = {0, 0, 0};
     put(description, 12);  // no description, no palette
@@ -89,7 +99,30 @@ class EmfBuilder {
   EmfRect frame_;
   std::vector<uint8_t> records_;
   size_t count_ = 0;
+  uint32_t handles_ = 1;
 };
+
+// The picture read, or a failure of the test naming the reason.
+inline EmfPicture ReadEmfOrFail(const std::vector<uint8_t>& bytes) {
+  EmfPicture picture;
+  std::string error;
+  EXPECT_TRUE(ReadEmf(bytes, picture, error)) << error;
+  return picture;
+}
+
+// The characters of the picture's first EMR_EXTTEXTOUTW, as they stand.
+inline std::u16string FirstWideText(const EmfPicture& picture) {
+  for (size_t i = 0; i < picture.size(); ++i) {
+    const EmfRecordView r = picture[i];
+    if (r.type != EmrExtTextOutW || !r.Has(44)) continue;
+    const uint32_t count = *r.U32(36), at = *r.U32(40) - 8;
+    if (!r.Has(size_t{at} + 2 * size_t{count})) return u"";
+    std::u16string text(count, u'\0');
+    std::memcpy(text.data(), r.body.data() + at, 2 * size_t{count});
+    return text;
+  }
+  return u"";
+}
 
 // The META_ESCAPE records that carry `emf` in pieces of at most `pieceBytes`,
 // as the system's conversion of an EMF writes them.

@@ -188,7 +188,7 @@ TEST(WmfSettings, FileIsWrittenInTheFixedOrder) {
   WmfSettings s(f.store, f.messages);
   ASSERT_TRUE(s.TransferSettings(SettingsOp::SaveFile, L"order.vf3"));
   const std::vector<std::wstring>& log = f.store.WriteLog();
-  ASSERT_EQ(log.size(), 3u + 22u + 7u + 3u * 255u);
+  ASSERT_EQ(log.size(), 3u + 22u + 7u + 1u + 3u * 255u);
   EXPECT_EQ(log[0], L"Velloform|Program Type");
   EXPECT_EQ(log[1], L"Velloform|Program Version");
   EXPECT_EQ(log[2], L"Velloform|Settings written");
@@ -198,9 +198,10 @@ TEST(WmfSettings, FileIsWrittenInTheFixedOrder) {
   EXPECT_EQ(log[24], L"Preferences|ForcedPalette");
   EXPECT_EQ(log[25], L"Options|Margin");
   EXPECT_EQ(log[31], L"Options|DrawingScale");
-  EXPECT_EQ(log[32], L"Options\\Width|Color1");
-  EXPECT_EQ(log[33], L"Options\\LineColor|Color1");
-  EXPECT_EQ(log[34], L"Options\\FillColor|Color1");
+  EXPECT_EQ(log[32], L"Preferences|ImproveEmf");
+  EXPECT_EQ(log[33], L"Options\\Width|Color1");
+  EXPECT_EQ(log[34], L"Options\\LineColor|Color1");
+  EXPECT_EQ(log[35], L"Options\\FillColor|Color1");
   EXPECT_EQ(log.back(), L"Options\\FillColor|Color255");
   EXPECT_EQ(f.store.ReadString(L"Options", L"FixedWidth", L"order.vf3", L""), L"0.010000");
 }
@@ -263,7 +264,7 @@ TEST(ScalarSettings, RulesAndNames) {
   EXPECT_FALSE(FindScalarSetting(L"Crop")->IsValid(std::numeric_limits<double>::infinity()));
   EXPECT_FALSE(FindScalarSetting(L"Percentage")->IsValid(0));
   EXPECT_EQ(FindScalarSetting(L"Jobs"), nullptr);
-  EXPECT_EQ(ScalarSettings().size(), 29u);
+  EXPECT_EQ(ScalarSettings().size(), 30u);
 }
 
 // A trial record takes the user's values, and what is tried on it stays

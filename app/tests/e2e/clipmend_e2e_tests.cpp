@@ -16,6 +16,7 @@
 #include "generated_pictures.h"
 #include "program_driver.h"
 #include "sample_pictures.h"
+#include "test_emf.h"
 #include "test_pictures.h"
 #include "wmf_file.h"
 
@@ -167,6 +168,9 @@ long OutputNumber(const std::string& info, const std::string& key) {
 TEST_F(Clipmend, EnhancedCadPictureIsPublishedAtItsOwnSize) {
   CLIPMEND_SKIP_WITHOUT_EMF_SAMPLES();
   const std::vector<uint8_t> emf = wmf::test::FileBytes(wmf::test::EmfCorpusDir() / "labels-unicode.emf");
+  // The system's conversion alone is improved, as when the picture is not
+  // improved in its own format.
+  SetPreference(L"Preferences", L"ImproveEmf", 0);
   Launch();
   // Without a CAD program's format it is left alone: what is there is the
   // system's conversion, as the program reads it.
@@ -202,6 +206,39 @@ TEST_F(Clipmend, EnhancedCadPictureIsPublishedAtItsOwnSize) {
   ASSERT_GT(file.size(), wmf::kPlaceableHeaderBytes);
   EXPECT_TRUE(std::equal(out.bits.begin(), out.bits.end(), file.begin() + wmf::kPlaceableHeaderBytes, file.end()))
       << "the clipboard's picture and wmfmend's differ";
+}
+
+// A CAD program's enhanced metafile comes back improved in its own format,
+// beside the improved Windows metafile, its text in its own characters.
+TEST_F(Clipmend, EnhancedCadPictureIsImprovedInItsOwnFormat) {
+  CLIPMEND_SKIP_WITHOUT_EMF_SAMPLES();
+  const std::vector<uint8_t> emf = wmf::test::FileBytes(wmf::test::EmfCorpusDir() / "labels-unicode.emf");
+  const wmf::EmfPicture original = wmf::test::ReadEmfOrFail(emf);
+  SetPreference(L"Options", L"Rotation", 90);
+  SetPreference(L"Options", L"MakeBlack", 1);
+  Launch();
+  const DWORD sequence = Judged([&] { return PutEnhancedPicture(owner_.Handle(), emf, {L"AutoCAD.r19"}); });
+  ASSERT_GE(SecondsUntilModified(sequence, Clock::now(), kReplacementDeadline), 0)
+      << "not modified within " << kReplacementDeadline << " s";
+
+  const ClipboardEnhancedPicture out = ReadEnhancedPicture();
+  ASSERT_TRUE(out.putAsOne) << "no enhanced metafile of the program's own on the clipboard";
+  const wmf::EmfPicture improved = wmf::test::ReadEmfOrFail(out.bytes);
+  // 150 × 80 mm, cropped to its drawing (its frame), turned a quarter.
+  const wmf::EmfRect& frame = improved.header.frame;
+  EXPECT_NEAR(frame.right - frame.left, 8007, 0.03 * 8007);
+  EXPECT_NEAR(frame.bottom - frame.top, 15007, 0.03 * 15007);
+  EXPECT_EQ(wmf::test::FirstWideText(improved), wmf::test::FirstWideText(original));
+  EXPECT_FALSE(wmf::test::FirstWideText(original).empty());
+  for (size_t i = 0; i < improved.size(); ++i) {
+    const wmf::EmfRecordView r = improved[i];
+    if (r.type == EMR_CREATEPEN) EXPECT_EQ(*r.U32(16), 0u) << "a line not black";
+    if (r.type == EMR_EXTCREATEPEN) EXPECT_EQ(*r.U32(32), 0u) << "a line not black";
+  }
+  const ClipboardPicture beside = ReadPicture();
+  EXPECT_TRUE(IsImproved(beside)) << "no improved Windows metafile beside it";
+  EXPECT_NEAR(beside.pict.xExt, frame.right - frame.left, 0.03 * 8007);
+  EXPECT_NEAR(beside.pict.yExt, frame.bottom - frame.top, 0.03 * 15007);
 }
 
 TEST_F(Clipmend, ModesDecideWhatIsModified) {

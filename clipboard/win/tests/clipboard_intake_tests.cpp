@@ -11,7 +11,9 @@
 
 #include "clipboard_intake.h"
 #include "clipboard_test_support.h"
+#include "emf_file.h"
 #include "engine_harness.h"
+#include "test_emf.h"
 
 #include <windows.h>
 #include <commdlg.h>
@@ -492,6 +494,94 @@ TEST_F(IntakeFixture, SavedFileIsAPlaceablePictureOfTheLastCapture) {
   wmf::win::SaveToFile(*intake.LastPicture(), settings, missing, messages);
   ASSERT_EQ(messages.errors.size(), 1u);
   EXPECT_EQ(messages.errors[0].rfind(L"Unable to write " + missing + L":\n", 0), 0u);
+}
+
+// A CAD program's enhanced metafile of 100 × 50 mm: its black background, a
+// red line and a label in Cyrillic.
+const std::u16string kLabel = u"Чертёж 1:50";
+std::vector<uint8_t> CadEnhancedPicture() {
+  using wmf::test::EmfBuilder;
+  EmfBuilder e({0, 0, 9999, 4999});
+  e.Handles(3)
+      .Record(EMR_SETMAPMODE, {MM_ANISOTROPIC})
+      .Record(EMR_SETWINDOWEXTEX, {10000, 5000})
+      .Record(EMR_SETVIEWPORTEXTEX, {378, 189})
+      .Record(EMR_CREATEBRUSHINDIRECT, {1, BS_SOLID, 0x000000, 0})
+      .Record(EMR_SELECTOBJECT, {1})
+      .Record(EMR_RECTANGLE, {0, 0, 10000, 5000})
+      .Record(EMR_CREATEPEN, {2, PS_SOLID, 0, 0, 0x0000FF})
+      .Record(EMR_SELECTOBJECT, {2})
+      .Record(EMR_MOVETOEX, {2000, 1000})
+      .Record(EMR_LINETO, {6000, 3000});
+  // EMR_EXTTEXTOUTW: bounds, graphics mode, scales, then the EMRTEXT with the
+  // characters at byte 76 of the record and their advances after them.
+  std::vector<int32_t> text = {0, 0, -1, -1, GM_COMPATIBLE, 0, 0, 2500, 3500, static_cast<int32_t>(kLabel.size()),
+                               76, 0, 0, 0, 0, 0, 76 + static_cast<int32_t>((kLabel.size() * 2 + 3) / 4 * 4)};
+  std::vector<uint8_t> body(text.size() * 4);
+  std::memcpy(body.data(), text.data(), body.size());
+  const auto* chars = reinterpret_cast<const uint8_t*>(kLabel.data());
+  body.insert(body.end(), chars, chars + kLabel.size() * 2);
+  body.resize((body.size() + 3) / 4 * 4, 0);
+  for (size_t i = 0; i < kLabel.size(); ++i) body.insert(body.end(), {200, 0, 0, 0});
+  e.Raw(EMR_EXTTEXTOUTW, body);
+  return e.Finish();
+}
+
+TEST_F(IntakeFixture, AnEnhancedMetafileIsImprovedInItsOwnFormatBesideItsWindowsMetafile) {
+  PutEnhancedPicture(otherProgram, CadEnhancedPicture(), {L"AutoCAD.r19"});
+  settings.Rotation = 90;
+  intake.ModifyClipboardPicture(false);
+  ASSERT_NE(intake.LastEnhancedPicture(), nullptr);
+  EXPECT_TRUE(messages.errors.empty());
+
+  const ClipboardEnhancedPicture out = ReadEnhancedPicture();
+  EXPECT_TRUE(out.putAsOne) << "published as an enhanced metafile, not left to the system's conversion";
+  const wmf::EmfPicture improved = wmf::test::ReadEmfOrFail(out.bytes);
+  // Cropped to the line and label (40 × 25 mm of the 100 × 50) and turned.
+  const wmf::EmfRect& frame = improved.header.frame;
+  EXPECT_LT(frame.right - frame.left, 2600);
+  EXPECT_GT(frame.bottom - frame.top, 3900);
+  EXPECT_EQ(wmf::test::FirstWideText(improved), kLabel) << "the text keeps its characters";
+  for (size_t i = 0; i < improved.size(); ++i) {
+    if (improved[i].type == EMR_CREATEPEN) EXPECT_EQ(*improved[i].U32(16), 0x0000FFu);
+  }
+  EXPECT_TRUE(Modified()) << "and as the improved Windows metafile";
+  const std::wstring status = intake.StatusText();
+  EXPECT_EQ(status.rfind(L"(size: ", 0), 0u);
+
+  // Put back, it is the enhanced metafile as its program made it.
+  intake.PutOriginalBack();
+  EXPECT_EQ(ReadEnhancedPicture().bytes, CadEnhancedPicture());
+}
+
+TEST_F(IntakeFixture, EnhancedMetafilesAreLeftToTheirConversionWhenThePreferenceIsOff) {
+  settings.ImproveEmf = 0;
+  PutEnhancedPicture(otherProgram, CadEnhancedPicture(), {L"AutoCAD.r19"});
+  intake.ModifyClipboardPicture(false);
+  EXPECT_EQ(intake.LastEnhancedPicture(), nullptr);
+  EXPECT_TRUE(Modified());
+  EXPECT_FALSE(ReadEnhancedPicture().putAsOne);
+}
+
+TEST_F(IntakeFixture, AWindowsMetafilesConversionIsNoEnhancedMetafileToImprove) {
+  PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"});
+  intake.ModifyClipboardPicture(false);
+  EXPECT_EQ(intake.LastEnhancedPicture(), nullptr);
+  EXPECT_FALSE(ReadEnhancedPicture().putAsOne);
+}
+
+TEST_F(IntakeFixture, AnEnhancedMetafileIsSavedAsAnEmfFileOrAsAWindowsMetafile) {
+  PutEnhancedPicture(otherProgram, CadEnhancedPicture(), {L"AutoCAD.r19"});
+  intake.ModifyClipboardPicture(false);
+  const std::filesystem::path folder = std::filesystem::temp_directory_path();
+  intake.SaveLastTo((folder / "intake-save-test.emf").wstring());
+  const wmf::EmfPicture saved = wmf::test::ReadEmfOrFail(wmf::test::FileBytes(folder / "intake-save-test.emf"));
+  EXPECT_EQ(wmf::test::FirstWideText(saved), kLabel);
+  intake.SaveLastTo((folder / "intake-save-test.wmf").wstring());
+  EXPECT_TRUE(wmf::test::ReadOrFail(wmf::test::FileBytes(folder / "intake-save-test.wmf")).placeable);
+  EXPECT_TRUE(messages.errors.empty());
+  std::filesystem::remove(folder / "intake-save-test.emf");
+  std::filesystem::remove(folder / "intake-save-test.wmf");
 }
 
 }  // namespace

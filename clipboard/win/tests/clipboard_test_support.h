@@ -121,6 +121,27 @@ inline ClipboardPicture ReadPicture() {
   return result;
 }
 
+// The enhanced metafile on the clipboard (the system's conversion of a
+// METAFILEPICT when only that is there), and whether it was put there as
+// one: listed before any METAFILEPICT.
+struct ClipboardEnhancedPicture {
+  std::vector<uint8_t> bytes;
+  bool putAsOne = false;
+};
+
+inline ClipboardEnhancedPicture ReadEnhancedPicture() {
+  ClipboardEnhancedPicture result;
+  if (!OpenClipboard(nullptr)) return result;
+  for (UINT id = EnumClipboardFormats(0); id != 0 && id != CF_METAFILEPICT; id = EnumClipboardFormats(id))
+    if (id == CF_ENHMETAFILE) result.putAsOne = true;
+  if (const auto emf = static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE))) {
+    result.bytes.resize(GetEnhMetaFileBits(emf, 0, nullptr));
+    GetEnhMetaFileBits(emf, static_cast<UINT>(result.bytes.size()), result.bytes.data());
+  }
+  CloseClipboard();
+  return result;
+}
+
 // The program's improved pictures begin with the mapping mode it sets.
 inline bool IsImproved(const ClipboardPicture& picture) {
   return picture.present && !picture.records.empty() && picture.records[0] == wmf::test::Rec(META_SETMAPMODE, {8});
