@@ -1,7 +1,8 @@
 #include "options_values.h"
 
 #include <cmath>
-#include <cstdio>
+
+#include "text_format.h"
 
 namespace {
 
@@ -105,9 +106,7 @@ void ConvertDialogUnits(OptionsDialogValues& v, std::array<ColorEntry, kColorNum
 }
 
 std::wstring BoxWidthText(double width, bool metric) {
-  wchar_t text[64];
-  swprintf(text, 64, metric ? L"%.2f" : L"%.3f", width);
-  return text;
+  return FormatText(metric ? L"%.2f" : L"%.3f", width);
 }
 
 std::wstring ListWidthText(double width, bool metric) {

@@ -30,8 +30,8 @@ constexpr uint16_t kDibPalIndices = 2;
 
 // Where a bitmap record keeps its parts, as parameter indices.
 struct BitmapRecordLayout {
-  size_t srcHeight = 0;  // SrcHeight; SrcWidth, YSrc and XSrc follow
-  size_t dib = 0;        // the bitmap's first word
+  PointAt sourceSize, sourceOrigin;  // the box taken from the bitmap
+  size_t dib = 0;                    // the bitmap's first word
   uint16_t colorUsage = kDibRgbColors;
 };
 
@@ -39,7 +39,7 @@ bool FindBitmapRecordLayout(const WmfRecord& record, BitmapRecordLayout& layout)
   if (record.function != MetaDibStretchBlt && record.function != MetaStretchDib) return false;
   const std::optional<BlitView> blit = BlitView::Of(record);
   if (!blit || blit->bitmap == 0) return false;
-  layout = {blit->source, blit->bitmap,
+  layout = {blit->SourceSize(), blit->SourceOrigin(), blit->bitmap,
             record.function == MetaStretchDib ? record.params[BlitView::kStretchDibColorUsage] : kDibRgbColors};
   return true;
 }
@@ -355,8 +355,8 @@ bool RotateDibRecord(WmfRecord& record, int rotation) {
   if (newRecordWords > std::numeric_limits<uint32_t>::max()) return false;
   if (!g.core && Read32(dib, 20) != 0 && newImageBytes > std::numeric_limits<uint32_t>::max()) return false;
 
-  const size_t src = layout.srcHeight;
-  SourceRect rect{Signed(record, src), Signed(record, src + 1), Signed(record, src + 2), Signed(record, src + 3)};
+  SourceRect rect{Y(record, layout.sourceSize), X(record, layout.sourceSize), Y(record, layout.sourceOrigin),
+                  X(record, layout.sourceOrigin)};
   if (!TurnSourceRect(rect, g, rotation, static_cast<int64_t>(newHeight))) return false;
 
   const auto pixelsBegin = dib.begin() + static_cast<ptrdiff_t>(g.infoBytes);
@@ -378,10 +378,10 @@ bool RotateDibRecord(WmfRecord& record, int rotation) {
 
   record.params.resize(layout.dib + newDib.size() / 2);
   std::memcpy(record.params.data() + layout.dib, newDib.data(), newDib.size());
-  Store(record, src, static_cast<int32_t>(rect.height));
-  Store(record, src + 1, static_cast<int32_t>(rect.width));
-  Store(record, src + 2, static_cast<int32_t>(rect.y));
-  Store(record, src + 3, static_cast<int32_t>(rect.x));
+  Store(record, layout.sourceSize.y, static_cast<int32_t>(rect.height));
+  Store(record, layout.sourceSize.x, static_cast<int32_t>(rect.width));
+  Store(record, layout.sourceOrigin.y, static_cast<int32_t>(rect.y));
+  Store(record, layout.sourceOrigin.x, static_cast<int32_t>(rect.x));
   return true;
 }
 

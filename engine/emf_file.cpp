@@ -1,18 +1,12 @@
 #include "emf_file.h"
 
-#include <cstdio>
+#include <cstring>
 
 #include "emf_record_kinds.h"
+#include "text_format.h"
 
 namespace wmf {
 namespace {
-
-template <typename... Args>
-std::string Format(const char* format, Args... args) {
-  char text[256];
-  std::snprintf(text, sizeof text, format, args...);
-  return text;
-}
 
 uint32_t U32At(const std::vector<uint8_t>& bytes, size_t at) {
   uint32_t value;
@@ -69,7 +63,7 @@ bool ReadEmf(std::vector<uint8_t> bytes, EmfPicture& picture, std::string& error
   picture = EmfPicture{};
   const size_t total = bytes.size();
   if (!LooksLikeEmf(bytes)) {
-    error = Format("no enhanced metafile header at byte 0 (an EMR_HEADER of at least 88 bytes with the signature "
+    error = FormatText("no enhanced metafile header at byte 0 (an EMR_HEADER of at least 88 bytes with the signature "
                    "\" EMF\")");
     return false;
   }
@@ -79,22 +73,22 @@ bool ReadEmf(std::vector<uint8_t> bytes, EmfPicture& picture, std::string& error
   std::vector<uint32_t> starts;
   while (!ended) {
     if (total - at < 8) {
-      error = Format("the data ends at byte %zu without an EMR_EOF record", total);
+      error = FormatText("the data ends at byte %zu without an EMR_EOF record", total);
       return false;
     }
     const uint32_t type = U32At(bytes, at), size = U32At(bytes, at + 4);
     if (size < 8 || size % 4 != 0 || size > total - at) {
-      error = Format("%s at byte %zu has a size of %u bytes: a record has at least 8 bytes, a multiple of 4, "
+      error = FormatText("%s at byte %zu has a size of %u bytes: a record has at least 8 bytes, a multiple of 4, "
                      "and ends within the data (%zu bytes left)",
                      EmfRecordName(type).c_str(), at, size, total - at);
       return false;
     }
     if (at > UINT32_MAX) {
-      error = Format("the data has %zu bytes; pictures of more than 4 GB are not read", total);
+      error = FormatText("the data has %zu bytes; pictures of more than 4 GB are not read", total);
       return false;
     }
     if (at == 0 && size < 8 + kSmallestHeaderBody) {
-      error = Format("EMR_HEADER at byte 0 has %u bytes; it needs at least 88", size);
+      error = FormatText("EMR_HEADER at byte 0 has %u bytes; it needs at least 88", size);
       return false;
     }
     starts.push_back(static_cast<uint32_t>(at));

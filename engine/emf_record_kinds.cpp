@@ -1,7 +1,8 @@
 #include "emf_record_kinds.h"
 
 #include <array>
-#include <cstdio>
+
+#include "text_format.h"
 
 namespace wmf {
 namespace {
@@ -32,9 +33,7 @@ const EmfRecordKind* FindEmfRecordKind(uint32_t type) {
 
 std::string EmfRecordName(uint32_t type) {
   if (const EmfRecordKind* kind = FindEmfRecordKind(type)) return kind->name;
-  char text[32];
-  std::snprintf(text, sizeof text, "EMF record 0x%X", type);
-  return text;
+  return FormatText("EMF record 0x%X", type);
 }
 
 }  // namespace wmf

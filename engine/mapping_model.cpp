@@ -193,10 +193,6 @@ double MappingModel::ScaleY() const {
   return static_cast<double>(current_.viewportExtY) * unitsY_ / (static_cast<double>(current_.windowExtY) * reference_.viewportExtY);
 }
 
-bool MappingModel::IsIdentity() const {
-  return ToPicture(0, 0) == Point64{0, 0} && ScaleX() == 1.0 && ScaleY() == 1.0;
-}
-
 Mapping MappingModel::FindReference(const RecordList& records, const Mapping& initial,
                                     bool firstWindow) {
   MappingModel model;

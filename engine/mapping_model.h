@@ -70,8 +70,6 @@ class MappingModel {
   // picture's mapping mirrors that axis against picture space.
   double ScaleX() const;
   double ScaleY() const;
-  // The mapping is the identity (picture space is logical space).
-  bool IsIdentity() const;
 
   // The reference mapping of a picture: the mapping in force at its first
   // drawing record (or at its end when nothing is drawn), starting from

@@ -68,13 +68,7 @@ void CMetafile::AnalyseExtents() {
   }
 }
 
-PlayResult CMetafile::Play(WmfRecorder& surface) {
-  const PlayResult result = Play(surface, context_.settings);
-  if (loaded) ++context_.settings.Jobs;
-  return result;
-}
-
-PlayResult CMetafile::Play(WmfRecorder& surface, WmfSettings& settings) {
+PlayResult CMetafile::Play(WmfRecorder& surface, const WmfSettings& settings) {
   if (!loaded) {
     context_.messages.ErrorBox(L"Metafile not properly loaded.");
     return PlayResult{};
@@ -101,7 +95,7 @@ PlayResult CMetafile::Play(WmfRecorder& surface, WmfSettings& settings) {
 
   RecordRewriter rewriter(pass_, settings, settings.PaletteInForce(palette), surface, frame_, divisor);
   for (RecordView record : picture_.records) rewriter.RewriteRecord(record);
-  return PlayResult{output, pass_.unitsPerInchOut};
+  return PlayResult{output, pass_.unitsPerInchOut, 1};
 }
 
 }  // namespace wmf

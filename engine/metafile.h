@@ -1,6 +1,6 @@
 // One captured metafile picture, kept exactly as captured, with what the
 // engine learnt of it at capture; every Play writes a rewritten copy into a
-// new recording surface with the settings in force at that moment.
+// new recording surface with the settings it is given.
 #pragma once
 
 #include <cstdint>
@@ -87,9 +87,9 @@ struct PassState {
   }
 };
 
-// What the engine needs of its surroundings.
+// What the engine needs of its surroundings. The settings are not among
+// them: each play is given the settings it is to apply, and only reads them.
 struct EngineContext {
-  WmfSettings& settings;
   UserMessages& messages;
   TextMeasurer& measurer;
   int displayBitsPerPixel = 32;  // for the palette choice
@@ -99,6 +99,9 @@ struct EngineContext {
 struct PlayResult {
   Size output;              // the output window (w, h), swapped for 90 and 270 degrees
   double unitsPerInch = 0;  // the output's scale
+  // The pictures played: 1, or 0 for a picture that is not loaded. The
+  // caller that publishes the output counts them in the statistics (`Jobs`).
+  int jobs = 0;
 };
 
 class CMetafile {
@@ -110,13 +113,10 @@ class CMetafile {
   CMetafile(const MetafilePict& header, WmfPicture picture, double drawingHeight, int fromIntelliCad,
             EngineContext& context, bool fromCadProgram = false);
 
-  // Plays the rewritten picture into `surface`; returns the output window
-  // and its scale. A picture that is not loaded plays nothing: (0, 0).
-  // Counts one job in the settings' statistics.
-  PlayResult Play(WmfRecorder& surface);
-  // The same with `settings` in place of the engine's, counting nothing:
-  // what other options would make of the picture.
-  PlayResult Play(WmfRecorder& surface, WmfSettings& settings);
+  // Plays the picture rewritten by `settings` into `surface`; returns the
+  // output window and its scale. A picture that is not loaded plays
+  // nothing: (0, 0) and no job.
+  PlayResult Play(WmfRecorder& surface, const WmfSettings& settings);
 
   int loaded = 0;
   Rect extents;

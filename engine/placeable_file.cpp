@@ -1,10 +1,10 @@
 #include "placeable_file.h"
 
 #include <algorithm>
-#include <cwchar>
-#include <iterator>
 #include <span>
 #include <vector>
+
+#include "text_format.h"
 
 namespace wmf {
 
@@ -18,22 +18,22 @@ PlaceableHeader PlaceableHeaderFor(Size output, double unitsPerInchOut) {
   return header;
 }
 
-bool PlayToFile(CMetafile& picture, FileSink& file) {
+FilePlayResult PlayToFile(CMetafile& picture, const WmfSettings& settings, FileSink& file) {
+  FilePlayResult result;
   const uint8_t headerPlace[kPlaceableHeaderBytes] = {};
-  if (!file.Append(headerPlace)) return false;
+  if (!file.Append(headerPlace)) return result;
   WmfRecorder surface;
   surface.SpillTo([&file](std::span<const uint8_t> piece) { return file.Append(piece); });
-  const PlayResult played = picture.Play(surface);
+  const PlayResult& played = result.played = picture.Play(surface, settings);
   const std::vector<uint8_t> header = surface.CloseSpilled();
-  return !header.empty() && file.Overwrite(kPlaceableHeaderBytes, header) &&
-         file.Overwrite(0, PlaceableHeaderBytes(PlaceableHeaderFor(played.output, played.unitsPerInch)));
+  result.written = !header.empty() && file.Overwrite(kPlaceableHeaderBytes, header) &&
+                   file.Overwrite(0, PlaceableHeaderBytes(PlaceableHeaderFor(played.output, played.unitsPerInch)));
+  return result;
 }
 
 std::wstring SizeStatusText(Size himetric, bool metric) {
-  wchar_t text[128];
-  if (metric) std::swprintf(text, std::size(text), L"(size: %.1f * %.1f cm)", himetric.x / 1000.0, himetric.y / 1000.0);
-  else std::swprintf(text, std::size(text), L"(size: %.2f\" * %.2f\")", himetric.x / 2540.0, himetric.y / 2540.0);
-  return text;
+  if (metric) return FormatText(L"(size: %.1f * %.1f cm)", himetric.x / 1000.0, himetric.y / 1000.0);
+  return FormatText(L"(size: %.2f\" * %.2f\")", himetric.x / 2540.0, himetric.y / 2540.0);
 }
 
 }  // namespace wmf

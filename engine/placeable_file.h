@@ -14,10 +14,17 @@ namespace wmf {
 // metafile's bits.
 PlaceableHeader PlaceableHeaderFor(Size output, double unitsPerInchOut);
 
-// Plays the picture into a placeable file as it goes: the records are
-// written in pieces as they are made, then the two headers, known only at
-// the end, take their places at the start. False when writing failed.
-bool PlayToFile(CMetafile& picture, FileSink& file);
+// What playing into a file did: the play, whose jobs the caller counts, and
+// whether the whole file was written.
+struct FilePlayResult {
+  PlayResult played;
+  bool written = false;
+};
+
+// Plays the picture rewritten by `settings` into a placeable file as it
+// goes: the records are written in pieces as they are made, then the two
+// headers, known only at the end, take their places at the start.
+FilePlayResult PlayToFile(CMetafile& picture, const WmfSettings& settings, FileSink& file);
 
 // "(size: 5.1 * 3.8 cm)" or "(size: 2.00\" * 1.50\")" for a size in HIMETRIC.
 std::wstring SizeStatusText(Size himetric, bool metric);

@@ -56,6 +56,9 @@ struct BlitView {
   static std::optional<BlitView> Of(RecordView record);
   PointAt Corner() const { return PointAt{box + 3, box + 2}; }
   PointAt Size() const { return PointAt{box + 1, box}; }  // DestWidth, DestHeight
+  // The box taken from the bitmap, in the records that have one.
+  PointAt SourceSize() const { return PointAt{source + 1, source}; }               // SrcWidth, SrcHeight
+  PointAt SourceOrigin() const { return PointAt{sourceOrigin + 1, sourceOrigin}; }  // XSrc, YSrc
 };
 
 // A MetaTextOut: StringLength, the string, YStart, XStart.

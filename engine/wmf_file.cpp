@@ -1,21 +1,14 @@
 #include "wmf_file.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "large_buffer.h"
 #include "object_table.h"
+#include "text_format.h"
 
 namespace wmf {
 namespace {
-
-template <typename... Args>
-std::string Format(const char* format, Args... args) {
-  char text[256];
-  std::snprintf(text, sizeof text, format, args...);
-  return text;
-}
 
 constexpr uint16_t kEndRecord[3] = {3, 0, MetaEof};
 
@@ -40,14 +33,14 @@ bool ReadWmf(std::vector<uint16_t> words, size_t byteCount, WmfPicture& picture,
   const size_t total = byteCount / 2;
   const auto DoubleWord = [&](size_t at) { return words[at] | (static_cast<uint32_t>(words[at + 1]) << 16); };
   if (total > UINT32_MAX) {
-    error = Format("the data has %zu bytes; pictures of more than 8 GB are not read", byteCount);
+    error = FormatText("the data has %zu bytes; pictures of more than 8 GB are not read", byteCount);
     return false;
   }
 
   size_t start = 0;
   if (total >= 2 && DoubleWord(0) == kPlaceableKey) {
     if (byteCount < kPlaceableHeaderBytes) {
-      error = Format("placeable header at byte 0 needs 22 bytes, the data has %zu", byteCount);
+      error = FormatText("placeable header at byte 0 needs 22 bytes, the data has %zu", byteCount);
       return false;
     }
     PlaceableHeader placeable;
@@ -62,7 +55,7 @@ bool ReadWmf(std::vector<uint16_t> words, size_t byteCount, WmfPicture& picture,
 
   const size_t available = byteCount - 2 * start;
   if (available < kStandardHeaderBytes) {
-    error = Format("metafile header at byte %zu needs 18 bytes, the data has %zu", 2 * start, available);
+    error = FormatText("metafile header at byte %zu needs 18 bytes, the data has %zu", 2 * start, available);
     return false;
   }
   WmfHeader& header = picture.header;
@@ -74,12 +67,12 @@ bool ReadWmf(std::vector<uint16_t> words, size_t byteCount, WmfPicture& picture,
   header.maxRecordWords = DoubleWord(start + 6);
   header.parameterCount = words[start + 8];
   if (header.type != 1 && header.type != 2) {
-    error = Format("metafile header at byte %zu has type %u; a metafile has type 1 (memory) or 2 (disk)",
+    error = FormatText("metafile header at byte %zu has type %u; a metafile has type 1 (memory) or 2 (disk)",
                    2 * start, header.type);
     return false;
   }
   if (header.headerWords != 9) {
-    error = Format("metafile header at byte %zu gives a header size of %u words; it must be 9",
+    error = FormatText("metafile header at byte %zu gives a header size of %u words; it must be 9",
                    2 * start + 2, header.headerWords);
     return false;
   }
@@ -93,19 +86,19 @@ bool ReadWmf(std::vector<uint16_t> words, size_t byteCount, WmfPicture& picture,
   ReserveLarge(starts, (total - at) / 8);
   for (;;) {
     if (total - at < 3) {
-      error = Format("no end record: the records stop at byte %zu, %zu bytes before the end of the data",
+      error = FormatText("no end record: the records stop at byte %zu, %zu bytes before the end of the data",
                      2 * at, byteCount - 2 * at);
-      if (2 * at == byteCount) error = Format("no end record: the data ends at byte %zu", byteCount);
+      if (2 * at == byteCount) error = FormatText("no end record: the data ends at byte %zu", byteCount);
       return false;
     }
     const uint32_t sizeWords = DoubleWord(at);
     const uint16_t function = words[at + 2];
     if (sizeWords < 3) {
-      error = Format("record at byte %zu is %u words long; a record has at least 3", 2 * at, sizeWords);
+      error = FormatText("record at byte %zu is %u words long; a record has at least 3", 2 * at, sizeWords);
       return false;
     }
     if (sizeWords > total - at) {
-      error = Format("record %s at byte %zu is %u words long and runs past the end of the data at byte %zu",
+      error = FormatText("record %s at byte %zu is %u words long and runs past the end of the data at byte %zu",
                      RecordName(function).c_str(), 2 * at, sizeWords, byteCount);
       return false;
     }

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
+
+#include "text_format.h"
 
 namespace wmf {
 namespace {
@@ -37,9 +38,7 @@ const RecordKind* FindRecordKind(uint16_t function) {
 
 std::string RecordName(uint16_t function) {
   if (const RecordKind* kind = FindRecordKind(function)) return kind->name;
-  char text[8];
-  std::snprintf(text, sizeof text, "0x%04X", function);
-  return text;
+  return FormatText("0x%04X", function);
 }
 
 }  // namespace wmf

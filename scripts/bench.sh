@@ -74,7 +74,7 @@ if [ $with_windows = 1 ]; then
     i=$((i + 1))
   done < <("$root/scripts/wine-run.sh" "$windows/wineprefix" "$windows/engine/platform_play_bench.exe" "${files[@]}" | tr -d '\r')
   latency=$("$root/scripts/with-display.sh" "$root/scripts/wine-run.sh" "$windows/wineprefix" \
-    "$windows/shell/clipmend_e2e_tests.exe" \
+    "$windows/app/clipmend_e2e_tests.exe" \
     --gtest_filter='Clipmend.AutoCadPictureIsReplaced*:Clipmend.LargePictureIsReplacedToo' 2>/dev/null |
     tr -d '\r' | grep "modified after" || true)
 fi

@@ -43,7 +43,7 @@ if [ ${#missing[@]} -eq 0 ]; then
   setups=("$windows"/installer/Velloform-*-setup.exe)
   shopt -u nullglob
   [ ${#setups[@]} -eq 1 ] || missing+=("the installer: expected one in $windows/installer, found ${#setups[@]}")
-  for file in "$windows/shell/Clipmend.exe" "$windows/tools/wmfmend/wmfmend.exe" "$windows/shell/Velloform.chm" \
+  for file in "$windows/app/Clipmend.exe" "$windows/tools/wmfmend/wmfmend.exe" "$windows/app/Velloform.chm" \
               "$linux/tools/wmfmend/wmfmend"; do
     [ -s "$file" ] || missing+=("$file: built, but not there")
   done
@@ -57,7 +57,7 @@ fi
 setup=${setups[0]}
 version=$(basename "$setup" | sed 's/^Velloform-\(.*\)-setup\.exe$/\1/')
 mkdir -p "$dist"
-cp "$windows/shell/Clipmend.exe" "$windows/tools/wmfmend/wmfmend.exe" "$windows/shell/Velloform.chm" "$setup" "$dist/"
+cp "$windows/app/Clipmend.exe" "$windows/tools/wmfmend/wmfmend.exe" "$windows/app/Velloform.chm" "$setup" "$dist/"
 
 package="wmfmend-$version-linux-$(uname -m)"
 stage="$linux/package/$package"

@@ -8,4 +8,4 @@ windows="$root/build/windows"
 cmake -S "$root" -B "$windows" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
 cmake --build "$windows" -j "$(nproc)" --target Clipmend
-exec "$root/scripts/with-display.sh" "$root/scripts/wine-run.sh" "$windows/wineprefix" "$windows/shell/Clipmend.exe" "$@"
+exec "$root/scripts/with-display.sh" "$root/scripts/wine-run.sh" "$windows/wineprefix" "$windows/app/Clipmend.exe" "$@"

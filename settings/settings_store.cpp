@@ -5,6 +5,8 @@
 #include <cwchar>
 #include <iterator>
 
+#include "text_format.h"
+
 double SettingsStore::ReadReal(const std::wstring& section, const std::wstring& name,
                                const std::wstring& path, double defaultValue) {
   return ParseReal(ReadString(section, name, path, L""), defaultValue);
@@ -45,9 +47,7 @@ double ParseReal(const std::wstring& text, double defaultValue) {
 }
 
 std::wstring FormatReal(double value) {
-  wchar_t text[400];
-  std::swprintf(text, std::size(text), L"%f", value);
-  return text;
+  return FormatText(L"%f", value);
 }
 
 std::wstring FormatSettingsDate(std::time_t when) {
@@ -59,10 +59,8 @@ std::wstring FormatSettingsDate(std::time_t when) {
 #else
   localtime_r(&when, &local);
 #endif
-  wchar_t text[128];
-  std::swprintf(text, std::size(text), L"%04d-%ls-%02d", local.tm_year + 1900,
-                kMonths[std::clamp(local.tm_mon, 0, 11)], local.tm_mday);
-  return text;
+  return FormatText(L"%04d-%ls-%02d", local.tm_year + 1900, kMonths[std::clamp(local.tm_mon, 0, 11)],
+                    local.tm_mday);
 }
 
 std::wstring FormatSettingsDate() { return FormatSettingsDate(std::time(nullptr)); }

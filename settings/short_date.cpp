@@ -1,14 +1,11 @@
 // FormatShortDate off Windows: there is no user's short date format to follow,
 // so the date is written in the locale-independent year-month-day form.
-#include <cwchar>
-#include <iterator>
 
 #include "settings_store.h"
+#include "text_format.h"
 
 std::wstring FormatShortDate(std::time_t when) {
   std::tm local{};
   if (when < 0 || !localtime_r(&when, &local)) return kUnknownDate;
-  wchar_t text[50];
-  std::swprintf(text, std::size(text), L"%04d-%02d-%02d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
-  return text;
+  return FormatText(L"%04d-%02d-%02d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
 }

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "program_version.h"
+#include "text_format.h"
+
 std::vector<std::wstring> NamesByColorNumber(const std::wstring& prefix) {
   std::vector<std::wstring> names(kColorNumbers);
   for (int c = 1; c < kColorNumbers; ++c) names[c] = prefix + std::to_wstring(c);
@@ -21,7 +24,7 @@ constexpr wchar_t kOptions[] = L"Options";
 constexpr wchar_t kPreferences[] = L"Preferences";
 constexpr wchar_t kHeaderSection[] = L"Velloform";
 constexpr wchar_t kStatistics[] = L"Statistics";
-constexpr wchar_t kVersionSection[] = L"V7,30,0,0";
+constexpr wchar_t kVersionSection[] = L"V" VELLOFORM_VERSION_COMMAS;
 // The sections of the colour table, made once: a transfer passes them 800
 // times.
 struct ColorSections {
@@ -193,7 +196,7 @@ bool WmfSettings::TransferSettings(SettingsOp op, const std::wstring& path) {
 bool WmfSettings::TransferAll(SettingsOp op, const std::wstring& path) {
   if (IsSave(op)) {
     if (!store_.WriteString(kHeaderSection, L"Program Type", path, L"Clipmend.exe")) return false;
-    store_.WriteString(kHeaderSection, L"Program Version", path, L"7,30,0,0");
+    store_.WriteString(kHeaderSection, L"Program Version", path, L"" VELLOFORM_VERSION_COMMAS);
     store_.WriteString(kHeaderSection, L"Settings written", path, FormatSettingsDate());
   }
   const bool colorsOnly =
@@ -228,9 +231,7 @@ bool WmfSettings::TransferValues(SettingsOp op, const std::wstring& path) {
   }
   if (op == SettingsOp::LoadRegistry && ForcedPalette != -1) {
     oPalette = ForcedPalette;
-    wchar_t text[64];
-    std::swprintf(text, std::size(text), L"Warning: Palette will be forced to %d", ForcedPalette);
-    messages_.InfoBox(text);
+    messages_.InfoBox(FormatText(L"Warning: Palette will be forced to %d", ForcedPalette));
   }
   return intsWritten && realsWritten;
 }

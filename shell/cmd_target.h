@@ -11,8 +11,9 @@
 //   }
 //   const MessageMap& CMyWnd::GetMessageMap() const { return ClassMap(); }  // override
 //
-// Handlers are member functions; see OnMessage, OnCommand and OnUpdate below
-// for the signatures they may have.
+// Handlers are member functions; see OnMessage, the typed entries after it
+// (OnDrawItemMessage, OnCtlColorMessage, OnNotifyMessage, ...), OnCommand and
+// OnUpdate below for the signatures they may have.
 #pragma once
 
 #include <windows.h>
@@ -173,6 +174,35 @@ struct DataMemberOf<UINT C::*> {
   using Class = C;
 };
 
+template <auto Method>
+auto& TargetOf(CCmdTarget& target) {
+  return static_cast<typename MemberOf<decltype(Method)>::Class&>(target);
+}
+
+template <auto Method>
+LRESULT CrackDrawItem(CCmdTarget& target, WPARAM, LPARAM lParam) {
+  return (TargetOf<Method>(target).*Method)(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)) ? TRUE : FALSE;
+}
+template <auto Method>
+LRESULT CrackCtlColor(CCmdTarget& target, WPARAM wParam, LPARAM lParam) {
+  const HBRUSH brush = (TargetOf<Method>(target).*Method)(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+  return reinterpret_cast<LRESULT>(brush);
+}
+template <auto Method>
+LRESULT CrackNotify(CCmdTarget& target, WPARAM, LPARAM lParam) {
+  return (TargetOf<Method>(target).*Method)(*reinterpret_cast<const NMHDR*>(lParam));
+}
+template <auto Method>
+LRESULT CrackChangeCbChain(CCmdTarget& target, WPARAM wParam, LPARAM lParam) {
+  (TargetOf<Method>(target).*Method)(reinterpret_cast<HWND>(wParam), reinterpret_cast<HWND>(lParam));
+  return 0;
+}
+template <auto Method>
+LRESULT CrackInitMenuPopup(CCmdTarget& target, WPARAM wParam, LPARAM lParam) {
+  (TargetOf<Method>(target).*Method)(reinterpret_cast<HMENU>(wParam), LOWORD(lParam), HIWORD(lParam) != 0);
+  return 0;
+}
+
 template <auto Member>
 UINT ReadMember(const CCmdTarget& target) {
   using Class = typename DataMemberOf<decltype(Member)>::Class;
@@ -182,10 +212,44 @@ UINT ReadMember(const CCmdTarget& target) {
 }  // namespace message_map_detail
 
 // A message handler: a member function taking (WPARAM, LPARAM) or nothing,
-// returning LRESULT or nothing (then the message's result is 0).
+// returning LRESULT or nothing (then the message's result is 0). Messages
+// with handles or records in their parameters have typed entries below.
 template <auto Method>
 constexpr MessageEntry OnMessage(MessageId message) {
   return {message, &message_map_detail::CallMessage<Method>};
+}
+
+// Handlers with typed arguments for the messages whose parameters stand for
+// handles and records, as WTL's message crackers give them: the table entry
+// unpacks WPARAM and LPARAM, so that no handler casts them.
+
+// WM_DRAWITEM: `bool (const DRAWITEMSTRUCT&)`, true when the item was drawn.
+template <auto Method>
+constexpr MessageEntry OnDrawItemMessage() {
+  return {WM_DRAWITEM, &message_map_detail::CrackDrawItem<Method>};
+}
+// WM_CTLCOLORSTATIC and the other WM_CTLCOLOR* messages:
+// `HBRUSH (HDC dc, HWND control)`; a null brush leaves the colours to the
+// default handling.
+template <auto Method>
+constexpr MessageEntry OnCtlColorMessage(UINT message) {
+  return {message, &message_map_detail::CrackCtlColor<Method>};
+}
+// WM_NOTIFY: `LRESULT (const NMHDR&)`; the header starts the control's own
+// record (NMUPDOWN, ...), which the handler reads once it knows the code.
+template <auto Method>
+constexpr MessageEntry OnNotifyMessage() {
+  return {WM_NOTIFY, &message_map_detail::CrackNotify<Method>};
+}
+// WM_CHANGECBCHAIN: `void (HWND removed, HWND next)`.
+template <auto Method>
+constexpr MessageEntry OnChangeCbChainMessage() {
+  return {WM_CHANGECBCHAIN, &message_map_detail::CrackChangeCbChain<Method>};
+}
+// WM_INITMENUPOPUP: `void (HMENU menu, UINT position, bool windowMenu)`.
+template <auto Method>
+constexpr MessageEntry OnInitMenuPopupMessage() {
+  return {WM_INITMENUPOPUP, &message_map_detail::CrackInitMenuPopup<Method>};
 }
 
 // The message id a target registered at run time and keeps in the member

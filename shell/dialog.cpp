@@ -1,11 +1,11 @@
 #include "dialog.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cwchar>
 #include <utility>
 
 #include "message_boxes.h"
+#include "text_format.h"
 
 namespace {
 
@@ -54,9 +54,7 @@ bool BringForward(const CWnd* open) {
 }
 
 std::wstring FormatDialogReal(double value) {
-  wchar_t text[64];
-  swprintf(text, 64, L"%.*g", 15, value);
-  return text;
+  return FormatText(L"%.*g", 15, value);
 }
 
 void DataExchange::Check(int id, int& value) {

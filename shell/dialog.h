@@ -8,6 +8,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "window.h"
 
@@ -57,11 +58,32 @@ class DataExchange {
 };
 
 // Brings a dialog that is open already to the front; false when `open` is
-// null. A second request for a dialog that exists once shows the first.
+// null.
 bool BringForward(const CWnd* open);
 
 // A real as the dialogs write it: "%.*g" at precision 15 (0.01, 100, 6).
 std::wstring FormatDialogReal(double value);
+
+// At most one dialog of the class `Dialog` open at a time, whatever command
+// opens it: a request while one is open brings that one to the front.
+template <class Dialog>
+class SingleDialog {
+ public:
+  // The dialog open now, or null.
+  static Dialog* Open() { return open_; }
+  // Runs a dialog made from `arguments` until it closes, unless one is open.
+  template <class... Arguments>
+  static void Run(Arguments&&... arguments) {
+    if (BringForward(open_)) return;
+    Dialog dialog(std::forward<Arguments>(arguments)...);
+    open_ = &dialog;
+    dialog.DoModal();
+    open_ = nullptr;
+  }
+
+ private:
+  static inline Dialog* open_ = nullptr;
+};
 
 class CDialog : public CWnd {
  public:

@@ -9,15 +9,14 @@ bool CFrameWnd::OnCmdMsg(UINT id, CommandRequest request, CCmdUI* item) {
 
 const MessageMap& CFrameWnd::ClassMap() {
   static const MessageEntry messages[] = {
-      OnMessage<&CFrameWnd::OnInitMenuPopup>(WM_INITMENUPOPUP),
+      OnInitMenuPopupMessage<&CFrameWnd::OnInitMenuPopup>(),
   };
   static const MessageMap map{&CWnd::ClassMap(), messages, {}};
   return map;
 }
 
-void CFrameWnd::OnInitMenuPopup(WPARAM wParam, LPARAM lParam) {
-  if (HIWORD(lParam)) return;  // the window menu
-  HMENU menu = reinterpret_cast<HMENU>(wParam);
+void CFrameWnd::OnInitMenuPopup(HMENU menu, UINT, bool windowMenu) {
+  if (windowMenu) return;
   const int count = GetMenuItemCount(menu);
   for (int position = 0; position < count; ++position) {
     const UINT id = GetMenuItemID(menu, position);

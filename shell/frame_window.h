@@ -21,7 +21,7 @@ class CFrameWnd : public CWnd {
   void PostNcDestroy() override;
 
  private:
-  void OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
+  void OnInitMenuPopup(HMENU menu, UINT position, bool windowMenu);
 
   CCmdTarget* nextTarget_;
 };

@@ -16,23 +16,7 @@ using BrushHandle = wmf::win::GdiObjectOwner<HBRUSH>;
 using BitmapHandle = wmf::win::GdiObjectOwner<HBITMAP>;
 using MenuHandle = UniqueHandle<HMENU, DestroyMenuHandle>;
 using SelectedObject = wmf::win::SelectionRestorer;
-
-// The device context of a window (or of the screen for a null window),
-// released to that window.
-class WindowDC {
- public:
-  explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
-  WindowDC(const WindowDC&) = delete;
-  WindowDC& operator=(const WindowDC&) = delete;
-  ~WindowDC() {
-    if (dc_) ReleaseDC(window_, dc_);
-  }
-  HDC Get() const { return dc_; }
-
- private:
-  HWND window_;
-  HDC dc_;
-};
+using WindowDC = wmf::win::WindowDC;
 
 class CriticalSection {
  public:

@@ -8,8 +8,10 @@
 #include <utility>
 
 #include "resource.h"
-#include "clipboard_lock.h"
+#include "text_encoding.h"
+#include "win/clipboard_lock.h"
 #include "win/system_error_text.h"
+#include "win/unique_handle.h"
 
 namespace {
 
@@ -27,23 +29,10 @@ class BusyScope {
   bool& flag_;
 };
 
-// The clipboard's METAFILEPICT, locked for as long as the object lives.
-class LockedPict {
- public:
-  explicit LockedPict(HANDLE handle)
-      : handle_(handle), pict_(handle ? static_cast<const METAFILEPICT*>(GlobalLock(handle)) : nullptr) {}
-  LockedPict(const LockedPict&) = delete;
-  LockedPict& operator=(const LockedPict&) = delete;
-  ~LockedPict() {
-    if (pict_) GlobalUnlock(handle_);
-  }
-  const METAFILEPICT* operator->() const { return pict_; }
-  explicit operator bool() const { return pict_ != nullptr; }
-
- private:
-  HANDLE handle_;
-  const METAFILEPICT* pict_;
-};
+// The status after the reader refused the picture, with the reader's reason.
+std::wstring UnreadableStatus(const std::string& reason) {
+  return L"(WMF not modified: unreadable picture: " + FromUtf8(reason) + L")";
+}
 
 // The bits of an enhanced metafile handle; empty when there are none.
 std::vector<uint8_t> EnhancedMetafileBytes(HENHMETAFILE metafile) {
@@ -61,8 +50,9 @@ bool IsEmfFileName(const std::wstring& path) {
 
 bool ClipboardMarkedPrivate() { return IsClipboardFormatAvailable(RegisterClipboardFormatW(kPrivateContentFormat)); }
 
-ClipboardIntake::ClipboardIntake(wmf::EngineContext& engine, IntakeHost& host, HINSTANCE resources)
-    : engine_(engine), host_(host), resources_(resources) {}
+ClipboardIntake::ClipboardIntake(WmfSettings& settings, wmf::EngineContext& engine, IntakeHost& host,
+                                 HINSTANCE resources)
+    : settings_(settings), engine_(engine), host_(host), resources_(resources) {}
 
 std::vector<ClipboardFormat> ClipboardIntake::ClipboardFormats() {
   std::vector<ClipboardFormat> formats;
@@ -89,7 +79,7 @@ void ClipboardIntake::ModifyClipboardPicture(bool force) {
   // already improved, and judging it again would modify it again and again.
   if (!force && host_.MainWindow() && GetClipboardOwner() == host_.MainWindow()) return;
   BusyScope busy(busy_);
-  WmfSettings& settings = engine_.settings;
+  WmfSettings& settings = settings_;
   IntakeFacts facts;
   CapturedOriginal original;
   std::vector<uint8_t> enhancedBytes;
@@ -113,7 +103,7 @@ void ClipboardIntake::ModifyClipboardPicture(bool force) {
     // conversion of it is asked for.
     if (settings.ImproveEmf && facts.ownEnhancedMetafile)
       enhancedBytes = EnhancedMetafileBytes(static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE)));
-    const LockedPict pict(GetClipboardData(CF_METAFILEPICT));
+    const LockedGlobal<const METAFILEPICT> pict(GetClipboardData(CF_METAFILEPICT));
     if (!pict) return;
     original.pict = wmf::MetafilePict{pict->mm, pict->xExt, pict->yExt};
     if (!wmf::win::MetafileWords(pict->hMF, words, byteCount)) byteCount = 0;
@@ -134,7 +124,9 @@ void ClipboardIntake::ModifyClipboardPicture(bool force) {
   wmf::WmfPicture picture;
   std::string error;
   if (!wmf::ReadWmf(std::move(words), byteCount, picture, error)) {
-    statusText_ = kStatusUnreadable;
+    statusText_ = UnreadableStatus(error);
+    // Asked for by command, the user hears at once why nothing happened.
+    if (force) engine_.messages.ErrorBox(L"Metafile not properly loaded.\n" + FromUtf8(error));
     return;
   }
   try {
@@ -176,8 +168,8 @@ std::unique_ptr<wmf::CEnhMetafile> ClipboardIntake::CaptureEnhanced(std::vector<
 
 void ClipboardIntake::Publish() {
   try {
-    wmf::win::PublishToClipboard(*lastPicture_, lastEnhanced_.get(), host_.MainWindow(), engine_.settings,
-                                 engine_.messages, statusText_,
+    wmf::win::PublishToClipboard(*lastPicture_, lastEnhanced_.get(), host_.MainWindow(), settings_, engine_.messages,
+                                 statusText_,
                                  [this](const std::wstring& text) { host_.ShowNotice(text); });
   } catch (const std::exception&) {
     // Out of memory for a huge picture: the clipboard is emptied only once
@@ -202,7 +194,7 @@ void ClipboardIntake::PutOriginalBack() {
     statusText_ = std::move(before);
     return;
   }
-  if (engine_.settings.Tooltip) host_.ShowNotice(L"Velloform " + statusText_);
+  if (settings_.Tooltip) host_.ShowNotice(L"Velloform " + statusText_);
 }
 
 void ClipboardIntake::SaveLastAsFile() {
@@ -226,9 +218,9 @@ void ClipboardIntake::SaveLastTo(const std::wstring& path) {
     return;
   }
   if (lastEnhanced_ && IsEmfFileName(path))
-    wmf::win::SaveToFile(*lastEnhanced_, engine_.settings, path, engine_.messages);
+    wmf::win::SaveToFile(*lastEnhanced_, settings_, path, engine_.messages);
   else
-    wmf::win::SaveToFile(*lastPicture_, path, engine_.messages);
+    wmf::win::SaveToFile(*lastPicture_, settings_, path, engine_.messages);
 }
 
 std::wstring ClipboardIntake::AskSaveFileName(const std::wstring& title) {
@@ -260,11 +252,11 @@ UINT_PTR CALLBACK ClipboardIntake::SaveDialogHook(HWND dialog, UINT message, WPA
     const auto* request = reinterpret_cast<const OPENFILENAMEW*>(lParam);
     auto* intake = reinterpret_cast<ClipboardIntake*>(request->lCustData);
     SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(intake));
-    CheckDlgButton(dialog, IDC_POPUP_SAVE_AS, intake->engine_.settings.PopupSaveas ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, IDC_POPUP_SAVE_AS, intake->settings_.PopupSaveas ? BST_CHECKED : BST_UNCHECKED);
   } else if (message == WM_COMMAND && LOWORD(wParam) == IDC_POPUP_SAVE_AS) {
     auto* intake = reinterpret_cast<ClipboardIntake*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
     if (intake) {
-      intake->engine_.settings.PopupSaveas = IsDlgButtonChecked(dialog, IDC_POPUP_SAVE_AS) == BST_CHECKED ? 1 : 0;
+      intake->settings_.PopupSaveas = IsDlgButtonChecked(dialog, IDC_POPUP_SAVE_AS) == BST_CHECKED ? 1 : 0;
       SendMessageW(GetParent(dialog), CDM_SETCONTROLTEXT, IDCANCEL, reinterpret_cast<LPARAM>(L"&Close"));
     }
   }

@@ -35,7 +35,9 @@ bool ClipboardMarkedPrivate();
 class ClipboardIntake {
  public:
   // `resources` is the module that holds the Save-as dialog's template.
-  ClipboardIntake(wmf::EngineContext& engine, IntakeHost& host, HINSTANCE resources);
+  // Intake reads its mode and the preferences from `settings`, and keeps
+  // there the palette of the last picture and the count of published ones.
+  ClipboardIntake(WmfSettings& settings, wmf::EngineContext& engine, IntakeHost& host, HINSTANCE resources);
 
   // Judges, captures and publishes the picture on the clipboard. `force` is
   // the "&Modify and Replace now" command.
@@ -81,6 +83,7 @@ class ClipboardIntake {
   void Publish();
   static UINT_PTR CALLBACK SaveDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
+  WmfSettings& settings_;
   wmf::EngineContext& engine_;
   IntakeHost& host_;
   HINSTANCE resources_;

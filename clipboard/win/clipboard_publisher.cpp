@@ -1,15 +1,14 @@
 #include "clipboard_publisher.h"
 
-#include <cwchar>
-#include <iterator>
 #include <span>
 #include <utility>
 #include <vector>
 
-#include "clipboard_lock.h"
 #include "placeable_file.h"
 #include "sizing.h"
+#include "text_format.h"
 #include "whole_file.h"
+#include "win/clipboard_lock.h"
 #include "win/gdi_owners.h"
 #include "win/system_error_text.h"
 #include "win/unique_handle.h"
@@ -17,25 +16,16 @@
 namespace wmf::win {
 namespace {
 
-template <typename... Args>
-std::wstring Format(const wchar_t* format, Args... args) {
-  wchar_t text[512];
-  std::swprintf(text, std::size(text), format, args...);
-  return text;
-}
-
 // A METAFILEPICT block holding a metafile made of `bits`, with the record's
 // mapping mode and size; empty when memory or the metafile cannot be had.
 GlobalMemory MetafilePictBlock(std::span<const uint8_t> bits, const MetafilePict& record, MetafileOwner& metafile) {
   metafile.Reset(SetMetaFileBitsEx(static_cast<UINT>(bits.size()), bits.data()));
   GlobalMemory block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, sizeof(METAFILEPICT)));
-  auto* pict = metafile && block ? static_cast<METAFILEPICT*>(GlobalLock(block.Get())) : nullptr;
-  if (!pict) return GlobalMemory();
-  pict->mm = record.mm;
-  pict->xExt = record.xExt;
-  pict->yExt = record.yExt;
-  pict->hMF = metafile.Get();
-  GlobalUnlock(block.Get());
+  {
+    const LockedGlobal<METAFILEPICT> pict(metafile ? block.Get() : nullptr);
+    if (!pict) return GlobalMemory();
+    *pict.Get() = METAFILEPICT{record.mm, record.xExt, record.yExt, metafile.Get()};
+  }
   return block;
 }
 
@@ -51,7 +41,7 @@ bool PutPictures(std::span<const uint8_t> bits, const MetafilePict& record, std:
                                 ? nullptr
                                 : SetEnhMetaFileBits(static_cast<UINT>(enhancedBits.size()), enhancedBits.data()));
   if ((!bits.empty() && !block) || (!enhancedBits.empty() && !enhanced)) {
-    messages.ErrorBox(Format(L"Unable to write clipboard.\n%ls", SystemErrorText().c_str()));
+    messages.ErrorBox(FormatText(L"Unable to write clipboard.\n%ls", SystemErrorText().c_str()));
     return false;
   }
 
@@ -59,7 +49,7 @@ bool PutPictures(std::span<const uint8_t> bits, const MetafilePict& record, std:
   {
     ClipboardLock clipboard(owner);
     if (!clipboard.IsOpen()) {
-      messages.ErrorBox(Format(L"Unable to open clipboard for writing:\n%ls", SystemErrorText(clipboard.Error()).c_str()));
+      messages.ErrorBox(FormatText(L"Unable to open clipboard for writing:\n%ls", SystemErrorText(clipboard.Error()).c_str()));
       return false;
     }
     // The clipboard owns what it was given.
@@ -79,7 +69,7 @@ bool PutPictures(std::span<const uint8_t> bits, const MetafilePict& record, std:
     }
   }
   // Shown once the clipboard is closed again, so that others can use it.
-  messages.ErrorBox(Format(L"Unable to write clipboard.\n%ls", failure.c_str()));
+  messages.ErrorBox(FormatText(L"Unable to write clipboard.\n%ls", failure.c_str()));
   return false;
 }
 
@@ -93,10 +83,11 @@ bool MetafileWords(HMETAFILE metafile, std::vector<uint16_t>& words, size_t& byt
   return GetMetaFileBitsEx(metafile, size, words.data()) == size;
 }
 
-bool PublishToClipboard(CMetafile& picture, const CEnhMetafile* enhanced, HWND owner, const WmfSettings& settings,
+bool PublishToClipboard(CMetafile& picture, const CEnhMetafile* enhanced, HWND owner, WmfSettings& settings,
                         UserMessages& messages, std::wstring& statusText, const ShowNotice& showNotice) {
   WmfRecorder surface;
-  const PlayResult played = picture.Play(surface);
+  const PlayResult played = picture.Play(surface, settings);
+  settings.Jobs += played.jobs;
   const std::vector<uint8_t> bits = surface.Close();
   Size himetric = PhysicalSize(played.output, played.unitsPerInch);
   std::vector<uint8_t> enhancedBits;
@@ -119,23 +110,26 @@ bool PutOriginalOnClipboard(const CapturedOriginal& original, HWND owner, UserMe
     // The system offers its own conversion of it to CF_METAFILEPICT again.
     case CF_ENHMETAFILE: return PutPictures({}, original.pict, original.bytes, owner, messages);
     default:
-      messages.ErrorBox(Format(L"Unable to put back a picture of clipboard format %u.", original.format));
+      messages.ErrorBox(FormatText(L"Unable to put back a picture of clipboard format %u.", original.format));
       return false;
   }
 }
 
-void SaveToFile(CMetafile& picture, const std::wstring& path, UserMessages& messages) {
+void SaveToFile(CMetafile& picture, WmfSettings& settings, const std::wstring& path, UserMessages& messages) {
   // A failure leaves an existing file as it was and no partial file behind.
-  if (const std::optional<std::wstring> reason =
-          ReplaceWholeFile(path, [&picture](FileSink& file) { return PlayToFile(picture, file); }))
-    messages.ErrorBox(Format(L"Unable to write %ls:\n%ls", path.c_str(), reason->c_str()));
+  const std::optional<std::wstring> reason = ReplaceWholeFile(path, [&](FileSink& file) {
+    const FilePlayResult result = PlayToFile(picture, settings, file);
+    settings.Jobs += result.played.jobs;
+    return result.written;
+  });
+  if (reason) messages.ErrorBox(FormatText(L"Unable to write %ls:\n%ls", path.c_str(), reason->c_str()));
 }
 
 void SaveToFile(const CEnhMetafile& picture, const WmfSettings& settings, const std::wstring& path,
                 UserMessages& messages) {
   const std::vector<uint8_t> bytes = picture.Play(settings).bytes;
   if (const std::optional<std::wstring> reason = ReplaceWholeFile(path, {bytes}))
-    messages.ErrorBox(Format(L"Unable to write %ls:\n%ls", path.c_str(), reason->c_str()));
+    messages.ErrorBox(FormatText(L"Unable to write %ls:\n%ls", path.c_str(), reason->c_str()));
 }
 
 }  // namespace wmf::win

@@ -1,14 +1,13 @@
 #include "about_dialog.h"
 
-#include <cstdio>
 #include <ctime>
 
 #include "help.h"
+#include "program_version.h"
 #include "resource.h"
+#include "text_format.h"
 
 namespace {
-
-CDlgAbout* currentAboutDialog = nullptr;
 
 // 1 April 2017, local midnight.
 std::time_t ReleaseDate() {
@@ -22,31 +21,17 @@ std::time_t ReleaseDate() {
 
 }  // namespace
 
-CDlgAbout* CurrentAboutDialog() { return currentAboutDialog; }
-
-void ShowAboutDialog(DialogContext& context) {
-  if (BringForward(currentAboutDialog)) return;
-  CDlgAbout dialog(context);
-  dialog.DoModal();
-}
+void ShowAboutDialog(DialogContext& context) { SingleDialog<CDlgAbout>::Run(context); }
 
 std::wstring StatisticsLine(int jobs, std::time_t since) {
-  wchar_t text[256];
-  swprintf(text, 256, L"Velloform has modified %d pictures since %ls.", jobs, FormatShortDate(since).c_str());
-  return text;
+  return FormatText(L"Velloform has modified %d pictures since %ls.", jobs, FormatShortDate(since).c_str());
 }
 
-CDlgAbout::CDlgAbout(DialogContext& context) : CDialog(IDD_ABOUT, &context.frame), context_(context) {
-  currentAboutDialog = this;
-}
-
-CDlgAbout::~CDlgAbout() {
-  if (currentAboutDialog == this) currentAboutDialog = nullptr;
-}
+CDlgAbout::CDlgAbout(DialogContext& context) : CDialog(IDD_ABOUT, &context.frame), context_(context) {}
 
 const MessageMap& CDlgAbout::ClassMap() {
   static const MessageEntry messages[] = {
-      OnMessage<&CDlgAbout::OnCtlColorStatic>(WM_CTLCOLORSTATIC),
+      OnCtlColorMessage<&CDlgAbout::OnCtlColorStatic>(WM_CTLCOLORSTATIC),
   };
   static const MessageMap map{&CDialog::ClassMap(), messages, {}};
   return map;
@@ -63,17 +48,14 @@ bool CDlgAbout::OnInitDialog() {
     label->SetLink(true).SetTextColor(RGB(0, 0, 255)).SetUnderline(true).SetLinkCursor(hand).SetOpener(
         context_.openAddress);
   }
-  SetItemText(IDC_VERSION, L"2018 (v7.30)");
+  SetItemText(IDC_VERSION, L"" VELLOFORM_YEAR " (v" VELLOFORM_VERSION_SHORT ")");
   SetItemText(IDC_RELEASE_DATE, FormatShortDate(ReleaseDate()));
   SetItemText(IDC_STATISTICS,
               StatisticsLine(context_.settings.Jobs, static_cast<std::time_t>(context_.settings.Since)));
   return true;
 }
 
-LRESULT CDlgAbout::OnCtlColorStatic(WPARAM dc, LPARAM control) {
-  if (HBRUSH brush = CLabel::ColorsFor(reinterpret_cast<HWND>(control), reinterpret_cast<HDC>(dc)))
-    return reinterpret_cast<LRESULT>(brush);
-  return 0;  // the dialog's own colours
-}
+// A null brush for other controls leaves them the dialog's own colours.
+HBRUSH CDlgAbout::OnCtlColorStatic(HDC dc, HWND control) { return CLabel::ColorsFor(control, dc); }
 
 void CDlgAbout::OnHelp() { context_.openHelp(HelpFilePath(context_.programFolder)); }

@@ -10,7 +10,6 @@
 class CDlgAbout : public CDialog {
  public:
   explicit CDlgAbout(DialogContext& context);
-  ~CDlgAbout() override;
 
   static const MessageMap& ClassMap();
 
@@ -20,7 +19,7 @@ class CDlgAbout : public CDialog {
   void OnHelp() override;
 
  private:
-  LRESULT OnCtlColorStatic(WPARAM dc, LPARAM control);
+  HBRUSH OnCtlColorStatic(HDC dc, HWND control);
 
   DialogContext& context_;
   CLabel mailLink_;
@@ -29,7 +28,6 @@ class CDlgAbout : public CDialog {
 
 // Runs the About dialog; an open one is brought to the front instead.
 void ShowAboutDialog(DialogContext& context);
-CDlgAbout* CurrentAboutDialog();
 
 // "Velloform has modified %d pictures since %s." for the statistics.
 std::wstring StatisticsLine(int jobs, std::time_t since);

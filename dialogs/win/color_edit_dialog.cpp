@@ -5,6 +5,7 @@
 
 #include <cwchar>
 
+#include "text_format.h"
 #include "win/gdi_owners.h"
 #include "help.h"
 #include "options_values.h"
@@ -30,13 +31,7 @@ void FillBox(HDC dc, RECT box, COLORREF color) {
   FillRect(dc, &box, brush.Get());
 }
 
-// The custom colours of the colour chooser, kept while the program runs.
-COLORREF customColors[16];
-
 }  // namespace
-
-COLORREF CColorEdit::shownLineColor = 0;
-COLORREF CColorEdit::shownFillColor = 0;
 
 CColorEdit::CColorEdit(DialogContext& context)
     : CDialog(IDD_ADVANCED_OPTIONS, &context.frame),
@@ -63,11 +58,7 @@ int CColorEdit::Px(int pixels) const { return MulDiv(pixels, dpi_, 96); }
 
 bool CColorEdit::OnInitDialog() {
   CDialog::OnInitDialog();
-  {
-    HDC screen = GetDC(Handle());
-    dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(Handle(), screen);
-  }
+  dpi_ = GetDeviceCaps(wmf::win::WindowDC(Handle()).Get(), LOGPIXELSX);
   // The columns follow the header labels.
   const auto leftOf = [this](int id) {
     RECT r;
@@ -106,8 +97,8 @@ bool CColorEdit::OnInitDialog() {
 
 const MessageMap& CColorEdit::ClassMap() {
   static const MessageEntry messages[] = {
-      OnMessage<&CColorEdit::OnDrawItem>(WM_DRAWITEM),
-      OnMessage<&CColorEdit::OnUpDown>(WM_NOTIFY),
+      OnDrawItemMessage<&CColorEdit::OnDrawItem>(),
+      OnNotifyMessage<&CColorEdit::OnUpDown>(),
   };
   static const CommandEntry commands[] = {
       OnCommand<&CColorEdit::OnLineColor>(IDC_LINE_COLOR),
@@ -163,8 +154,9 @@ void CColorEdit::ChooseColorOf(bool line) {
   CHOOSECOLORW request{};
   request.lStructSize = sizeof request;
   request.hwndOwner = Handle();
-  request.rgbResult = line ? shownLineColor : shownFillColor;
-  request.lpCustColors = customColors;
+  RememberedColors& remembered = context_.colors;
+  request.rgbResult = line ? remembered.shownLine : remembered.shownFill;
+  request.lpCustColors = remembered.custom;
   request.Flags = CC_RGBINIT | CC_FULLOPEN;
   if (!ChooseColorW(&request)) return;
   if (line) SetLineColors(workingTable_, SelectedColors(), request.rgbResult);
@@ -199,10 +191,9 @@ void CColorEdit::OnLeaveMargin() {
 
 void CColorEdit::EnableMarginBox() { EnableItem(IDC_MARGIN, context_.settings.Crop && leaveMargin_); }
 
-LRESULT CColorEdit::OnUpDown(WPARAM, LPARAM header) {
-  const auto* notice = reinterpret_cast<const NMUPDOWN*>(header);
-  if (notice->hdr.idFrom != IDC_MARGIN_SPIN || notice->hdr.code != UDN_DELTAPOS) return 0;
-  margin_ = StepMargin(margin_, notice->iDelta);
+LRESULT CColorEdit::OnUpDown(const NMHDR& header) {
+  if (header.idFrom != IDC_MARGIN_SPIN || header.code != UDN_DELTAPOS) return 0;
+  margin_ = StepMargin(margin_, reinterpret_cast<const NMUPDOWN&>(header).iDelta);
   SetItemText(IDC_MARGIN, FormatDialogReal(margin_));
   return 0;
 }
@@ -223,13 +214,12 @@ void CColorEdit::OnHelp() { context_.openHelp(HelpFilePath(context_.programFolde
 
 void CColorEdit::Redraw() const { RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN); }
 
-LRESULT CColorEdit::OnDrawItem(WPARAM control, LPARAM item) {
-  const auto& draw = *reinterpret_cast<const DRAWITEMSTRUCT*>(item);
-  switch (control) {
-    case IDC_COLOR_LIST: DrawRow(draw); return TRUE;
-    case IDC_LINE_COLOR: DrawColorButton(draw, true); return TRUE;
-    case IDC_FILL_COLOR: DrawColorButton(draw, false); return TRUE;
-    default: return FALSE;
+bool CColorEdit::OnDrawItem(const DRAWITEMSTRUCT& draw) {
+  switch (draw.CtlID) {
+    case IDC_COLOR_LIST: DrawRow(draw); return true;
+    case IDC_LINE_COLOR: DrawColorButton(draw, true); return true;
+    case IDC_FILL_COLOR: DrawColorButton(draw, false); return true;
+    default: return false;
   }
 }
 
@@ -262,15 +252,14 @@ void CColorEdit::DrawRow(const DRAWITEMSTRUCT& item) const {
     }
 
     SetBkMode(dc, TRANSPARENT);
-    wchar_t text[64];
     if (e.representative != c) {
-      swprintf(text, 64, L"Color %d (equals %d)", c, e.representative);
+      const std::wstring text = FormatText(L"Color %d (equals %d)", c, e.representative);
       SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-      TextOutW(dc, textX_, r.top, text, static_cast<int>(wcslen(text)));
+      TextOutW(dc, textX_, r.top, text.c_str(), static_cast<int>(text.size()));
     } else {
       SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-      swprintf(text, 64, L"Color %d", c);
-      TextOutW(dc, textX_, r.top, text, static_cast<int>(wcslen(text)));
+      const std::wstring text = FormatText(L"Color %d", c);
+      TextOutW(dc, textX_, r.top, text.c_str(), static_cast<int>(text.size()));
       const std::wstring width = ListWidthText(e.width, Metric());
       TextOutW(dc, widthX_, r.top, width.c_str(), static_cast<int>(width.size()));
       RECT box{lineX_ + Px(1), r.top + Px(2), fillX_ - Px(17), r.bottom - Px(2)};
@@ -288,13 +277,14 @@ void CColorEdit::DrawRow(const DRAWITEMSTRUCT& item) const {
 }
 
 void CColorEdit::DrawColorButton(const DRAWITEMSTRUCT& item, bool line) const {
+  RememberedColors& remembered = context_.colors;
   const std::vector<int> selected = SelectedColors();
   if (selected.size() == 1) {
     const int r = workingTable_[selected.front()].representative;
-    shownLineColor = workingTable_[r].lineColor;
-    shownFillColor = workingTable_[r].fillColor;
+    remembered.shownLine = workingTable_[r].lineColor;
+    remembered.shownFill = workingTable_[r].fillColor;
   }
-  const COLORREF color = line ? shownLineColor : shownFillColor;
+  const COLORREF color = line ? remembered.shownLine : remembered.shownFill;
   HDC dc = item.hDC;
   RECT r = item.rcItem;
   const bool pressed = item.itemState & ODS_SELECTED;

@@ -16,10 +16,6 @@ class CColorEdit : public CDialog {
   // Copies the colour table and the five options; opens without owner.
   explicit CColorEdit(DialogContext& context);
 
-  // The colours the colour buttons show, kept from one opening to the next.
-  static COLORREF shownLineColor;
-  static COLORREF shownFillColor;
-
   static const MessageMap& ClassMap();
 
  protected:
@@ -30,8 +26,8 @@ class CColorEdit : public CDialog {
   void OnHelp() override;
 
  private:
-  LRESULT OnDrawItem(WPARAM control, LPARAM item);
-  LRESULT OnUpDown(WPARAM control, LPARAM header);
+  bool OnDrawItem(const DRAWITEMSTRUCT& item);
+  LRESULT OnUpDown(const NMHDR& header);
   void OnSelectionChange() { SyncSelection(); }
   void OnWidthLeft();
   void OnLineColor() { ChooseColorOf(true); }

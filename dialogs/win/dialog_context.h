@@ -8,6 +8,15 @@
 #include "options_files.h"
 #include "window.h"
 
+// What the advanced options remember from one opening to the next while
+// the program runs: the colour chooser's custom colours and the colours the
+// two colour buttons show.
+struct RememberedColors {
+  COLORREF custom[16] = {};
+  COLORREF shownLine = 0;
+  COLORREF shownFill = 0;
+};
+
 struct DialogContext {
   WmfSettings& settings;
   ClipboardIntake& intake;
@@ -21,6 +30,7 @@ struct DialogContext {
   void (*openHelp)(const std::wstring& path);
   // Opens a web or mail address with the user's program for it.
   void (*openAddress)(const std::wstring& address);
+  RememberedColors colors{};
 };
 
 // The maker's addresses.

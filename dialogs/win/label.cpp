@@ -92,13 +92,13 @@ HBRUSH CLabel::ColorsFor(HWND control, HDC dc) {
   return label->background_.Get();
 }
 
-LRESULT CLabel::OnSetCursor(WPARAM, LPARAM) {
+LRESULT CLabel::OnSetCursor() {
   if (!linkCursor_) return Default();
   SetCursor(linkCursor_);
   return TRUE;
 }
 
-LRESULT CLabel::OnLeftButtonDown(WPARAM, LPARAM) {
+LRESULT CLabel::OnLeftButtonDown() {
   if (linkTarget_.empty()) {
     const int length = GetWindowTextLengthW(Handle());
     std::wstring text(length + 1, L'\0');

@@ -29,9 +29,6 @@ class CLabel : public CWnd {
   // What opens the target; the shell's "open" unless set.
   CLabel& SetOpener(void (*open)(const std::wstring& address));
 
-  // What a click opens; the label's text when no target was set.
-  const std::wstring& LinkTarget() const { return linkTarget_; }
-
   // For the parent's WM_CTLCOLORSTATIC: the brush of the label `control`
   // with its font and colours set in `dc`, or null when it is no label.
   static HBRUSH ColorsFor(HWND control, HDC dc);
@@ -43,8 +40,8 @@ class CLabel : public CWnd {
   const MessageMap& GetMessageMap() const override { return ClassMap(); }
 
  private:
-  LRESULT OnSetCursor(WPARAM window, LPARAM hit);
-  LRESULT OnLeftButtonDown(WPARAM wParam, LPARAM lParam);
+  LRESULT OnSetCursor();
+  LRESULT OnLeftButtonDown();
   void RecreateFont();
   void Redraw();
 

@@ -7,25 +7,16 @@
 #include "color_edit_dialog.h"
 #include "help.h"
 #include "preferences_dialog.h"
+#include "program_version.h"
 #include "resource.h"
 
 namespace {
-
-WmfOptions* currentOptionsDialog = nullptr;
 
 constexpr wchar_t kHelpTopic[] = L"velloform-documentation/options/picture-options.html";
 
 }  // namespace
 
-WmfOptions* CurrentOptionsDialog() { return currentOptionsDialog; }
-
-void OpenOptionsDialog(DialogContext& context, HWND owner) {
-  if (BringForward(currentOptionsDialog)) return;
-  WmfOptions dialog(context, owner);
-  currentOptionsDialog = &dialog;
-  dialog.DoModal();
-  currentOptionsDialog = nullptr;
-}
+void OpenOptionsDialog(DialogContext& context, HWND owner) { SingleDialog<WmfOptions>::Run(context, owner); }
 
 WmfOptions::WmfOptions(DialogContext& context, HWND owner)
     : CDialog(IDD_OPTIONS, &context.frame, owner), context_(context) {
@@ -268,5 +259,5 @@ void WmfOptions::OnHelp() { context_.openHelp(HelpFilePath(context_.programFolde
 void WmfOptions::OnVisitWebsite() { context_.openAddress(kWebSite); }
 
 void WmfOptions::OnCheckUpdates() {
-  context_.openAddress(std::wstring(kWebSite) + L"updates?p=Clipmend.exe&pv=2018&v=7,30,0,0");
+  context_.openAddress(std::wstring(kWebSite) + L"updates?p=Clipmend.exe&pv=" VELLOFORM_YEAR "&v=" VELLOFORM_VERSION_COMMAS);
 }

@@ -70,5 +70,3 @@ class WmfOptions : public CDialog {
 // Opens the options dialog and returns when it has closed; an open one is
 // brought to the front instead.
 void OpenOptionsDialog(DialogContext& context, HWND owner = nullptr);
-// The open options dialog, or null.
-WmfOptions* CurrentOptionsDialog();

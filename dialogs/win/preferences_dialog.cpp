@@ -5,8 +5,6 @@
 
 namespace {
 
-CPreferences* currentPreferencesDialog = nullptr;
-
 constexpr wchar_t kHelpTopic[] = L"velloform-documentation/options/user-preferences.html";
 // The modes in the order of their AutoModify values.
 constexpr const wchar_t* kModes[] = {
@@ -18,15 +16,7 @@ constexpr const wchar_t* kModes[] = {
 
 }  // namespace
 
-CPreferences* CurrentPreferencesDialog() { return currentPreferencesDialog; }
-
-void OpenPreferencesDialog(DialogContext& context) {
-  if (BringForward(currentPreferencesDialog)) return;
-  CPreferences dialog(context);
-  currentPreferencesDialog = &dialog;
-  dialog.DoModal();
-  currentPreferencesDialog = nullptr;
-}
+void OpenPreferencesDialog(DialogContext& context) { SingleDialog<CPreferences>::Run(context); }
 
 CPreferences::CPreferences(DialogContext& context)
     : CDialog(IDD_PREFERENCES, &context.frame),

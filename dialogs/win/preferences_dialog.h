@@ -30,4 +30,3 @@ class CPreferences : public CDialog {
 // Opens the preferences and returns when they have closed; open ones are
 // brought to the front instead.
 void OpenPreferencesDialog(DialogContext& context);
-CPreferences* CurrentPreferencesDialog();

@@ -110,7 +110,7 @@ void CPreviewWindow::ShowProblem(ClipboardIntake& intake, const std::wstring& pr
   Load(intake, nullptr, problem);
 }
 
-void CPreviewWindow::Load(ClipboardIntake& intake, WmfSettings* options, const std::wstring& problem) {
+void CPreviewWindow::Load(ClipboardIntake& intake, const WmfSettings* options, const std::wstring& problem) {
   state_ = PreviewState{};
   improved_.Reset();
   improvedImage_.Forget();

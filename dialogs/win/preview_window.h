@@ -67,7 +67,7 @@ class CPreviewWindow : public CWnd {
   const MessageMap& GetMessageMap() const override { return ClassMap(); }
 
  private:
-  void Load(ClipboardIntake& intake, WmfSettings* options, const std::wstring& problem);
+  void Load(ClipboardIntake& intake, const WmfSettings* options, const std::wstring& problem);
   void OnPaint();
   LRESULT OnEraseBackground() { return 1; }  // the whole window is painted at once
   void Paint(HDC dc, const RECT& client);

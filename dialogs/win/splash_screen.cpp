@@ -1,8 +1,7 @@
 #include "splash_screen.h"
 
+#include "program_version.h"
 #include "resource.h"
-
-bool SplashEnabled = false;
 
 namespace {
 
@@ -17,8 +16,8 @@ constexpr int kLabelId = 1;
 
 CSplashScreen* CurrentSplash() { return currentSplash; }
 
-void ShowSplashScreen(HWND owner) {
-  if (!SplashEnabled || currentSplash) return;
+void ShowSplashScreen(HWND owner, bool wanted) {
+  if (!wanted || currentSplash) return;
   auto* splash = new CSplashScreen;  // deletes itself when its window goes
   currentSplash = splash;
   if (!splash->Create(owner)) {
@@ -48,19 +47,19 @@ const MessageMap& CSplashScreen::ClassMap() {
       OnMessage<&CSplashScreen::OnCreate>(WM_CREATE),
       OnMessage<&CSplashScreen::OnPaint>(WM_PAINT),
       OnMessage<&CSplashScreen::OnTimer>(WM_TIMER),
-      OnMessage<&CSplashScreen::OnCtlColorStatic>(WM_CTLCOLORSTATIC),
+      OnCtlColorMessage<&CSplashScreen::OnCtlColorStatic>(WM_CTLCOLORSTATIC),
   };
   static const MessageMap map{&CWnd::ClassMap(), messages, {}};
   return map;
 }
 
-LRESULT CSplashScreen::OnCreate(WPARAM, LPARAM) {
+LRESULT CSplashScreen::OnCreate() {
   // Centred on the screen, on top of every window.
   const int x = (GetSystemMetrics(SM_CXSCREEN) - size_.cx) / 2;
   const int y = (GetSystemMetrics(SM_CYSCREEN) - size_.cy) / 2;
   SetWindowPos(Handle(), HWND_TOPMOST, x, y, 0, 0, SWP_NOSIZE);
   SetForegroundWindow(Handle());
-  HWND label = CreateWindowExW(0, L"STATIC", L"2018", WS_CHILD | WS_VISIBLE, 415, 31, 556 - 415, 69 - 31, Handle(),
+  HWND label = CreateWindowExW(0, L"STATIC", L"" VELLOFORM_YEAR, WS_CHILD | WS_VISIBLE, 415, 31, 556 - 415, 69 - 31, Handle(),
                                reinterpret_cast<HMENU>(kLabelId), GetModuleHandleW(nullptr), nullptr);
   label_.SubclassWindow(label);
   label_.SetBackgroundColor(RGB(255, 255, 255)).SetBold(true).SetFontHeight(26).SetFaceName(L"Arial").SetTextColor(
@@ -80,9 +79,7 @@ void CSplashScreen::OnPaint() {
   EndPaint(Handle(), &paint);
 }
 
-LRESULT CSplashScreen::OnCtlColorStatic(WPARAM dc, LPARAM control) {
-  return reinterpret_cast<LRESULT>(CLabel::ColorsFor(reinterpret_cast<HWND>(control), reinterpret_cast<HDC>(dc)));
-}
+HBRUSH CSplashScreen::OnCtlColorStatic(HDC dc, HWND control) { return CLabel::ColorsFor(control, dc); }
 
 void CSplashScreen::OnTimer() {
   KillTimer(Handle(), kTimer);

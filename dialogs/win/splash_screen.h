@@ -15,25 +15,23 @@ class CSplashScreen : public CWnd {
   void PostNcDestroy() override;
 
  private:
-  friend void ShowSplashScreen(HWND owner);
+  friend void ShowSplashScreen(HWND owner, bool wanted);
   CSplashScreen() = default;
   bool Create(HWND owner);
 
-  LRESULT OnCreate(WPARAM, LPARAM);
+  LRESULT OnCreate();
   void OnPaint();
   void OnTimer();
-  LRESULT OnCtlColorStatic(WPARAM dc, LPARAM control);
+  HBRUSH OnCtlColorStatic(HDC dc, HWND control);
 
   wmf::win::GdiObjectOwner<HBITMAP> bitmap_;
   SIZE size_{};
   CLabel label_;
 };
 
-// Set once by start-up when the splash screen is wanted.
-extern bool SplashEnabled;
 // The splash screen while it is shown, or null.
 CSplashScreen* CurrentSplash();
 
-// Shows the splash screen when it is enabled and not shown already. Without
-// its picture or window nothing is shown.
-void ShowSplashScreen(HWND owner);
+// Shows the splash screen when it is `wanted` (the user's ShowSplash) and
+// not shown already. Without its picture or window nothing is shown.
+void ShowSplashScreen(HWND owner, bool wanted);

@@ -30,7 +30,7 @@ struct Fixture {
   QuietMessages messages;
   WmfSettings settings{store, messages};
   std::unique_ptr<TextMeasurer> measurer = MakeTextMeasurer();
-  EngineContext context{settings, messages, *measurer, 32};
+  EngineContext context{messages, *measurer, 32};
   std::vector<uint8_t> bytes;
   WmfPicture picture;
 
@@ -95,7 +95,7 @@ void BM_PlayEveryOption(benchmark::State& state) {
   f.AllOptionsOn();
   for (auto _ : state) {
     WmfRecorder surface;
-    captured.Play(surface);
+    captured.Play(surface, f.settings);
     benchmark::DoNotOptimize(surface.Close());
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * f.bytes.size()));

@@ -115,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   wmf::CMetafile captured(pict, std::move(picture), 0, data[7] >> 1 & 1, harness.context, data[7] & 1);
   wmf::WmfRecorder surface;
-  captured.Play(surface);
+  captured.Play(surface, harness.settings);
   wmf::WmfPicture output;
   FUZZ_CHECK(wmf::ReadWmf(surface.Close(), output, error));  // the played picture reads back
   return 0;

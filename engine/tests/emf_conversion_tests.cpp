@@ -70,7 +70,7 @@ TEST(EmfConversion, PublishedSizeIsTheFrameTimesTheDrawnShare) {
       h.settings.LeaveMargin = 0;
       auto picture = h.Capture(Conversion(c.unit), MetafilePict{mm, 15000, 8000}, c.cad);
       WmfRecorder surface;
-      const PlayResult played = picture->Play(surface);
+      const PlayResult played = picture->Play(surface, h.settings);
       const Size size = PhysicalSize(played.output, played.unitsPerInch);
       EXPECT_NEAR(size.x, c.expected.x, 0.02 * c.expected.x) << "mm " << mm;
       EXPECT_NEAR(size.y, c.expected.y, 0.02 * c.expected.y) << "mm " << mm;

@@ -26,7 +26,7 @@ struct EngineHarness {
   CollectedMessages messages;
   WmfSettings settings{store, messages};
   FakeTextMeasurer measurer;
-  EngineContext context{settings, messages, measurer, 32};
+  EngineContext context{messages, measurer, 32};
 
   // Pictures are taken as coming from a CAD program unless `fromCad` is
   // false; without `pict` they are suggested at 1000 units per inch of their
@@ -53,7 +53,7 @@ struct EngineHarness {
   // Plays the picture and returns the output's records.
   std::vector<WmfRecord> Play(CMetafile& picture, Size* output = nullptr) {
     WmfRecorder surface;
-    const Size size = picture.Play(surface).output;
+    const Size size = picture.Play(surface, settings).output;
     if (output) *output = size;
     return CopyOf(ReadOrFail(surface.Close()).records);
   }

@@ -131,7 +131,7 @@ void ExpectSoundPlay(std::span<const uint8_t> bytes, const MetafilePict& pict, S
   ASSERT_TRUE(ReadWmf(bytes, picture, error)) << error;
   auto captured = surroundings.harness.Capture(std::move(picture), pict, fromCad);
   WmfRecorder surface;
-  captured->Play(surface);
+  captured->Play(surface, surroundings.harness.settings);
   const std::vector<uint8_t> written = surface.Close();
   WmfPicture out;
   ASSERT_TRUE(ReadWmf(written, out, error)) << "output: " << error;

@@ -53,7 +53,8 @@ TEST(CMetafile, PlayStartsWithTheOutputsMappingModeAndWindow) {
   EXPECT_EQ(out[2], Rec(MetaSetWindowExt, {6000, 8000}));
 }
 
-TEST(CMetafile, PlayingTwiceGivesIdenticalPicturesAndCountsBoth) {
+// Each play is one job, for the caller that publishes it to count.
+TEST(CMetafile, PlayingTwiceGivesIdenticalPicturesAndAJobEach) {
   CLIPMEND_SKIP_WITHOUT_SAMPLE_PICTURES();
   test::EngineHarness h;
   std::vector<WmfRecord> records;
@@ -61,13 +62,23 @@ TEST(CMetafile, PlayingTwiceGivesIdenticalPicturesAndCountsBoth) {
     if (path.filename() == "cad-hatches_1.wmf") records = CopyOf(test::ReadOrFail(test::FileBytes(path)).records);
   ASSERT_FALSE(records.empty());
   auto picture = h.Capture(records);
-  const int jobs = h.settings.Jobs;
   WmfRecorder first, second;
-  picture->Play(first);
-  picture->Play(second);
+  EXPECT_EQ(picture->Play(first, h.settings).jobs, 1);
+  EXPECT_EQ(picture->Play(second, h.settings).jobs, 1);
   EXPECT_EQ(first.Close(), second.Close());
-  EXPECT_EQ(h.settings.Jobs, jobs + 2);
   EXPECT_EQ(CopyOf(picture->picture().records), records);  // the captured picture is unchanged
+}
+
+TEST(CMetafile, PictureNotLoadedPlaysNothingAndIsNoJob) {
+  test::EngineHarness h;
+  auto picture = h.Capture({test::WindowExt(8000, 6000), test::LineTo(100, 50)});
+  picture->loaded = 0;
+  WmfRecorder surface;
+  const PlayResult played = picture->Play(surface, h.settings);
+  EXPECT_EQ(played.output, Size{});
+  EXPECT_EQ(played.jobs, 0);
+  EXPECT_EQ(surface.RecordCount(), 0u);
+  EXPECT_EQ(h.messages.errors, std::vector<std::wstring>{L"Metafile not properly loaded."});
 }
 
 TEST(CMetafile, ChangedOptionsTakeEffectOnTheNextPlayOnly) {
@@ -100,7 +111,7 @@ TEST(CMetafile, PlayWithOtherOptionsCountsNothingAndTouchesNothing) {
   EXPECT_EQ(turned, (Size{upright.y, upright.x})) << "the next play has the engine's options again";
   h.settings.Rotation = 90;
   WmfRecorder engine;
-  picture->Play(engine);
+  picture->Play(engine, h.settings);
   EXPECT_EQ(tried.Close(), engine.Close());
 }
 

@@ -43,7 +43,7 @@ TEST(OutputValidity, EveryCorpusPictureWithEveryKindOfOption) {
       auto picture = h.Capture(records);
       o.adjust(h.settings);
       WmfRecorder surface;
-      const Size output = picture->Play(surface).output;
+      const Size output = picture->Play(surface, h.settings).output;
       EXPECT_GT(output.x, 0);
       EXPECT_GT(output.y, 0);
       WmfPicture out;
@@ -95,7 +95,7 @@ TEST(OutputValidity, CraftedRecordsAtTheLimitsGiveSoundOutput) {
       h.measurer.advance = c.advance;
       auto picture = h.Capture(c.records, {8, 20320, 15240}, 0, cad);
       WmfRecorder surface;
-      const auto [output, scale] = picture->Play(surface);
+      const auto [output, scale, jobs] = picture->Play(surface, h.settings);
       EXPECT_GT(output.x, 0);
       EXPECT_LE(output.x, 32767);
       EXPECT_GT(output.y, 0);
@@ -117,7 +117,7 @@ TEST(OutputValidity, KeptBackgroundsLeakNoObjects) {
   auto picture = h.Capture(records);
   h.settings.RemoveBackground = 0;
   WmfRecorder surface;
-  picture->Play(surface);
+  picture->Play(surface, h.settings);
   WmfPicture out;
   std::string error;
   ASSERT_TRUE(ReadWmf(surface.Close(), out, error)) << error;
@@ -134,7 +134,7 @@ TEST(OutputValidity, ScaleBeyondTheInchFieldShrinksTheCoordinates) {
                            MetafilePict{8, 19000, 27700}, false);
   h.settings.Percentage = 2;  // 127,000 units per inch
   WmfRecorder surface;
-  const auto [output, scale] = picture->Play(surface);
+  const auto [output, scale, jobs] = picture->Play(surface, h.settings);
   EXPECT_LE(scale, 65535);
   EXPECT_NEAR(output.x / scale, 10100 / 127000.0, 0.001);  // the same physical width, 0.08 inch
 }

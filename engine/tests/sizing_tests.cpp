@@ -144,12 +144,12 @@ TEST(PlaceableFile, PlayedInPiecesIsThePicturePlayedWhole) {
   h.settings.Lineoptions = 3;
   auto picture = h.Capture(test::CadPicture(1), MetafilePict{8, 81280, 60960});
   WmfRecorder whole;
-  const PlayResult played = picture->Play(whole);
+  const PlayResult played = picture->Play(whole, h.settings);
   const std::vector<uint8_t> expected = WritePlaceableWmf(PlaceableHeaderFor(played.output, played.unitsPerInch),
                                                           whole.Close());
 
   MemoryFile file;
-  ASSERT_TRUE(PlayToFile(*picture, file));
+  ASSERT_TRUE(PlayToFile(*picture, h.settings, file).written);
   EXPECT_EQ(file.bytes, expected);
 
   for (size_t pieceBytes : {1, 7, 4096}) {
@@ -160,7 +160,7 @@ TEST(PlaceableFile, PlayedInPiecesIsThePicturePlayedWhole) {
       spilled.insert(spilled.end(), piece.begin(), piece.end());
       return true;
     }, pieceBytes);
-    picture->Play(surface);
+    picture->Play(surface, h.settings);
     const std::vector<uint8_t> header = surface.CloseSpilled();
     ASSERT_EQ(header.size(), kStandardHeaderBytes);
     std::copy(header.begin(), header.end(), spilled.begin());
@@ -169,7 +169,7 @@ TEST(PlaceableFile, PlayedInPiecesIsThePicturePlayedWhole) {
   }
 
   MemoryFile full(expected.size() / 2);
-  EXPECT_FALSE(PlayToFile(*picture, full));
+  EXPECT_FALSE(PlayToFile(*picture, h.settings, full).written);
 }
 
 struct DegenerateCase {
@@ -198,7 +198,7 @@ TEST(DegeneratePictures, GiveFinitePositiveSizes) {
       c.adjust(h.settings);
       h.settings.Rotation = rotation;
       WmfRecorder surface;
-      const auto [output, scale] = picture->Play(surface);
+      const auto [output, scale, jobs] = picture->Play(surface, h.settings);
       EXPECT_GT(output.x, 0);
       EXPECT_GT(output.y, 0);
       EXPECT_TRUE(std::isfinite(scale) && scale > 0) << scale;

@@ -15,6 +15,7 @@
 
 #include "clipboard_test_support.h"
 #include "program_driver.h"
+#include "win/dialog_driver.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -26,6 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace clipboard_test;
 using namespace program_driver;
+using dialog_driver::FindDescendantOfClass;
 
 const std::wstring kSetup = SETUP_EXE;
 const std::wstring kVersion = VELLOFORM_VERSION;
@@ -215,26 +217,6 @@ bool ShowsDarkPixels(HWND window) {
   return dark;
 }
 
-// The first window of class `className` among the descendants of `parent`.
-HWND DescendantOfClass(HWND parent, const wchar_t* className) {
-  struct Search {
-    const wchar_t* className;
-    HWND found;
-  } search{className, nullptr};
-  EnumChildWindows(
-      parent,
-      [](HWND window, LPARAM parameter) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(parameter);
-        wchar_t name[64] = L"";
-        GetClassNameW(window, name, 64);
-        if (_wcsicmp(name, s->className) != 0) return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 // Keeps a picture of `window` once the screen shows the text of its part
 // `shown` (Wine shows a window on the screen a little after it exists).
 void SavePicture(HWND window, HWND shown, const wchar_t* name) {
@@ -395,14 +377,14 @@ TEST_F(Installer, InstallWithItsPagesStartsTheProgramAtTheEnd) {
       << "no installer window within 30 s";
   // The choices, with "Start Velloform when Windows starts" ticked.
   ASSERT_TRUE(PumpUntil([&] { return NextButtonSays(wizard, L"&Next >"); }, 30)) << "no first page within 30 s";
-  SavePicture(wizard, DescendantOfClass(wizard, L"SysTreeView32"), L"install-choices.bmp");
+  SavePicture(wizard, FindDescendantOfClass(wizard, L"SysTreeView32"), L"install-choices.bmp");
   PostMessageW(wizard, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(PumpUntil([&] { return NextButtonSays(wizard, L"&Install"); }, 30)) << "no folder page within 30 s";
-  SavePicture(wizard, DescendantOfClass(wizard, L"Edit"), L"install-folder.bmp");
+  SavePicture(wizard, FindDescendantOfClass(wizard, L"Edit"), L"install-folder.bmp");
   PostMessageW(wizard, WM_COMMAND, IDOK, 0);
   // The last page offers "Start Velloform now", ticked.
   ASSERT_TRUE(PumpUntil([&] { return NextButtonSays(wizard, L"&Finish"); }, 60)) << "no last page within 60 s";
-  SavePicture(wizard, DescendantOfClass(DescendantOfClass(wizard, L"#32770"), L"Button"), L"install-finished.bmp");
+  SavePicture(wizard, FindDescendantOfClass(FindDescendantOfClass(wizard, L"#32770"), L"Button"), L"install-finished.bmp");
   PostMessageW(wizard, WM_COMMAND, IDOK, 0);
   EXPECT_TRUE(Ended(setup, 30)) << "the installer did not end within 30 s of \"Finish\"";
   CloseHandle(setup);

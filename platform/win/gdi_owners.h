@@ -1,5 +1,5 @@
-// Move-only owners of the GDI objects the program creates, and the scoped
-// selection of an object into a device context.
+// Move-only owners of the GDI objects the program creates, a window's device
+// context, and the scoped selection of an object into a device context.
 #pragma once
 
 #include <windows.h>
@@ -26,6 +26,23 @@ using FontOwner = GdiObjectOwner<HFONT>;
 // enhanced metafile made from bits or by a recording.
 using MetafileOwner = UniqueHandle<HMETAFILE, DeleteMetafileHandle>;
 using EnhMetafileOwner = UniqueHandle<HENHMETAFILE, DeleteEnhMetafileHandle>;
+
+// The device context of a window (or of the screen for a null window),
+// released to that window.
+class WindowDC {
+ public:
+  explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+  WindowDC(const WindowDC&) = delete;
+  WindowDC& operator=(const WindowDC&) = delete;
+  ~WindowDC() {
+    if (dc_) ReleaseDC(window_, dc_);
+  }
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
 
 // Selects an object into a device context for a scope and puts the object
 // it replaced back when it goes, so that the selected one can be deleted.

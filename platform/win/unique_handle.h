@@ -50,3 +50,25 @@ inline KernelHandle FileHandle(HANDLE file) { return KernelHandle(file == INVALI
 using RegistryKey = UniqueHandle<HKEY, CloseRegistryKey>;
 // A block of global memory, as the clipboard takes it.
 using GlobalMemory = UniqueHandle<HGLOBAL, FreeGlobalMemory>;
+
+// A block of global memory locked for as long as the object lives, seen as
+// a `T` (a clipboard record); empty when the handle is null or the block
+// cannot be locked.
+template <class T>
+class LockedGlobal {
+ public:
+  explicit LockedGlobal(HGLOBAL block) : block_(block), data_(block ? static_cast<T*>(GlobalLock(block)) : nullptr) {}
+  LockedGlobal(const LockedGlobal&) = delete;
+  LockedGlobal& operator=(const LockedGlobal&) = delete;
+  ~LockedGlobal() {
+    if (data_) GlobalUnlock(block_);
+  }
+
+  T* Get() const { return data_; }
+  T* operator->() const { return data_; }
+  explicit operator bool() const { return data_ != nullptr; }
+
+ private:
+  HGLOBAL block_;
+  T* data_;
+};

@@ -107,6 +107,62 @@ TEST(WindowFramework, BindsAtCreationAndDispatchesThroughTheTables) {
   EXPECT_EQ(window.calls, (std::vector<std::wstring>{L"derived notice", L"derived 5", L"registered"}));
 }
 
+// A window whose handlers take what the messages' parameters stand for.
+class TypedWnd : public TableWnd {
+ public:
+  HBRUSH brush = reinterpret_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+
+  static const MessageMap& ClassMap() {
+    static const MessageEntry messages[] = {
+        OnDrawItemMessage<&TypedWnd::OnDrawItem>(),
+        OnCtlColorMessage<&TypedWnd::OnCtlColor>(WM_CTLCOLORSTATIC),
+        OnNotifyMessage<&TypedWnd::OnNotify>(),
+        OnChangeCbChainMessage<&TypedWnd::OnChainChange>(),
+    };
+    static const MessageMap map{&TableWnd::ClassMap(), messages, {}};
+    return map;
+  }
+
+ protected:
+  const MessageMap& GetMessageMap() const override { return ClassMap(); }
+
+ private:
+  bool OnDrawItem(const DRAWITEMSTRUCT& item) {
+    calls.push_back(L"draw " + std::to_wstring(item.CtlID) + L" " + std::to_wstring(item.itemID));
+    return item.CtlID == 7;
+  }
+  HBRUSH OnCtlColor(HDC dc, HWND control) {
+    calls.push_back(dc == reinterpret_cast<HDC>(0x40) && control == Handle() ? L"colour" : L"colour of another");
+    return brush;
+  }
+  LRESULT OnNotify(const NMHDR& header) {
+    calls.push_back(L"notify " + std::to_wstring(header.idFrom) + L" " + std::to_wstring(header.code));
+    return 3;
+  }
+  void OnChainChange(HWND removed, HWND next) {
+    calls.push_back(removed == Handle() && next == nullptr ? L"chain" : L"another chain");
+  }
+};
+
+TEST(WindowFramework, TypedEntriesHandTheMessagesRecordsAndHandles) {
+  TypedWnd window;
+  ASSERT_TRUE(window.Create());
+  HWND hwnd = window.Handle();
+  DRAWITEMSTRUCT item{};
+  item.CtlID = 7;
+  item.itemID = 2;
+  EXPECT_EQ(SendMessageW(hwnd, WM_DRAWITEM, 7, reinterpret_cast<LPARAM>(&item)), TRUE);
+  item.CtlID = 8;
+  EXPECT_EQ(SendMessageW(hwnd, WM_DRAWITEM, 8, reinterpret_cast<LPARAM>(&item)), FALSE) << "not drawn";
+  EXPECT_EQ(SendMessageW(hwnd, WM_CTLCOLORSTATIC, 0x40, reinterpret_cast<LPARAM>(hwnd)),
+            reinterpret_cast<LRESULT>(window.brush));
+  NMHDR header{hwnd, 12, 5};
+  EXPECT_EQ(SendMessageW(hwnd, WM_NOTIFY, 12, reinterpret_cast<LPARAM>(&header)), 3);
+  SendMessageW(hwnd, WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(hwnd), 0);
+  EXPECT_EQ(window.calls, (std::vector<std::wstring>{L"draw 7 2", L"draw 8 2", L"colour",
+                                                     L"notify 12 5", L"chain"}));
+}
+
 TEST(WindowFramework, DestructionUnbindsTheObject) {
   TableWnd window;
   ASSERT_TRUE(window.Create());

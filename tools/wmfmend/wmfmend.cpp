@@ -26,6 +26,7 @@
 #include "placeable_file.h"
 #include "sizing.h"
 #include "text_encoding.h"
+#include "text_format.h"
 #include "text_measurer_factory.h"
 #include "whole_file.h"
 #include "wmf_settings.h"
@@ -268,9 +269,7 @@ wmf::MetafilePict PictFor(const wmf::WmfPicture& picture, double unitsPerInch) {
 }
 
 std::string JsonNumber(double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.10g", value);
-  return text;
+  return FormatText("%.10g", value);
 }
 
 std::string JsonString(const std::string& text) {
@@ -402,7 +401,7 @@ int RunWmfmend(const std::vector<std::string>& args, std::ostream& out, std::ost
     return kWmfmendFailed;
   }
   std::unique_ptr<wmf::TextMeasurer> measurer = wmf::MakeTextMeasurer();
-  wmf::EngineContext context{settings, messages, *measurer, parsed.displayBits};
+  wmf::EngineContext context{messages, *measurer, parsed.displayBits};
   const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(words.data()), byteCount);
   if (wmf::LooksLikeEmf(bytes)) {
     std::vector<uint8_t> emf(bytes.begin(), bytes.end());
@@ -423,13 +422,13 @@ int RunWmfmend(const std::vector<std::string>& args, std::ostream& out, std::ost
                           parsed.cad || parsed.intelliCad);
   if (parsed.info) {
     wmf::WmfRecorder surface;
-    const auto [output, scale] = captured.Play(surface);
+    const auto [output, scale, jobs] = captured.Play(surface, settings);
     PrintInfo(out, captured, parsed, settings, output, wmf::PhysicalSize(output, scale), surface.RecordCount());
     return kWmfmendOk;
   }
   const std::string& target = parsed.files[1];
   if (const std::optional<std::wstring> reason =
-          ReplaceWholeFile(PathOf(target), [&captured](FileSink& file) { return wmf::PlayToFile(captured, file); })) {
+          ReplaceWholeFile(PathOf(target), [&](FileSink& file) { return wmf::PlayToFile(captured, settings, file).written; })) {
     err << "wmfmend: cannot write " << target << ": " << ToUtf8(*reason) << "\n";
     return kWmfmendFailed;
   }

@@ -125,8 +125,8 @@ bool RenderPlaceableFile(const std::vector<uint8_t>& bytes, int maxWidth, int ma
   FillRect(dc.Get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 
   constexpr size_t kPlaceableHeaderSize = 22;
-  HMETAFILE metafile = SetMetaFileBitsEx(static_cast<UINT>(bytes.size() - kPlaceableHeaderSize),
-                                         bytes.data() + kPlaceableHeaderSize);
+  const wmf::win::MetafileOwner metafile(SetMetaFileBitsEx(static_cast<UINT>(bytes.size() - kPlaceableHeaderSize),
+                                                            bytes.data() + kPlaceableHeaderSize));
   if (!metafile) {
     error = "the system's metafile player refuses the picture";
     return false;
@@ -135,8 +135,7 @@ bool RenderPlaceableFile(const std::vector<uint8_t>& bytes, int maxWidth, int ma
   SetWindowOrgEx(dc.Get(), frame.left, frame.top, nullptr);
   SetWindowExtEx(dc.Get(), frameWidth, frameHeight, nullptr);
   SetViewportExtEx(dc.Get(), width, height, nullptr);
-  PlayMetaFile(dc.Get(), metafile);
-  DeleteMetaFile(metafile);
+  PlayMetaFile(dc.Get(), metafile.Get());
   GdiFlush();
 
   if (!WriteBmp(output, width, height, static_cast<const uint32_t*>(bits))) {

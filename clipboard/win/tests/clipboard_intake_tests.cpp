@@ -22,12 +22,16 @@
 
 #include "resource.h"
 #include "settings_test_support.h"
+#include "text_encoding.h"
+#include "win/dialog_driver.h"
 #include "win/system_error_text.h"
 
 namespace {
 
 using namespace clipboard_test;
 using wmf::test::Rec;
+using dialog_driver::DialogOfThread;
+using dialog_driver::FindControl;
 
 class TestHost : public IntakeHost {
  public:
@@ -53,7 +57,7 @@ struct IntakeFixture : ::testing::Test {
   WmfSettings& settings = harness.settings;
   wmf::test::CollectedMessages& messages = harness.messages;
   TestHost host;
-  ClipboardIntake intake{harness.context, host, GetModuleHandleW(nullptr)};
+  ClipboardIntake intake{settings, harness.context, host, GetModuleHandleW(nullptr)};
   // The window of "another program" that puts pictures on the clipboard.
   HWND otherProgram = CreateWindowExW(0, L"STATIC", L"other", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, nullptr, nullptr);
   ~IntakeFixture() override { DestroyWindow(otherProgram); }
@@ -126,10 +130,15 @@ TEST_F(IntakeFixture, IntelliCadPicturesUseTheirOwnPalette) {
   EXPECT_EQ(settings.oPalette, 8);
 }
 
-TEST_F(IntakeFixture, UnreadablePictureStaysAsItWas) {
+TEST_F(IntakeFixture, UnreadablePictureStaysAsItWasAndTheReaderSaysWhy) {
   // A picture whose second record claims to be 2 words long.
   std::vector<uint8_t> bits = SmallCadPicture();
   bits[18 + 10] = 2;
+  wmf::WmfPicture refused;
+  std::string reason;
+  ASSERT_FALSE(wmf::ReadWmf(bits, refused, reason));
+  ASSERT_FALSE(reason.empty());
+  const std::wstring why = FromUtf8(reason);
   PutPicture(otherProgram, bits, {L"AutoCAD"});
   HANDLE before = nullptr;
   ASSERT_TRUE(OpenClipboard(nullptr));
@@ -139,11 +148,18 @@ TEST_F(IntakeFixture, UnreadablePictureStaysAsItWas) {
 
   intake.ModifyClipboardPicture(false);
   EXPECT_FALSE(intake.HaveLastPicture());
-  EXPECT_EQ(intake.StatusText(), L"(WMF not modified: unreadable picture)");
+  EXPECT_EQ(intake.StatusText(), L"(WMF not modified: unreadable picture: " + why + L")");
+  EXPECT_TRUE(messages.errors.empty()) << "automatic modification shows no box";
   ASSERT_TRUE(OpenClipboard(nullptr));
   EXPECT_EQ(GetClipboardData(CF_METAFILEPICT), before);
   EXPECT_NE(GetClipboardData(RegisterClipboardFormatW(L"AutoCAD")), nullptr);
   CloseClipboard();
+
+  // "Modify and Replace now" tells the reason in a box as well.
+  intake.ModifyClipboardPicture(true);
+  EXPECT_FALSE(intake.HaveLastPicture());
+  ASSERT_EQ(messages.errors.size(), 1u);
+  EXPECT_EQ(messages.errors[0], L"Metafile not properly loaded.\n" + why);
 }
 
 TEST_F(IntakeFixture, CopyLastPublishesAgainWithTheCurrentOptions) {
@@ -465,7 +481,9 @@ TEST_F(IntakeFixture, SavedFileIsAPlaceablePictureOfTheLastCapture) {
   PutPicture(otherProgram, SmallCadPicture(), {L"AutoCAD"});
   intake.ModifyClipboardPicture(false);
   const std::filesystem::path path = std::filesystem::temp_directory_path() / "intake-save-test.wmf";
-  wmf::win::SaveToFile(*intake.LastPicture(), path.wstring(), messages);
+  const int jobs = settings.Jobs;
+  wmf::win::SaveToFile(*intake.LastPicture(), settings, path.wstring(), messages);
+  EXPECT_EQ(settings.Jobs, jobs + 1) << "a saved picture is a modified one";
   const wmf::WmfPicture saved = wmf::test::ReadOrFail(wmf::test::FileBytes(path));
   ASSERT_TRUE(saved.placeable.has_value());
   EXPECT_EQ(saved.placeable->right, 2005);
@@ -474,7 +492,7 @@ TEST_F(IntakeFixture, SavedFileIsAPlaceablePictureOfTheLastCapture) {
   std::filesystem::remove(path);
 
   const std::wstring missing = L"Z:\\no\\such\\folder\\picture.wmf";
-  wmf::win::SaveToFile(*intake.LastPicture(), missing, messages);
+  wmf::win::SaveToFile(*intake.LastPicture(), settings, missing, messages);
   ASSERT_EQ(messages.errors.size(), 1u);
   EXPECT_EQ(messages.errors[0].rfind(L"Unable to write " + missing + L":\n", 0), 0u);
 }
@@ -571,45 +589,6 @@ TEST_F(IntakeFixture, AnEnhancedMetafileIsSavedAsAnEmfFileOrAsAWindowsMetafile) 
 
 namespace {
 
-// A visible dialog of `thread` with this title, or null.
-HWND DialogOf(DWORD thread, const wchar_t* title) {
-  struct Search {
-    const wchar_t* title;
-    HWND found;
-  } search{title, nullptr};
-  EnumThreadWindows(
-      thread,
-      [](HWND window, LPARAM data) {
-        auto* s = reinterpret_cast<Search*>(data);
-        wchar_t className[16] = L"", text[128] = L"";
-        GetClassNameW(window, className, 16);
-        GetWindowTextW(window, text, 128);
-        if (!IsWindowVisible(window) || std::wstring(className) != L"#32770") return TRUE;
-        if (s->title && std::wstring(text) != s->title) return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-HWND FindControl(HWND dialog, int id) {
-  struct Search {
-    int id;
-    HWND found;
-  } search{id, nullptr};
-  EnumChildWindows(
-      dialog,
-      [](HWND child, LPARAM data) {
-        auto* s = reinterpret_cast<Search*>(data);
-        if (GetDlgCtrlID(child) != s->id) return TRUE;
-        s->found = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 // What the user did in the Save-as dialog, seen from a second thread.
 struct DialogVisit {
   bool found = false;
@@ -642,8 +621,8 @@ class SaveDialogUser {
     while (!done_) {
       if (GetTickCount64() >= deadline) {
         // Any box of the test's thread, the dialog or a question over it.
-        if (HWND open = DialogOf(testThread_, nullptr)) PostMessageW(open, WM_COMMAND, IDCANCEL, 0);
-      } else if (HWND dialog = !visit_.found ? DialogOf(testThread_, L"Save as Velloform") : nullptr) {
+        if (HWND open = DialogOfThread(testThread_, nullptr)) PostMessageW(open, WM_COMMAND, IDCANCEL, 0);
+      } else if (HWND dialog = !visit_.found ? DialogOfThread(testThread_, L"Save as Velloform") : nullptr) {
         Visit(dialog);
       }
       Sleep(20);

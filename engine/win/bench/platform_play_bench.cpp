@@ -13,6 +13,8 @@
 #include <iterator>
 #include <vector>
 
+#include "win/gdi_owners.h"
+
 namespace {
 
 int CALLBACK PlayRecord(HDC dc, HANDLETABLE* table, METARECORD* record, int objects, LPARAM) {
@@ -27,7 +29,7 @@ int wmain(int argc, wchar_t** argv) {
     std::ifstream in(argv[i], std::ios::binary);
     std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), {});
     const size_t skip = bytes.size() > 22 && bytes[0] == 0xD7 && bytes[1] == 0xCD ? 22 : 0;  // the placeable header
-    HMETAFILE picture = SetMetaFileBitsEx(static_cast<UINT>(bytes.size() - skip), bytes.data() + skip);
+    const wmf::win::MetafileOwner picture(SetMetaFileBitsEx(static_cast<UINT>(bytes.size() - skip), bytes.data() + skip));
     if (!picture) {
       std::fwprintf(stderr, L"platform_play_bench: %ls is no picture GDI reads\n", argv[i]);
       return 1;
@@ -36,13 +38,11 @@ int wmain(int argc, wchar_t** argv) {
     for (int run = 0; run < 3; ++run) {
       const auto start = std::chrono::steady_clock::now();
       HDC recorder = CreateMetaFileW(nullptr);
-      EnumMetaFile(recorder, picture, &PlayRecord, 0);
-      HMETAFILE played = CloseMetaFile(recorder);
+      EnumMetaFile(recorder, picture.Get(), &PlayRecord, 0);
+      const wmf::win::MetafileOwner played(CloseMetaFile(recorder));
       const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-      DeleteMetaFile(played);
       if (ms < best) best = ms;
     }
-    DeleteMetaFile(picture);
     std::printf("%zu\t%.1f\n", bytes.size(), best);
   }
   return 0;

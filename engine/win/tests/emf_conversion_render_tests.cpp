@@ -69,10 +69,10 @@ Published Improve(const Conversion& c, bool cad, bool crop) {
   h.settings.Filledoptions = 0;
   h.settings.MakeBlack = 0;
   std::unique_ptr<TextMeasurer> measurer = MakeTextMeasurer();
-  EngineContext context{h.settings, h.messages, *measurer, 32};
+  EngineContext context{h.messages, *measurer, 32};
   CMetafile picture(c.pict, test::ReadOrFail(c.bits), 0, 0, context, cad);
   WmfRecorder surface;
-  const PlayResult played = picture.Play(surface);
+  const PlayResult played = picture.Play(surface, h.settings);
   return Published{PhysicalSize(played.output, played.unitsPerInch), played.output, surface.Close()};
 }
 

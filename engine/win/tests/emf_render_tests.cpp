@@ -138,7 +138,7 @@ CEnhMetafile::Played PlayWith(const NamedEmf& p, bool cad, const std::function<v
   h.settings.MakeBlack = 0;
   adjust(h.settings);
   std::unique_ptr<TextMeasurer> measurer = MakeTextMeasurer();
-  EngineContext context{h.settings, h.messages, *measurer, 32};
+  EngineContext context{h.messages, *measurer, 32};
   EmfPicture picture;
   std::string error;
   EXPECT_TRUE(ReadEmf(p.bytes, picture, error)) << error;

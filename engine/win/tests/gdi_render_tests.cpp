@@ -168,12 +168,12 @@ struct Played {
 // Plays a picture as wmfmend does, with text measured by GDI.
 Played PlayWith(test::EngineHarness& h, const NamedPicture& p, const std::function<void(WmfSettings&)>& adjust) {
   std::unique_ptr<TextMeasurer> measurer = MakeTextMeasurer();
-  EngineContext context{h.settings, h.messages, *measurer, 32};
+  EngineContext context{h.messages, *measurer, 32};
   auto picture = std::make_unique<CMetafile>(MetafilePict{8, 0, 0}, p.picture, 0, 0, context, false);
   adjust(h.settings);
   WmfRecorder surface;
   Played played;
-  played.output = picture->Play(surface).output;
+  played.output = picture->Play(surface, h.settings).output;
   played.frame = picture->windowExt;
   played.bits = surface.Close();
   played.improved = test::ReadOrFail(WritePlaceableWmf(PlaceableHeaderFor(played.output, 1440), played.bits));

@@ -11,6 +11,7 @@
 #include "engine_harness.h"
 #include "help.h"
 #include "main_frame.h"
+#include "quiet_intake_host.h"
 
 #include "resource.h"
 #include "shell_test_support.h"
@@ -19,14 +20,6 @@ namespace {
 
 using namespace clipboard_test;
 using program_driver::Viewer;
-
-class QuietHost : public IntakeHost {
- public:
-  HWND window = nullptr;
-  HWND MainWindow() override { return window; }
-  void BringToForeground(HWND) override {}
-  void ShowNotice(const std::wstring&) override {}
-};
 
 // A system whose listener refuses the window.
 BOOL WINAPI RefuseListener(HWND) { return FALSE; }
@@ -48,7 +41,7 @@ struct MainFrame : ::testing::Test {
   wmf::test::EngineHarness harness;
   WmfSettings& settings = harness.settings;
   QuietHost host;
-  ClipboardIntake intake{harness.context, host, GetModuleHandleW(nullptr)};
+  ClipboardIntake intake{settings, harness.context, host, GetModuleHandleW(nullptr)};
   std::wstring folder = L"C:\\Program Files\\Velloform\\";
   CCmdTarget application;  // handles no command
   std::unique_ptr<CMainFrame> frame;

@@ -24,8 +24,8 @@ constexpr wchar_t kSingleInstanceMutex[] = L"Velloform_CLIPMEND";
 ClipmendApp::ClipmendApp(WmfSettings& settings, UserMessages& messages)
     : settings_(settings),
       measurer_(wmf::MakeTextMeasurer()),
-      engine_{settings, messages, *measurer_, wmf::DisplayBitsPerPixel()},
-      intake_(engine_, *this, GetModuleHandleW(nullptr)) {}
+      engine_{messages, *measurer_, wmf::DisplayBitsPerPixel()},
+      intake_(settings, engine_, *this, GetModuleHandleW(nullptr)) {}
 
 ClipmendApp::~ClipmendApp() {
   if (classRegistered_) UnregisterClassW(kMainWindowClass, instance_);
@@ -54,10 +54,8 @@ int ClipmendApp::Start(HINSTANCE instance, const std::wstring& arguments) {
   if (!CheckSingleInstance()) return 0;
   if (!RegisterMainWindowClass(kMainWindowClass)) return 0;
   ComputeProgramFolder();
-  if (settings_.ShowSplash) {
-    SplashEnabled = true;
-    ShowSplashScreen(nullptr);
-  }
+  // The main window does not exist yet: the splash has no owner.
+  ShowSplashScreen(nullptr, settings_.ShowSplash != 0);
 
   auto frame = std::make_unique<CMainFrame>(MainFrameContext{settings_, intake_, programFolder_}, *this);
   CMainFrame* window = frame.get();

@@ -24,8 +24,6 @@ class ClipmendApp : public CCopyClipApp, private IntakeHost {
   // until it is unloaded; returns the process's exit code.
   int Start(HINSTANCE instance, const std::wstring& arguments);
 
-  const std::wstring& ProgramFolder() const { return programFolder_; }
-
   static const MessageMap& ClassMap();
 
  protected:

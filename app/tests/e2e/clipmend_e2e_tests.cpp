@@ -23,7 +23,7 @@
 
 #include <windows.h>
 
-#include "dialog_driver.h"
+#include "win/dialog_driver.h"
 #include "resource.h"
 
 namespace {

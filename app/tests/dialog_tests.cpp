@@ -16,12 +16,13 @@
 
 #include "about_dialog.h"
 #include "color_edit_dialog.h"
-#include "dialog_driver.h"
+#include "win/dialog_driver.h"
 #include "main_frame.h"
 #include "options_dialog.h"
 #include "options_file_dialogs.h"
 #include "preferences_dialog.h"
 #include "preview_window.h"
+#include "quiet_intake_host.h"
 #include "resource.h"
 #include "shell_test_support.h"
 #include "splash_screen.h"
@@ -33,6 +34,7 @@
 namespace {
 
 using namespace dialog_driver;
+using clipboard_test::QuietHost;
 using clipboard_test::PutPicture;
 using clipboard_test::SmallCadPicture;
 using shell_test::BoxCloser;
@@ -58,14 +60,6 @@ size_t HelpShownCount() {
   std::lock_guard<std::mutex> lock(shownLock);
   return helpShown.size();
 }
-
-class QuietHost : public IntakeHost {
- public:
-  HWND window = nullptr;
-  HWND MainWindow() override { return window; }
-  void BringToForeground(HWND) override {}
-  void ShowNotice(const std::wstring&) override {}
-};
 
 // The application's part of the route: the commands that open dialogs.
 class TestApp : public CCmdTarget {
@@ -142,7 +136,7 @@ struct DialogTest : ::testing::Test {
   WmfSettings& settings = harness.settings;
   MemorySettingsStore& store = harness.store;
   QuietHost host;
-  ClipboardIntake intake{harness.context, host, GetModuleHandleW(nullptr)};
+  ClipboardIntake intake{harness.settings, harness.context, host, GetModuleHandleW(nullptr)};
   std::wstring folder = L"C:\\Velloform\\";
   TestApp app;
   std::unique_ptr<CMainFrame> frame;
@@ -222,7 +216,7 @@ TEST_F(DialogTest, OptionsOpenWithTheSettingsTranslatedAndStoreThemOnOk) {
   EXPECT_EQ(settings.Rotation, 180);
   EXPECT_EQ(StoredInt(L"Options", L"Rotation"), 180) << "OK writes the registry";
   EXPECT_EQ(StoredInt(L"Options", L"Widthoptions"), 3);
-  EXPECT_EQ(CurrentOptionsDialog(), nullptr);
+  EXPECT_EQ(SingleDialog<WmfOptions>::Open(), nullptr);
 }
 
 TEST_F(DialogTest, PercentageExactlyHundredOpensAsUnmodified) {
@@ -362,7 +356,7 @@ struct PreviewTest : DialogTest {
   PreviewSeen Seen() {
     PreviewSeen seen;
     onDialogThread([&] {
-      WmfOptions* options = CurrentOptionsDialog();
+      WmfOptions* options = SingleDialog<WmfOptions>::Open();
       CPreviewWindow* preview = options ? options->Preview() : nullptr;
       if (!preview) return;
       seen.open = true;
@@ -596,7 +590,7 @@ TEST_F(DialogTest, OneOptionsDialogAtATime) {
     EXPECT_EQ(CountDialogs(kOptionsTitle), 1);
     Click(dialog, IDCANCEL);
   });
-  EXPECT_EQ(CurrentOptionsDialog(), nullptr);
+  EXPECT_EQ(SingleDialog<WmfOptions>::Open(), nullptr);
 }
 
 TEST_F(DialogTest, MenuCommandsTakeTheirRoute) {
@@ -708,6 +702,27 @@ TEST_F(AdvancedTest, ResetAllAndTheMarginSteps) {
   EXPECT_DOUBLE_EQ(settings.Margin, 0.1);
 }
 
+// The colour buttons show the colours of the one row chosen; with several
+// rows chosen they keep what they showed, which the dialog context keeps
+// after the dialog has closed.
+TEST_F(AdvancedTest, TheColourButtonsKeepTheColoursOfTheLastRowChosenAlone) {
+  settings.colors[3].lineColor = 0x0000FF;
+  settings.colors[3].fillColor = 0x00FF00;
+  DriveAdvanced([&](HWND dialog) {
+    const auto redrawButtons = [dialog] {
+      for (int button : {IDC_LINE_COLOR, IDC_FILL_COLOR})
+        RedrawWindow(GetDlgItem(dialog, button), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    };
+    SelectOnly(dialog, {3});
+    redrawButtons();
+    SelectOnly(dialog, {3, 4});
+    redrawButtons();
+    Click(dialog, IDCANCEL);
+  });
+  EXPECT_EQ(context->colors.shownLine, 0x0000FFu);
+  EXPECT_EQ(context->colors.shownFill, 0x00FF00u);
+}
+
 TEST_F(AdvancedTest, CancelLeavesTheTableAndOptionsAsTheyWere) {
   const auto table = settings.colors;
   DriveAdvanced([&](HWND dialog) {
@@ -780,18 +795,16 @@ TEST_F(DialogTest, AboutShowsTheCountAndOpensItsLinks) {
   });
   EXPECT_EQ(addressesOpened, std::vector<std::wstring>{kMailAddress}) << "a link without target opens its text";
   EXPECT_EQ(helpShown, std::vector<std::wstring>{L"C:\\Velloform\\Velloform.chm"});
-  EXPECT_EQ(CurrentAboutDialog(), nullptr);
+  EXPECT_EQ(SingleDialog<CDlgAbout>::Open(), nullptr);
 }
 
 TEST_F(DialogTest, SplashScreenShowsItsPictureAndGoes) {
-  SplashEnabled = false;
-  ShowSplashScreen(nullptr);
-  EXPECT_EQ(CurrentSplash(), nullptr) << "not enabled";
-  SplashEnabled = true;
-  ShowSplashScreen(nullptr);
+  ShowSplashScreen(nullptr, false);
+  EXPECT_EQ(CurrentSplash(), nullptr) << "not wanted";
+  ShowSplashScreen(nullptr, true);
   CSplashScreen* splash = CurrentSplash();
   ASSERT_NE(splash, nullptr);
-  ShowSplashScreen(nullptr);
+  ShowSplashScreen(nullptr, true);
   EXPECT_EQ(CurrentSplash(), splash) << "a second request creates nothing";
   RECT area;
   GetWindowRect(splash->Handle(), &area);
@@ -800,7 +813,6 @@ TEST_F(DialogTest, SplashScreenShowsItsPictureAndGoes) {
   shell_test::PumpUntil([] { return false; }, 300);
   KeepScreenshot(splash->Handle(), L"splash");
   EXPECT_TRUE(shell_test::PumpUntil([] { return CurrentSplash() == nullptr; }, 10000)) << "still shown";
-  SplashEnabled = false;
 }
 
 }  // namespace

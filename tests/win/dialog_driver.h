@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cwchar>
 #include <functional>
 #include <string>
 #include <thread>
@@ -61,6 +62,56 @@ inline int CountDialogs(const wchar_t* title) {
       },
       reinterpret_cast<LPARAM>(&count));
   return count.found;
+}
+
+// The first window that `enumerate` (EnumChildWindows or EnumThreadWindows
+// with its first argument bound) comes to for which `match` holds, or null.
+template <class Enumerate>
+HWND FirstWindow(Enumerate enumerate, const std::function<bool(HWND)>& match) {
+  struct Search {
+    const std::function<bool(HWND)>& match;
+    HWND found;
+  } search{match, nullptr};
+  enumerate(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        if (!s->match(window)) return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// The first descendant of `parent` for which `match` holds, or null. The
+// system's file dialogs keep their controls in child dialogs, out of reach
+// of GetDlgItem.
+inline HWND FindDescendant(HWND parent, const std::function<bool(HWND)>& match) {
+  return FirstWindow([parent](WNDENUMPROC visit, LPARAM data) { EnumChildWindows(parent, visit, data); }, match);
+}
+// The control `id` anywhere inside `dialog`.
+inline HWND FindControl(HWND dialog, int id) {
+  return FindDescendant(dialog, [id](HWND window) { return GetDlgCtrlID(window) == id; });
+}
+// The first window of class `className` (in any case) inside `parent`.
+inline HWND FindDescendantOfClass(HWND parent, const wchar_t* className) {
+  return FindDescendant(parent, [className](HWND window) {
+    wchar_t name[64] = L"";
+    GetClassNameW(window, name, 64);
+    return _wcsicmp(name, className) == 0;
+  });
+}
+
+// A visible dialog of `thread` with `title` (any title when null), or null.
+inline HWND DialogOfThread(DWORD thread, const wchar_t* title) {
+  return FirstWindow([thread](WNDENUMPROC visit, LPARAM data) { EnumThreadWindows(thread, visit, data); },
+                     [title](HWND window) {
+                       wchar_t className[16] = L"", text[128] = L"";
+                       GetClassNameW(window, className, 16);
+                       GetWindowTextW(window, text, 128);
+                       return IsWindowVisible(window) && std::wstring(className) == L"#32770" &&
+                              (!title || std::wstring(text) == title);
+                     });
 }
 
 // A click on a button, check box or radio button.

@@ -30,7 +30,7 @@ const MessageMap& CMainFrame::ClassMap() {
   static const MessageEntry messages[] = {
       OnMessage<&CMainFrame::OnCreate>(WM_CREATE),
       OnMessage<&CMainFrame::OnDestroy>(WM_DESTROY),
-      OnMessage<&CMainFrame::OnChainChange>(WM_CHANGECBCHAIN),
+      OnChangeCbChainMessage<&CMainFrame::OnChainChange>(),
       OnMessage<&CMainFrame::OnDrawClipboard>(WM_DRAWCLIPBOARD),
       OnMessage<&CMainFrame::OnClipboardUpdate>(WM_CLIPBOARDUPDATE),
       OnMessage<&CMainFrame::OnTrayNotification>(kTrayCallbackMessage),
@@ -50,7 +50,7 @@ const MessageMap& CMainFrame::ClassMap() {
   return map;
 }
 
-LRESULT CMainFrame::OnCreate(WPARAM, LPARAM) {
+LRESULT CMainFrame::OnCreate() {
   SendMessageW(Handle(), WM_SETICON, ICON_BIG,
                reinterpret_cast<LPARAM>(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PICTURE))));
   const bool added =
@@ -75,9 +75,7 @@ void CMainFrame::OnDestroy() {
   RemovePropW(Handle(), kJudgedClipboardProperty);
 }
 
-void CMainFrame::OnChainChange(WPARAM removed, LPARAM next) {
-  watch_.OnChainChange(reinterpret_cast<HWND>(removed), reinterpret_cast<HWND>(next));
-}
+void CMainFrame::OnChainChange(HWND removed, HWND next) { watch_.OnChainChange(removed, next); }
 
 // Each way of watching has its own notice; the other one's comes from no
 // change this frame was told of.

@@ -42,9 +42,9 @@ class CMainFrame : public CFrameWnd {
   const MessageMap& GetMessageMap() const override { return ClassMap(); }
 
  private:
-  LRESULT OnCreate(WPARAM wParam, LPARAM lParam);
+  LRESULT OnCreate();
   void OnDestroy();
-  void OnChainChange(WPARAM removed, LPARAM next);
+  void OnChainChange(HWND removed, HWND next);
   void OnDrawClipboard();
   void OnClipboardUpdate();
   void OnClipboardChange();
