@@ -722,7 +722,7 @@ CEnhMetafile::Played CEnhMetafile::Play(const WmfSettings& settings) const {
   Played played;
   played.bytes = writer.Finish(EmfRect{0, 0, himetric.x, himetric.y}, EmfRect{0, 0, widthPx - 1, heightPx - 1},
                                static_cast<uint16_t>(std::min<uint32_t>(extraObjects + 2, 0xFFFF)));
-  played.result = PlayResult{region, scale};
+  played.result = PlayResult{region, scale, 1};
   return played;
 }
 

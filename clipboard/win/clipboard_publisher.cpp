@@ -87,16 +87,19 @@ bool PublishToClipboard(CMetafile& picture, const CEnhMetafile* enhanced, HWND o
                         UserMessages& messages, std::wstring& statusText, const ShowNotice& showNotice) {
   WmfRecorder surface;
   const PlayResult played = picture.Play(surface, settings);
-  settings.Jobs += played.jobs;
   const std::vector<uint8_t> bits = surface.Close();
   Size himetric = PhysicalSize(played.output, played.unitsPerInch);
+  int jobs = played.jobs;
   std::vector<uint8_t> enhancedBits;
   if (enhanced) {
-    // The enhanced metafile's size is the picture's own, in its full precision.
+    // The enhanced metafile's size is the picture's own, in its full
+    // precision; its two formats are one picture improved, one job.
     CEnhMetafile::Played improved = enhanced->Play(settings);
     enhancedBits = std::move(improved.bytes);
     himetric = PhysicalSize(improved.result.output, improved.result.unitsPerInch);
+    jobs = improved.result.jobs;
   }
+  settings.Jobs += jobs;
   statusText = SizeStatusText(himetric, settings.IsMetric != 0);
   const bool published =
       PutPictures(bits, MetafilePict{MM_ANISOTROPIC, himetric.x, himetric.y}, enhancedBits, owner, messages);
@@ -125,10 +128,11 @@ void SaveToFile(CMetafile& picture, WmfSettings& settings, const std::wstring& p
   if (reason) messages.ErrorBox(FormatText(L"Unable to write %ls:\n%ls", path.c_str(), reason->c_str()));
 }
 
-void SaveToFile(const CEnhMetafile& picture, const WmfSettings& settings, const std::wstring& path,
+void SaveToFile(const CEnhMetafile& picture, WmfSettings& settings, const std::wstring& path,
                 UserMessages& messages) {
-  const std::vector<uint8_t> bytes = picture.Play(settings).bytes;
-  if (const std::optional<std::wstring> reason = ReplaceWholeFile(path, {bytes}))
+  const CEnhMetafile::Played played = picture.Play(settings);
+  settings.Jobs += played.result.jobs;
+  if (const std::optional<std::wstring> reason = ReplaceWholeFile(path, {played.bytes}))
     messages.ErrorBox(FormatText(L"Unable to write %ls:\n%ls", path.c_str(), reason->c_str()));
 }
 

@@ -46,7 +46,7 @@ bool PutOriginalOnClipboard(const CapturedOriginal& original, HWND owner, UserMe
 // existing file is replaced only by a completely written one.
 void SaveToFile(CMetafile& picture, WmfSettings& settings, const std::wstring& path, UserMessages& messages);
 // The same for an enhanced metafile, saved as an EMF file.
-void SaveToFile(const CEnhMetafile& picture, const WmfSettings& settings, const std::wstring& path,
+void SaveToFile(const CEnhMetafile& picture, WmfSettings& settings, const std::wstring& path,
                 UserMessages& messages);
 
 }  // namespace wmf::win

@@ -531,9 +531,11 @@ std::vector<uint8_t> CadEnhancedPicture() {
 TEST_F(IntakeFixture, AnEnhancedMetafileIsImprovedInItsOwnFormatBesideItsWindowsMetafile) {
   PutEnhancedPicture(otherProgram, CadEnhancedPicture(), {L"AutoCAD.r19"});
   settings.Rotation = 90;
+  const int jobs = settings.Jobs;
   intake.ModifyClipboardPicture(false);
   ASSERT_NE(intake.LastEnhancedPicture(), nullptr);
   EXPECT_TRUE(messages.errors.empty());
+  EXPECT_EQ(settings.Jobs, jobs + 1) << "its two formats are one picture improved";
 
   const ClipboardEnhancedPicture out = ReadEnhancedPicture();
   EXPECT_TRUE(out.putAsOne) << "published as an enhanced metafile, not left to the system's conversion";
@@ -575,7 +577,9 @@ TEST_F(IntakeFixture, AnEnhancedMetafileIsSavedAsAnEmfFileOrAsAWindowsMetafile) 
   PutEnhancedPicture(otherProgram, CadEnhancedPicture(), {L"AutoCAD.r19"});
   intake.ModifyClipboardPicture(false);
   const std::filesystem::path folder = std::filesystem::temp_directory_path();
+  const int jobs = settings.Jobs;
   intake.SaveLastTo((folder / "intake-save-test.emf").wstring());
+  EXPECT_EQ(settings.Jobs, jobs + 1) << "a saved picture counts as one, as a saved Windows metafile does";
   const wmf::EmfPicture saved = wmf::test::ReadEmfOrFail(wmf::test::FileBytes(folder / "intake-save-test.emf"));
   EXPECT_EQ(wmf::test::FirstWideText(saved), kLabel);
   intake.SaveLastTo((folder / "intake-save-test.wmf").wstring());
