@@ -62,7 +62,7 @@ std::vector<uint8_t> EmfWriter::Finish(const EmfRect& frame, const EmfRect& boun
   return std::move(bytes_);
 }
 
-void EmfWriter::AppendInOwnPixels(const Affine& world, std::initializer_list<Record> records) {
+void EmfWriter::AppendInOwnPixels(const Affine& world, std::span<const Record> records) {
   constexpr uint32_t kMmText = 1;
   Append(EmrSaveDC, {});
   Append(EmrSetMapMode, EmfBody().U32(kMmText).Span());

@@ -68,7 +68,10 @@ class EmfWriter {
     uint32_t type;
     std::span<const uint8_t> body;
   };
-  void AppendInOwnPixels(const Affine& world, std::initializer_list<Record> records);
+  void AppendInOwnPixels(const Affine& world, std::span<const Record> records);
+  void AppendInOwnPixels(const Affine& world, std::initializer_list<Record> records) {
+    AppendInOwnPixels(world, std::span<const Record>(records.begin(), records.size()));
+  }
 
  private:
   std::vector<uint8_t> bytes_;

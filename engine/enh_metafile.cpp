@@ -92,6 +92,7 @@ struct EmfObject {
   bool visible = true;
   uint32_t color = 0;
   LogFont font;
+  std::span<const uint8_t> record;  // a font's EMR_EXTCREATEFONTINDIRECTW body, in the picture
 };
 
 EmfObject ObjectOf(const EmfRecordView& r) {
@@ -120,6 +121,7 @@ EmfObject ObjectOf(const EmfRecordView& r) {
     case EmrExtCreateFontIndirectW:
       o.kind = EmfObject::Kind::Font;
       o.font = EmfFontOf(r);
+      if (r.Has(F::kFontEnd)) o.record = r.body;
       break;
     default:
       break;
@@ -416,6 +418,12 @@ namespace {
 void SetU32(std::vector<uint8_t>& body, size_t at, uint32_t v) {
   if (at + 4 <= body.size()) std::memcpy(body.data() + at, &v, 4);
 }
+int32_t ReadI32(const std::vector<uint8_t>& body, size_t at) {
+  return EmfRecordView{0, body}.I32(at).value_or(0);
+}
+
+// An angle in tenths of a degree, half a turn on, within a whole turn.
+int32_t HalfTurned(int32_t tenths) { return static_cast<int32_t>((int64_t{tenths} % 3600 + 3600 + 1800) % 3600); }
 
 // The turn of picture space that brings the region `b` to the output's
 // origin, as the Windows metafile's rewriting turns its points.
@@ -509,6 +517,10 @@ CEnhMetafile::Played CEnhMetafile::Play(const WmfSettings& settings) const {
   std::vector<EmfPoint> savedPolygon;
   bool polygonPending = false;
   const uint32_t extraObjects = objectSlots;
+  // The output's own objects: a background's pen and brush, a turned font.
+  const uint32_t turnedFontSlot = extraObjects + 2;
+  const EmfBody selectTurnedFont = EmfBody().U32(turnedFontSlot);
+  bool fontTurned = false;
   const bool turned = settings.Rotation % 360 != 0;
   const bool compatibleTextOnly = turned && DrawsTextTheCompatibleWayOnly(picture_);
 
@@ -589,32 +601,71 @@ CEnhMetafile::Played CEnhMetafile::Play(const WmfSettings& settings) const {
         if (!turned || !r.Has(F::kTextGraphicsModeEnd)) break;
         const bool compatible = *r.U32(F::kTextGraphicsMode) == kGmCompatible;
         const Affine own = mapping.Device();
-        if (own.m11 * own.m22 - own.m12 * own.m21 > 0) {
+        const bool yDown = own.m11 * own.m22 - own.m12 * own.m21 > 0;
+        const bool single = r.type == EmrExtTextOutA || r.type == EmrExtTextOutW;
+        const std::optional<EmfTextView> text = EmfTextView::Of(r);
+        const bool placeable = single && text && !(mapping.TextAlign() & kTaUpdateCp);
+        // Turned half a turn, a text is drawn with its font turned half a turn
+        // and the output's transform turned back about the text's reference
+        // point: GDI draws the same glyphs either way, and readers that take
+        // a text's angle from its font alone (LibreOffice does for half a
+        // turn) show it turned too.
+        const std::span<const uint8_t> fontRecord = selection.Font().record;
+        const bool halfTurn = settings.Rotation == 180 && placeable && !fontRecord.empty();
+        if (yDown && !halfTurn) {
           if (compatible) SetU32(b, F::kTextGraphicsMode, kGmAdvanced);
           break;
         }
-        const bool single = r.type == EmrExtTextOutA || r.type == EmrExtTextOutW;
-        const std::optional<EmfTextView> text = EmfTextView::Of(r);
-        if (!compatible || !single || !text || (mapping.TextAlign() & kTaUpdateCp)) break;
-        // Players differ on where a turned cell hangs from its point too:
-        // the text is placed by the start of its baseline instead.
-        const LogFont& font = selection.Font().font;
-        const TextExtent extent = context_.measurer.MeasureWide(font, text->text);
-        const TextOffset start = UprightOffset(
-            own, TextBaselineStart(text->advanceSum.value_or(extent.cx), extent.cy, extent.ascent,
-                                   static_cast<uint16_t>(mapping.TextAlign()), font.escapement));
-        const double x = static_cast<double>(text->reference.x) + start.first;
-        const double baseline = static_cast<double>(text->reference.y) + start.second;
-        SetU32(b, EmfTextView::kReference, static_cast<uint32_t>(HeldInt32(x)));
-        SetU32(b, EmfTextView::kReference + 4, static_cast<uint32_t>(HeldInt32(baseline)));
-        SetU32(b, EmfTextView::kRectangle + 4, static_cast<uint32_t>(HeldInt32(2 * baseline - text->rect[3])));
-        SetU32(b, EmfTextView::kRectangle + 12, static_cast<uint32_t>(HeldInt32(2 * baseline - text->rect[1])));
+        if (!yDown && (!compatible || !placeable)) break;
+        Affine shown = toDevice;
+        std::vector<EmfWriter::Record> drawn;
+        EmfBody align;
+        if (!yDown) {
+          // Players differ on where a turned cell hangs from its point too:
+          // the text is placed by the start of its baseline instead.
+          const LogFont& font = selection.Font().font;
+          const TextExtent extent = context_.measurer.MeasureWide(font, text->text);
+          const TextOffset start = UprightOffset(
+              own, TextBaselineStart(text->advanceSum.value_or(extent.cx), extent.cy, extent.ascent,
+                                     static_cast<uint16_t>(mapping.TextAlign()), font.escapement));
+          const double x = static_cast<double>(text->reference.x) + start.first;
+          const double baseline = static_cast<double>(text->reference.y) + start.second;
+          SetU32(b, EmfTextView::kReference, static_cast<uint32_t>(HeldInt32(x)));
+          SetU32(b, EmfTextView::kReference + 4, static_cast<uint32_t>(HeldInt32(baseline)));
+          SetU32(b, EmfTextView::kRectangle + 4, static_cast<uint32_t>(HeldInt32(2 * baseline - text->rect[3])));
+          SetU32(b, EmfTextView::kRectangle + 12, static_cast<uint32_t>(HeldInt32(2 * baseline - text->rect[1])));
+          shown = Affine::Then(Affine{1, 0, 0, -1, 0, 2 * static_cast<double>(HeldInt32(baseline))}, toDevice);
+          align.U32((mapping.TextAlign() & ~uint32_t{kTaPlacement}) | kTaBaseline);
+          drawn.push_back({EmrSetTextAlign, align.Span()});
+        }
         SetU32(b, F::kTextGraphicsMode, kGmAdvanced);
-        const Affine flip{1, 0, 0, -1, 0, 2 * static_cast<double>(HeldInt32(baseline))};
-        const Affine shown = Affine::Then(flip, toDevice);
+        EmfBody turnedFont;
+        if (halfTurn) {
+          const int32_t x = ReadI32(b, EmfTextView::kReference), y = ReadI32(b, EmfTextView::kReference + 4);
+          const int32_t left = ReadI32(b, EmfTextView::kRectangle), top = ReadI32(b, EmfTextView::kRectangle + 4);
+          const int32_t right = ReadI32(b, EmfTextView::kRectangle + 8);
+          const int32_t bottom = ReadI32(b, EmfTextView::kRectangle + 12);
+          SetU32(b, EmfTextView::kRectangle, static_cast<uint32_t>(HeldInt32(2.0 * x - right)));
+          SetU32(b, EmfTextView::kRectangle + 4, static_cast<uint32_t>(HeldInt32(2.0 * y - bottom)));
+          SetU32(b, EmfTextView::kRectangle + 8, static_cast<uint32_t>(HeldInt32(2.0 * x - left)));
+          SetU32(b, EmfTextView::kRectangle + 12, static_cast<uint32_t>(HeldInt32(2.0 * y - top)));
+          shown = Affine::Then(Affine{-1, 0, 0, -1, 2.0 * x, 2.0 * y}, shown);
+          turnedFont.Bytes(fontRecord);
+          std::vector<uint8_t>& f = turnedFont.Data();
+          const int32_t escapement = ReadI32(f, F::kFontEscapement);
+          const int32_t orientation = compatibleTextOnly ? escapement : ReadI32(f, F::kFontOrientation);
+          SetU32(f, F::kIndex, turnedFontSlot);
+          SetU32(f, F::kFontEscapement, static_cast<uint32_t>(HalfTurned(escapement)));
+          SetU32(f, F::kFontOrientation, static_cast<uint32_t>(HalfTurned(orientation)));
+          drawn.push_back({EmrExtCreateFontIndirectW, turnedFont.Span()});
+          drawn.push_back({EmrSelectObject, selectTurnedFont.Span()});
+          fontTurned = true;
+        }
         if (!UsableTransform(shown)) continue;  // placed beyond any pixel a player reaches
-        const EmfBody align = EmfBody().U32((mapping.TextAlign() & ~uint32_t{kTaPlacement}) | kTaBaseline);
-        writer.AppendInOwnPixels(shown, {{EmrSetTextAlign, align.Span()}, {r.type, body.Span()}});
+        drawn.push_back({r.type, body.Span()});
+        writer.AppendInOwnPixels(shown, drawn);
+        // The saved state brought back the picture's own font.
+        if (halfTurn) writer.Append(EmrDeleteObject, selectTurnedFont.Span());
         continue;
       }
       case EmrSetTextColor:
@@ -721,7 +772,7 @@ CEnhMetafile::Played CEnhMetafile::Play(const WmfSettings& settings) const {
   }
   Played played;
   played.bytes = writer.Finish(EmfRect{0, 0, himetric.x, himetric.y}, EmfRect{0, 0, widthPx - 1, heightPx - 1},
-                               static_cast<uint16_t>(std::min<uint32_t>(extraObjects + 2, 0xFFFF)));
+                               static_cast<uint16_t>(std::min<uint32_t>(fontTurned ? turnedFontSlot + 1 : extraObjects + 2, 0xFFFF)));
   played.result = PlayResult{region, scale, 1};
   return played;
 }

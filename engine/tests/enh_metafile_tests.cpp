@@ -1,5 +1,6 @@
 // Enhanced metafiles improved in their own format: what the analysis finds,
 // what the output's header says, and how the records are rewritten.
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -289,26 +290,34 @@ std::vector<uint8_t> WideFont(int32_t index, int32_t height, const std::u16strin
 }
 
 // The UTF-16 strings of a picture's EMR_EXTTEXTOUTW records and the face
-// names of its fonts, as their bytes stand.
+// names of its fonts, as their bytes stand; a face name once, where it first
+// stands (an output may make a turned copy of a font).
 std::vector<std::vector<uint8_t>> WideStrings(const EmfPicture& p) {
-  std::vector<std::vector<uint8_t>> strings;
+  std::vector<std::vector<uint8_t>> strings, faces;
   for (size_t i = 0; i < p.size(); ++i) {
     const EmfRecordView r = p[i];
     if (r.type == EmrExtTextOutW && r.Has(68)) {
       const uint32_t chars = *r.U32(36), offString = *r.U32(40);
       strings.emplace_back(r.body.begin() + (offString - 8), r.body.begin() + (offString - 8 + 2 * chars));
     } else if (r.type == EmrExtCreateFontIndirectW && r.Has(96)) {
-      strings.emplace_back(r.body.begin() + 32, r.body.begin() + 96);
+      std::vector<uint8_t> face(r.body.begin() + 32, r.body.begin() + 96);
+      if (std::find(faces.begin(), faces.end(), face) != faces.end()) continue;
+      faces.push_back(face);
+      strings.push_back(std::move(face));
     }
   }
   return strings;
 }
 
-// Cyrillic and CJK texts keep every character, byte for byte, at every
-// rotation, cropped or not: drawn the compatible way in a mapping whose y
-// axis points down or up (the latter is drawn anew in the output's own
-// pixels when turned), and the advanced way under a turned world transform.
-TEST(EnhMetafile, UnicodeTextSurvivesByteForByteTurnedAndCropped) {
+struct NamedPicture {
+  std::string name;
+  std::vector<uint8_t> bytes;
+};
+
+// Cyrillic and CJK texts drawn the compatible way in a mapping whose y axis
+// points down or up (the latter is drawn anew in the output's own pixels
+// when turned), and the advanced way under a turned world transform.
+std::vector<NamedPicture> TextPictures() {
   const std::u16string cyrillic = u"Чертёж № 7 — план этажа", cjk = u"平面図 1:50 设计图纸 도면", mixed = u"Ж漢字йЩ";
   const auto texts = [&](EmfBuilder& e, uint32_t mode) {
     e.Raw(EmrExtCreateFontIndirectW, WideFont(3, -300, u"ＭＳ ゴシック")).Record(EmrSelectObject, {3});
@@ -316,11 +325,7 @@ TEST(EnhMetafile, UnicodeTextSurvivesByteForByteTurnedAndCropped) {
     e.Raw(EmrExtTextOutW, WideText(1000, 2500, cjk, mode, 250));
     e.Raw(EmrExtTextOutW, WideText(6000, 3500, mixed, mode, 0));
   };
-  struct Named {
-    std::string name;
-    std::vector<uint8_t> bytes;
-  };
-  std::vector<Named> pictures = {
+  return {
       {"y down, compatible", [&] {
          EmfBuilder e = Drawing();
          texts(e, 1);
@@ -340,6 +345,11 @@ TEST(EnhMetafile, UnicodeTextSurvivesByteForByteTurnedAndCropped) {
          return e.Finish();
        }()},
   };
+}
+
+// Texts keep every character, byte for byte, at every rotation, cropped or not.
+TEST(EnhMetafile, UnicodeTextSurvivesByteForByteTurnedAndCropped) {
+  std::vector<NamedPicture> pictures = TextPictures();
   // The sample title block in Cyrillic, Greek, Japanese and Chinese, drawn by LibreOffice.
   const std::filesystem::path labels = test::EmfCorpusDir() / "labels-unicode.emf";
   if (std::filesystem::exists(labels)) pictures.push_back({labels.filename().string(), test::FileBytes(labels)});
@@ -358,6 +368,32 @@ TEST(EnhMetafile, UnicodeTextSurvivesByteForByteTurnedAndCropped) {
     }
   }
   CLIPMEND_SKIP_WITHOUT_EMF_SAMPLES();
+}
+
+// Turned half a turn, every text is drawn with a font turned half a turn
+// (some readers take a text's angle from its font alone); a quarter turn
+// keeps the picture's fonts as they are.
+TEST(EnhMetafile, TextTurnedHalfATurnIsDrawnWithItsFontTurned) {
+  for (const NamedPicture& p : TextPictures()) {
+    for (const int rotation : {90, 180}) {
+      test::EngineHarness h;
+      Neutral(h.settings);
+      h.settings.Rotation = rotation;
+      const EmfPicture out = Improve(h, p.bytes).output;
+      std::map<uint32_t, int32_t> escapements;  // font index to escapement
+      int32_t selected = 0;
+      size_t texts = 0;
+      for (size_t i = 0; i < out.size(); ++i) {
+        const EmfRecordView r = out[i];
+        if (r.type == EmrExtCreateFontIndirectW) escapements[*r.U32(0)] = *r.I32(12);
+        if (r.type == EmrSelectObject && escapements.count(*r.U32(0))) selected = escapements[*r.U32(0)];
+        if (r.type != EmrExtTextOutW) continue;
+        ++texts;
+        EXPECT_EQ(selected, rotation == 180 ? 1800 : 0) << p.name << " at " << rotation << ", text " << texts;
+      }
+      EXPECT_EQ(texts, 3u) << p.name;
+    }
+  }
 }
 
 }  // namespace
