@@ -321,8 +321,8 @@ const std::map<std::string, std::string>& LibreOfficeLeftOut() {
      "its labels stand at the current position (TA_UPDATECP), which only the picture's transform can place: "
      "turned half a turn, LibreOffice draws them upright (ink 0.056, tone 0.097)"},
     {"emf2svg-test-156.emf at 180",
-     "LibreOffice leaves out the rings and axes of the half-turned copy, which GDI draws (they follow "
-     "EMR_INTERSECTCLIPRECT records; cause not found yet)"},
+     "LibreOffice leaves out the rings and axes of the half-turned copy, which GDI draws: they are the "
+     "lines of a dotted pen (PS_DOT), which LibreOffice draws in the unturned copy"},
     {"emf2svg-test-156.emf cropped at 180", "as at 180"},
     {"emf2svg-test-150.emf cropped at 90",
      "its grilles of lines a pixel apart fall on other pixels turned (tone 0.09 to 0.10, ink within 0.1 %)"},
