@@ -13,6 +13,7 @@
 #include "emf_record_kinds.h"
 #include "emf_records.h"
 #include "emf_writer.h"
+#include "gdi_styles.h"
 #include "region_bands.h"
 #include "sizing.h"
 #include "text_box.h"
@@ -23,8 +24,6 @@ namespace {
 constexpr uint32_t kEmfPlusIdentifier = 0x2B464D45;  // "EMF+"
 constexpr uint16_t kEmfPlusHeader = 0x4001;
 constexpr uint16_t kEmfPlusDual = 0x0001;  // the picture is drawn by its GDI records too
-constexpr uint32_t kPsNull = 5, kPsStyleMask = 0x0F, kPsGeometric = 0x00010000, kPsTypeMask = 0x000F0000;
-constexpr uint32_t kBsSolid = 0, kBsNull = 1, kBsHatched = 2;
 constexpr uint32_t kRgnAnd = 1, kRgnCopy = 5;
 constexpr uint32_t kStockNullBrush = 5, kStockNullPen = 8, kStockWhiteBrush = 0, kStockBlackPen = 7;
 
@@ -659,9 +658,9 @@ CEnhMetafile::Played CEnhMetafile::Play(const WmfSettings& settings) const {
           SetU32(f, F::kFontOrientation, static_cast<uint32_t>(HalfTurned(orientation)));
           drawn.push_back({EmrExtCreateFontIndirectW, turnedFont.Span()});
           drawn.push_back({EmrSelectObject, selectTurnedFont.Span()});
-          fontTurned = true;
         }
         if (!UsableTransform(shown)) continue;  // placed beyond any pixel a player reaches
+        fontTurned = fontTurned || halfTurn;
         drawn.push_back({r.type, body.Span()});
         writer.AppendInOwnPixels(shown, drawn);
         // The saved state brought back the picture's own font.

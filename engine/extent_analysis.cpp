@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "emf_conversion.h"
+#include "gdi_styles.h"
 #include "record_views.h"
 #include "text_box.h"
 
@@ -22,15 +23,11 @@ Point64 Moved(Point64 p, Point64 d) {
   return Point64{add(p.x, d.x), add(p.y, d.y)};
 }
 
-constexpr uint16_t kPsNull = 5;
-constexpr uint16_t kBsNull = 1;
-constexpr uint16_t kBsSolid = 0;
-
 // A pen or brush record as the analysis keeps it.
 ObjectInfo DrawingObjectOf(RecordView r) {
   ObjectInfo info;
   if (r.function == MetaCreatePenIndirect && Has(r, PenFields::kWords)) {
-    info.visible = (r.params[PenFields::kStyle] & 0x0F) != kPsNull;
+    info.visible = (r.params[PenFields::kStyle] & kPsStyleMask) != kPsNull;
     info.color = DoubleWordAt(r, PenFields::kColor) & 0x00FFFFFF;
   } else if (r.function == MetaCreateBrushIndirect && Has(r, BrushFields::kWords)) {
     info.visible = r.params[BrushFields::kStyle] != kBsNull;

@@ -108,12 +108,15 @@ void ClipboardIntake::ModifyClipboardPicture(bool force) {
     original.pict = wmf::MetafilePict{pict->mm, pict->xExt, pict->yExt};
     if (!wmf::win::MetafileWords(pict->hMF, words, byteCount)) byteCount = 0;
   }
-  const auto* bytes = reinterpret_cast<const uint8_t*>(words.data());
-  original.bytes.assign(bytes, bytes + byteCount);
+  // The original kept to be put back: the enhanced metafile when it is the
+  // picture improved, else the Windows metafile's bytes.
   std::unique_ptr<wmf::CEnhMetafile> enhanced = CaptureEnhanced(std::move(enhancedBytes), facts);
   if (enhanced) {
     original.format = CF_ENHMETAFILE;
     original.bytes = enhanced->picture().bytes;
+  } else {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(words.data());
+    original.bytes.assign(bytes, bytes + byteCount);
   }
   // A picture that cannot be read stays on the clipboard as it is.
   if (byteCount == 0) {
